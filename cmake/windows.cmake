@@ -1,0 +1,37 @@
+# Windows build: tessara.exe, the icon library TESSARA.DLL and the Win32 tests.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+enable_language(RC)
+
+# A static runtime: the program runs from its folder with no MinGW DLLs beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+set(WIN32_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 comdlg32 gdi32 user32 advapi32)
+
+add_library(tessara_core STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
+target_include_directories(tessara_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(tessara_core PUBLIC ${WIN32_SYSTEM_LIBS})
+
+add_subdirectory(res)
+
+add_executable(tessara WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp ${TESSARA_APP_RESOURCES})
+target_link_libraries(tessara PRIVATE tessara_core)
+add_dependencies(tessara TESSARA)
+
+# GoogleTest compiled from its sources (Debian's googletest package installs them).
+set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree for the Windows tests")
+if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  include(GoogleTest)
+  add_executable(tessara_win32_tests ${WIN32_TESTS} ${TESSARA_APP_RESOURCES})
+  target_include_directories(tessara_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(tessara_win32_tests PRIVATE tessara_core gtest gtest_main gmock)
+  add_dependencies(tessara_win32_tests TESSARA)
+  # Discovery runs the test program through Wine at test time, not at build time.
+  gtest_discover_tests(tessara_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endif()

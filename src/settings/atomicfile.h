@@ -1,0 +1,22 @@
+#pragma once
+// Every file the program writes goes through here: the bytes are written to a temporary
+// file beside the target, flushed to disk, and only then replace the target, so a crash,
+// a full disk or a read-only folder never leaves a truncated or half-written file.
+#include <string>
+#include <string_view>
+
+namespace tessara {
+
+// Returns false (and leaves any existing target untouched) when the file cannot be written.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Reads a whole file; false when it does not exist or cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates one folder level; false on failure (including when it already exists).
+bool CreateFolder(const std::string& path);
+bool DeleteFileAt(const std::string& path);
+
+}  // namespace tessara
