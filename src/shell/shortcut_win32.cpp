@@ -1,0 +1,90 @@
+#include "shell/shortcut_win32.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstring>
+
+#include "shell/comptr_win32.h"
+
+namespace tessara {
+
+namespace {
+
+// File names and texts pass through buffers of MAX_PATH characters. A file name that does not
+// fit fails the call rather than being cut short. Texts read back get one spare character, so
+// a path that filled the buffer is known to be longer than any MAX_PATH path and is left
+// unread: a truncated path would name a different file.
+constexpr int kWideLength = MAX_PATH;
+constexpr int kTextLength = MAX_PATH + 1;
+
+bool ToWide(const std::string& text, wchar_t (&wide)[kWideLength]) {
+  return MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, kWideLength) > 0;
+}
+
+// Whether a text read into the spare-character buffer is a whole path. The last character is
+// cleared first in case a cut-short copy left the buffer unterminated.
+bool FitsPath(char (&buf)[kTextLength]) {
+  buf[kTextLength - 1] = '\0';
+  return std::strlen(buf) < MAX_PATH;
+}
+
+HRESULT CreateLink(ComPtr<IShellLinkA>& link) {
+  return CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                          link.PutVoid());
+}
+
+}  // namespace
+
+HRESULT CreateShortcut(const std::string& target, const std::string& file,
+                       const std::string& description) {
+  ComPtr<IShellLinkA> link;
+  HRESULT hr = CreateLink(link);
+  if (FAILED(hr)) return hr;
+  link->SetPath(target.c_str());
+  link->SetDescription(description.c_str());
+  ComPtr<IPersistFile> persist;
+  hr = link->QueryInterface(IID_IPersistFile, persist.PutVoid());
+  if (SUCCEEDED(hr)) {
+    wchar_t wide[kWideLength];
+    hr = ToWide(file, wide) ? persist->Save(wide, TRUE)
+                            : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+  }
+  return hr;
+}
+
+ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
+  ShortcutInfo info;
+  ComPtr<IShellLinkA> link;
+  if (FAILED(CreateLink(link))) return info;
+  ComPtr<IPersistFile> persist;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, persist.PutVoid()))) return info;
+
+  wchar_t wide[kWideLength];
+  if (!ToWide(file, wide) || FAILED(persist->Load(wide, STGM_READ))) return info;
+  if (FAILED(link->Resolve(owner, SLR_ANY_MATCH))) return info;
+
+  // Each output is taken only from its own successful call; a failure does not stop the rest.
+  char buf[kTextLength] = {};
+  WIN32_FIND_DATAA found{};
+  if (SUCCEEDED(link->GetPath(buf, kTextLength, &found, SLGP_UNCPRIORITY)) && FitsPath(buf))
+    info.Target = buf;
+  buf[0] = '\0';
+  // A description is only shown, so a long one is kept as far as it fits.
+  if (SUCCEEDED(link->GetDescription(buf, kTextLength))) {
+    buf[kTextLength - 1] = '\0';
+    info.Description = buf;
+  }
+  buf[0] = '\0';
+  if (SUCCEEDED(link->GetWorkingDirectory(buf, kTextLength)) && FitsPath(buf))
+    info.WorkingFolder = buf;
+  buf[0] = '\0';
+  int index = 0;
+  if (SUCCEEDED(link->GetIconLocation(buf, kTextLength, &index)) && FitsPath(buf)) {
+    info.IconLocation = buf;
+    info.IconNumber = index + 1;
+  }
+  return info;
+}
+
+}  // namespace tessara
