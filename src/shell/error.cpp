@@ -8,6 +8,10 @@ MessageHandler& Sink() {
   static MessageHandler sink;
   return sink;
 }
+MessageHandler& ErrorSink() {
+  static MessageHandler sink;
+  return sink;
+}
 std::string& Title() {
   static std::string title = "Tessara";
   return title;
@@ -20,6 +24,18 @@ MessageHandler SetMessageHandler(MessageHandler handler) {
 
 void ShowMessage(const std::string& text) {
   if (Sink()) Sink()(text);
+}
+
+MessageHandler SetErrorHandler(MessageHandler handler) {
+  return std::exchange(ErrorSink(), std::move(handler));
+}
+
+void ShowError(const std::string& text) {
+  if (ErrorSink()) {
+    ErrorSink()(text);
+  } else {
+    ShowMessage(text);
+  }
 }
 
 const std::string& ApplicationTitle() { return Title(); }

@@ -18,6 +18,10 @@ MessageHandler SetMessageHandler(MessageHandler handler);
 // A plain message box captioned with the application title.
 void ShowMessage(const std::string& text);
 
+// An error box captioned with the application title; falls back to ShowMessage's sink.
+MessageHandler SetErrorHandler(MessageHandler handler);
+void ShowError(const std::string& text);
+
 // The application title: caption of every plain message box and error box.
 const std::string& ApplicationTitle();
 void SetApplicationTitle(const std::string& title);

@@ -1,0 +1,177 @@
+#include "app/UMain.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/globals.h"
+#include "app/rng.h"
+#include "settings/atomicfile.h"
+#include "shell/error.h"
+
+namespace tessara {
+
+TRegVal::Lines MainBooleanKeys() { return {"SnapEdges=0", "Startup=0"}; }
+TRegVal::Lines MainIntegerKeys() {
+  return {"tsCount=0", "LastX=240", "LastY=240", "SnapDistance=8"};
+}
+
+TfrmMain::TfrmMain(IMainPlatform& platform, IMainView& view) : platform_(platform), view_(view) {
+  globals.UseStartUpDir = false;
+  globals.IniFileName = platform_.ProgramFolder() + "tessara.ini";
+  globals.Set_Booleans(MainBooleanKeys());
+  globals.Set_Integers(MainIntegerKeys());
+}
+
+TfrmMain::~TfrmMain() = default;
+
+std::string TfrmMain::Title() const { return std::string("Tessara ") + kVersionText; }
+
+std::string TfrmMain::StartupLinkName() const { return "tessara2.lnk"; }
+
+TfrmTessara* TfrmMain::Tessara(int slot) const {
+  if (slot < 1 || slot > kMaxTessaras) return nullptr;
+  return tessaras_[slot].get();
+}
+
+std::unique_ptr<TfrmTessara> TfrmMain::MakeTessara() {
+  auto form = std::make_unique<TfrmTessara>(this, platform_.CreateTessaraView(),
+                                            platform_.ProgramFolder());
+  form->FormCreate();
+  return form;
+}
+
+void TfrmMain::FormCreate() {
+  Randomize();
+  SetApplicationTitle(Title());
+  view_.SetCaption(Title() + " - starting, please wait...");
+  const std::string settings = platform_.ProgramFolder() + "settings";
+  if (!DirectoryExists(settings)) CreateFolder(settings);  // a failure shows up at the first save
+  globals.ReadSettings();
+  PanelX = globals.IntegerValue("LastX");
+  PanelY = globals.IntegerValue("LastY");
+  // A negative count in a hand-edited file means no windows.
+  TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
+  if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
+  for (int i = 1; i <= TessaraCount; ++i) {
+    tessaras_[i] = MakeTessara();
+    tessaras_[i]->LoadTessara(i);
+    tessaras_[i]->FormShow();
+  }
+  Saved = false;
+}
+
+void TfrmMain::FormShow() {
+  view_.SetCaption(std::string("Tessara") + kVersionText);
+  view_.HideApplicationWindow();
+  SetCheckedReportingClick(MainCheck::SnapEdges, globals.BooleanValue("SnapEdges"));
+  SetCheckedReportingClick(MainCheck::Startup, globals.BooleanValue("Startup"));
+  Starting = false;
+}
+
+void TfrmMain::SetCheckedReportingClick(MainCheck box, bool checked) {
+  if (view_.Checked(box) == checked) return;
+  view_.SetChecked(box, checked);
+  // A change made by the program counts as a click, as a check box reports it.
+  if (box == MainCheck::Startup) chkStartupClick();
+}
+
+void TfrmMain::btnHideClick() {
+  PanelX = view_.Left();
+  PanelY = view_.Top();
+  view_.SetLeft(kParkedLeft);
+}
+
+void TfrmMain::cmControlPanelClick() {
+  view_.SetLeft(PanelX);
+  view_.SetTop(PanelY);
+  view_.BringToForeground();
+}
+
+void TfrmMain::RxTrayIcon1Click() { view_.BringToForeground(); }
+
+void TfrmMain::RxTrayIcon1DblClick() { cmControlPanelClick(); }
+
+void TfrmMain::btnNewClick() {
+  if (TessaraCount > kMaxTessaras - 1) {
+    ShowMessage("Maximum number of tessaras reached");
+    return;
+  }
+  auto form = MakeTessara();
+  const int number = TessaraCount + 1;
+  form->SetNumber(number);
+  form->SetDefaults();
+  TfrmTessara* shown = form.get();
+  tessaras_[number] = std::move(form);
+  TessaraCount = number;
+  shown->FormShow();
+}
+
+void TfrmMain::btnExitClick() { view_.Close(); }
+
+void TfrmMain::chkStartupClick() {
+  const std::string folder = platform_.StartupFolder();
+  // Without a Startup folder a shortcut would land in whatever folder is current.
+  if (folder.empty()) return;
+  if (view_.Checked(MainCheck::Startup)) {
+    platform_.CreateShortcut(platform_.ProgramPath(), folder + StartupLinkName(),
+                             std::string("Tessara") + kVersionText);
+  } else {
+    // "Tessara.lnk" is the name earlier versions used; ours must go too, or clearing the
+    // box would leave the program starting with Windows.
+    for (const char* name : {"Tessara.lnk", "tessara2.lnk"}) {
+      if (FileExists(folder + name)) DeleteFileAt(folder + name);
+    }
+  }
+}
+
+void TfrmMain::SaveAll() {
+  if (Starting) return;
+  for (int i = 1; i <= TessaraCount; ++i) {
+    if (tessaras_[i] && tessaras_[i]->SaveOnExit) tessaras_[i]->SaveTessara();
+  }
+  globals.StoreInteger("LastX", PanelX);
+  globals.StoreInteger("LastY", view_.Top());
+  globals.StoreInteger("tsCount", TessaraCount);
+  globals.StoreBoolean("SnapEdges", view_.Checked(MainCheck::SnapEdges));
+  globals.StoreBoolean("Startup", view_.Checked(MainCheck::Startup));
+  globals.WriteSettings();
+}
+
+void TfrmMain::FormClose() {
+  if (Saved) return;
+  SaveAll();
+  Saved = true;
+}
+
+void TfrmMain::FormDestroy() {
+  // The forms die in reverse order of creation; each saves itself once more on the way.
+  for (int i = kMaxTessaras; i >= 1; --i) {
+    if (!tessaras_[i]) continue;
+    std::unique_ptr<TfrmTessara> form = std::move(tessaras_[i]);
+    try {
+      form->FormDestroy();
+    } catch (const Error& e) {
+      // The window goes anyway; the user must still learn that its last save failed.
+      ShowError(e.what());
+    }
+  }
+  if (!Saved) {
+    SaveAll();
+    Saved = true;
+  }
+}
+
+std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {
+  const int k = form->Tag;
+  const int n = TessaraCount;
+  if (k < 1 || k > n || tessaras_[k].get() != form) return nullptr;
+  std::unique_ptr<TfrmTessara> removed = std::move(tessaras_[k]);
+  if (k != n) {
+    tessaras_[k] = std::move(tessaras_[n]);
+    tessaras_[k]->SetNumber(k);
+  }
+  TessaraCount = n - 1;
+  return removed;
+}
+
+}  // namespace tessara

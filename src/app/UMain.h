@@ -1,0 +1,101 @@
+#pragma once
+// TfrmMain: the control panel. It restores the saved tessaras at start, creates new ones
+// (at most sixteen), keeps the two program-wide options and saves everything at exit.
+// Portable: the window, its controls and the tray icon sit behind IMainView; the few
+// services of the system behind IMainPlatform.
+#include <array>
+#include <memory>
+#include <string>
+
+#include "settings/RegVal.h"
+#include "tessara/UTessara.h"
+
+namespace tessara {
+
+inline constexpr int kMaxTessaras = 16;
+inline constexpr int kParkedLeft = 4000;
+inline constexpr const char* kVersionText = "v1.99.0.3 beta";
+
+class IMainPlatform {
+ public:
+  virtual ~IMainPlatform() = default;
+  virtual std::string ProgramFolder() = 0;  // ends in the path separator
+  virtual std::string ProgramPath() = 0;
+  virtual std::string StartupFolder() = 0;  // ends in the separator, or empty
+  virtual long CreateShortcut(const std::string& target, const std::string& file,
+                              const std::string& description) = 0;
+  virtual std::unique_ptr<ITessaraView> CreateTessaraView() = 0;
+};
+
+enum class MainCheck { SnapEdges, Startup };
+
+class IMainView {
+ public:
+  virtual ~IMainView() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual int Left() const = 0;
+  virtual int Top() const = 0;
+  virtual void SetLeft(int left) = 0;
+  virtual void SetTop(int top) = 0;
+  virtual bool Checked(MainCheck box) const = 0;
+  // Sets the box without reporting a click; the form reports changes itself.
+  virtual void SetChecked(MainCheck box, bool checked) = 0;
+  virtual void HideApplicationWindow() = 0;
+  virtual void BringToForeground() = 0;
+  // Asks the window to close; the close runs FormClose, which may refuse.
+  virtual void Close() = 0;
+};
+
+class TfrmMain {
+ public:
+  TfrmMain(IMainPlatform& platform, IMainView& view);
+  ~TfrmMain();
+  TfrmMain(const TfrmMain&) = delete;
+  TfrmMain& operator=(const TfrmMain&) = delete;
+
+  TRegVal globals;
+  int TessaraCount = 0;
+  int PanelX = 0;
+  int PanelY = 0;
+  bool Saved = false;
+
+  // Slots 1..16; slot k holds the window numbered k.
+  TfrmTessara* Tessara(int slot) const;
+
+  void FormCreate();
+  void FormShow();
+  void btnHideClick();
+  void cmControlPanelClick();
+  void RxTrayIcon1Click();
+  void RxTrayIcon1DblClick();
+  void btnNewClick();
+  void btnExitClick();
+  void chkStartupClick();
+  // Saves everything once; an error propagates and the window must then stay open.
+  void FormClose();
+  // Destroys the tessaras (each saves itself while it still saves on exit), then saves
+  // the main keys if no close did. Run once when the message loop has ended.
+  void FormDestroy();
+  void SaveAll();
+
+  // Takes a window out of the list and gives its slot to the window of the last slot,
+  // which takes the freed number; returns the removed window to its caller.
+  std::unique_ptr<TfrmTessara> RemoveTessara(TfrmTessara* form);
+
+  std::string Title() const;     // "Tessara v1.99.0.3 beta"
+  std::string StartupLinkName() const;
+
+ private:
+  std::unique_ptr<TfrmTessara> MakeTessara();
+  void SetCheckedReportingClick(MainCheck box, bool checked);
+
+  IMainPlatform& platform_;
+  IMainView& view_;
+  std::array<std::unique_ptr<TfrmTessara>, kMaxTessaras + 1> tessaras_;
+};
+
+// The keys of "tessara.ini" in their order, with their defaults.
+TRegVal::Lines MainBooleanKeys();
+TRegVal::Lines MainIntegerKeys();
+
+}  // namespace tessara

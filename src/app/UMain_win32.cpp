@@ -1,0 +1,428 @@
+#include "app/UMain_win32.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <string>
+
+#include "../../res/resource.h"
+#include "app/globals.h"
+#include "shell/alTools.h"
+#include "shell/error.h"
+#include "shell/shortcut_win32.h"
+#include "shell/window_win32.h"
+#include "tessara/UTessara_win32.h"
+
+namespace tessara {
+
+namespace {
+
+constexpr int kClientWidth = 345;
+constexpr int kClientHeight = 334;
+constexpr DWORD kPanelStyle = WS_CAPTION | WS_CLIPCHILDREN;  // no system menu, no buttons
+constexpr const char* kApplicationClass = "TTessaraApplication";
+
+struct ControlDef {
+  UINT id;
+  const char* kind;
+  DWORD style;
+  int left, top, width, height;
+  const char* caption;
+  const char* hint;
+  COLORREF font_color;
+};
+
+// The control panel's controls, top to bottom.
+constexpr std::array<ControlDef, 5> kControls = {{
+    {IDC_BTNHIDE, "BUTTON", BS_OWNERDRAW | WS_TABSTOP, 4, 5, 121, 25, "&Hide Control Panel",
+     "Hide this Control Panel and continue running the program", RGB(0, 0, 0)},
+    {IDC_BTNNEW, "BUTTON", BS_OWNERDRAW | WS_TABSTOP, 128, 5, 101, 25, "&New Tessara",
+     "Create a new Tessara", 0x00FF80},
+    {IDC_BTNEXIT, "BUTTON", BS_OWNERDRAW | WS_TABSTOP, 268, 5, 73, 25, "&Exit",
+     "Exit the program", 0x404080},
+    {IDC_CHKSNAPEDGES, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 4, 40, 137, 17,
+     "Snap To Screen Edges", nullptr, 0},
+    {IDC_CHKSTARTUP, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 4, 60, 209, 17,
+     "Start Tessara when Windows start", nullptr, 0},
+}};
+
+constexpr int kPanelHeight = 35;
+
+constexpr std::array<const char*, 6> kAboutLines = {
+    "Tessara - floating tile windows for your desktop",
+    "Version 1.99.0.3 beta",
+    "",
+    "Drop files on a tessara to make tiles; click a tile to start it.",
+    "Right-click a tessara for its menu. Settings are kept beside the program.",
+    "Questions and reports: see the README that comes with the program.",
+};
+
+struct TrayItem {
+  UINT id;
+  const char* caption;  // nullptr: a separator
+};
+constexpr std::array<TrayItem, 4> kTrayMenu = {{
+    {IDM_TRAY_NEW, "&New Tessara"},
+    {IDM_TRAY_CONTROLPANEL, "Tessara &Control Panel"},
+    {0, nullptr},
+    {IDM_TRAY_EXIT, "E&xit"},
+}};
+
+const ControlDef* FindControl(UINT id) {
+  for (const auto& c : kControls)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void RegisterClasses(HINSTANCE instance) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(instance, kApplicationClass, &wc)) {
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ApplicationWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kApplicationClass;
+    RegisterClassExA(&wc);
+  }
+  wc = WNDCLASSEXA{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(instance, kMainWindowClass, &wc)) {
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RoutedWindowProc<MainWindow>;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TESSARA), IMAGE_ICON,
+                                             0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassExA(&wc);
+  }
+}
+
+}  // namespace
+
+unsigned long long ProgramFolderKey(const std::string& programFolder) {
+  // FNV-1a over the case-folded folder: the same folder however it was typed.
+  unsigned long long hash = 1469598103934665603ull;
+  for (unsigned char c : alTools::UpperCaseFold(programFolder)) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
+    : instance_(instance), program_folder_(std::move(programFolder)) {}
+
+MainWindow::~MainWindow() {
+  Shutdown();
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (ApplicationWindow() == app_window_.Get()) SetApplicationWindow(nullptr);
+}
+
+void MainWindow::Create() {
+  RegisterClasses(instance_);
+  app_window_.Reset(CreateWindowExA(0, kApplicationClass, "Tessara", WS_POPUP, 0, 0, 0, 0,
+                                    nullptr, nullptr, instance_, nullptr));
+  SetApplicationWindow(app_window_.Get());
+  taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+
+  RECT rc{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&rc, kPanelStyle, FALSE, 0);
+  CreateWindowExA(0, kMainWindowClass, "Tessara", kPanelStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                  rc.right - rc.left, rc.bottom - rc.top, app_window_.Get(), nullptr, instance_,
+                  this);
+  if (!hwnd_) throw Error("Cannot create the control panel window");
+  SetPropA(hwnd_, kFolderKeyProperty,
+           reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ProgramFolderKey(program_folder_))));
+  CreateControls();
+  AddTrayIcon();
+
+  form_ = std::make_unique<TfrmMain>(*this, *this);
+  form_->FormCreate();
+}
+
+void MainWindow::CreateControls() {
+  HDC screen = GetDC(nullptr);
+  const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  bold_font_.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+
+  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                             nullptr, instance_, nullptr);
+  for (const auto& def : kControls) {
+    HWND control = CreateWindowExA(0, def.kind, def.caption, WS_CHILD | WS_VISIBLE | def.style,
+                                   def.left, def.top, def.width, def.height, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(def.id)),
+                                   instance_, nullptr);
+    SendMessageA(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>((def.style & BS_OWNERDRAW) ? bold_font_.Get() : font_.Get()),
+                 FALSE);
+    if (def.hint && tooltip_) {
+      TTTOOLINFOA tool{};
+      tool.cbSize = TTTOOLINFOA_V1_SIZE;
+      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tool.hwnd = hwnd_;
+      tool.uId = reinterpret_cast<UINT_PTR>(control);
+      tool.lpszText = const_cast<char*>(def.hint);
+      SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+  }
+  int top = 96;
+  for (const char* line : kAboutLines) {
+    HWND label = CreateWindowExA(0, "STATIC", line, WS_CHILD | WS_VISIBLE | SS_LEFT, 8, top,
+                                 kClientWidth - 16, 16, hwnd_, nullptr, instance_, nullptr);
+    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    top += 18;
+  }
+
+  tray_menu_.Reset(CreatePopupMenu());
+  for (const auto& item : kTrayMenu) {
+    if (item.caption)
+      AppendMenuA(tray_menu_.Get(), MF_STRING, item.id, item.caption);
+    else
+      AppendMenuA(tray_menu_.Get(), MF_SEPARATOR, 0, nullptr);
+  }
+}
+
+void MainWindow::AddTrayIcon() {
+  if (!tray_icon_)
+    tray_icon_.Reset(static_cast<HICON>(
+        LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = hwnd_;
+  data.uID = 1;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = WM_APP_TRAY;
+  data.hIcon = tray_icon_.Get();
+  lstrcpynA(data.szTip, "Tessara 2", sizeof data.szTip);
+  tray_added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+void MainWindow::RemoveTrayIcon() {
+  if (!tray_added_ || !hwnd_) return;
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = hwnd_;
+  data.uID = 1;
+  Shell_NotifyIconA(NIM_DELETE, &data);
+  tray_added_ = false;
+}
+
+void MainWindow::ShowTrayMenu() {
+  POINT at;
+  GetCursorPos(&at);
+  // Without the foreground the menu would not close when the user clicks elsewhere.
+  SetForegroundWindow(hwnd_);
+  TrackPopupMenu(tray_menu_.Get(), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
+
+void MainWindow::ShowFirst() {
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  form_->FormShow();
+}
+
+int MainWindow::Run() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+void MainWindow::Shutdown() {
+  if (shut_down_) return;
+  shut_down_ = true;
+  if (form_) {
+    try {
+      form_->FormDestroy();
+    } catch (const std::exception& e) {
+      ReportHandlerError(e.what());
+    }
+  }
+  RemoveTrayIcon();
+}
+
+void MainWindow::EndSession() {
+  // Logging off or shutting down saves exactly as the Exit button does.
+  form_->FormClose();
+  Shutdown();
+}
+
+void MainWindow::SetCaption(const std::string& caption) { SetWindowTextA(hwnd_, caption.c_str()); }
+
+int MainWindow::Left() const {
+  RECT rc;
+  GetWindowRect(hwnd_, &rc);
+  return rc.left;
+}
+
+int MainWindow::Top() const {
+  RECT rc;
+  GetWindowRect(hwnd_, &rc);
+  return rc.top;
+}
+
+void MainWindow::SetLeft(int left) {
+  SetWindowPos(hwnd_, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::SetTop(int top) {
+  SetWindowPos(hwnd_, nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool MainWindow::Checked(MainCheck box) const {
+  const UINT id = box == MainCheck::SnapEdges ? IDC_CHKSNAPEDGES : IDC_CHKSTARTUP;
+  return IsDlgButtonChecked(hwnd_, static_cast<int>(id)) == BST_CHECKED;
+}
+
+void MainWindow::SetChecked(MainCheck box, bool checked) {
+  const UINT id = box == MainCheck::SnapEdges ? IDC_CHKSNAPEDGES : IDC_CHKSTARTUP;
+  CheckDlgButton(hwnd_, static_cast<int>(id), checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void MainWindow::HideApplicationWindow() { ShowWindow(app_window_.Get(), SW_HIDE); }
+
+void MainWindow::BringToForeground() { SetForegroundWindow(hwnd_); }
+
+void MainWindow::Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
+std::string MainWindow::ProgramPath() { return alTools::ProgramPath(); }
+
+std::string MainWindow::StartupFolder() { return alTools::StartupFolder(); }
+
+long MainWindow::CreateShortcut(const std::string& target, const std::string& file,
+                                const std::string& description) {
+  return tessara::CreateShortcut(target, file, description);
+}
+
+std::unique_ptr<ITessaraView> MainWindow::CreateTessaraView() {
+  return std::make_unique<TessaraWindow>(instance_, app_window_.Get());
+}
+
+void MainWindow::OnCommand(UINT id, UINT code) {
+  switch (id) {
+    case IDC_BTNHIDE:
+      form_->btnHideClick();
+      break;
+    case IDC_BTNNEW:
+    case IDM_TRAY_NEW:
+      form_->btnNewClick();
+      break;
+    case IDC_BTNEXIT:
+    case IDM_TRAY_EXIT:
+      form_->btnExitClick();
+      break;
+    case IDM_TRAY_CONTROLPANEL:
+      form_->cmControlPanelClick();
+      break;
+    case IDC_CHKSTARTUP:
+      if (code == BN_CLICKED) form_->chkStartupClick();
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::DrawButton(const DRAWITEMSTRUCT& item) {
+  const ControlDef* def = FindControl(item.CtlID);
+  RECT rc = item.rcItem;
+  FillRect(item.hDC, &rc, GetSysColorBrush(COLOR_BTNFACE));
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  // A flat button shows an edge only while it is pressed or has the focus.
+  if (pressed) {
+    DrawEdge(item.hDC, &rc, BDR_SUNKENOUTER, BF_RECT);
+  } else if (item.itemState & ODS_FOCUS) {
+    DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
+  }
+  char text[64] = {};
+  GetWindowTextA(item.hwndItem, text, sizeof text);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, def ? def->font_color : RGB(0, 0, 0));
+  HGDIOBJ old = SelectObject(item.hDC, bold_font_.Get());
+  if (pressed) OffsetRect(&rc, 1, 1);
+  DrawTextA(item.hDC, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(item.hDC, old);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == taskbar_created_ && taskbar_created_ != 0) {
+    // The shell restarted: our icon went with the old taskbar.
+    tray_added_ = false;
+    AddTrayIcon();
+    return 0;
+  }
+  switch (msg) {
+    case WM_COMMAND:
+      if (form_) OnCommand(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case WM_DRAWITEM:
+      DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      RECT panel{0, 0, kClientWidth, kPanelHeight};
+      DrawEdge(dc, &panel, BDR_RAISEDINNER, BF_RECT);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      SetTextColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_APP_TRAY:
+      if (!form_) return 0;
+      switch (LOWORD(lp)) {
+        case WM_LBUTTONUP:
+          form_->RxTrayIcon1Click();
+          break;
+        case WM_LBUTTONDBLCLK:
+          form_->RxTrayIcon1DblClick();
+          break;
+        case WM_RBUTTONUP:
+          ShowTrayMenu();
+          break;
+        default:
+          break;
+      }
+      return 0;
+    case WM_APP_SHOWPANEL:
+      if (form_) form_->cmControlPanelClick();
+      return 0;
+    case WM_CLOSE:
+      // Saving may fail: then the error is shown by the caller's catch and we stay open.
+      if (form_) form_->FormClose();
+      if (!quitting_) {
+        quitting_ = true;
+        PostQuitMessage(0);
+      }
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wp && form_) EndSession();
+      return 0;
+    default:
+      return DefWindowProcA(hwnd_, msg, wp, lp);
+  }
+}
+
+}  // namespace tessara

@@ -1,0 +1,104 @@
+#pragma once
+// The control panel's window, its controls and the tray icon; also the services of the
+// system that the portable control panel asks for.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/UMain.h"
+#include "shell/handles_win32.h"
+
+namespace tessara {
+
+inline constexpr const char* kMainWindowClass = "TTessaraControlPanel";
+inline constexpr const char* kFolderKeyProperty = "TessaraFolderKey";
+// Posted by a second start of the same program: come on screen.
+inline constexpr UINT WM_APP_SHOWPANEL = WM_APP + 2;
+inline constexpr UINT WM_APP_TRAY = WM_APP + 1;
+
+// Tray and control ids.
+enum MainCommand : UINT {
+  IDC_BTNHIDE = 1001,
+  IDC_BTNNEW,
+  IDC_BTNEXIT,
+  IDC_CHKSNAPEDGES,
+  IDC_CHKSTARTUP,
+  IDM_TRAY_NEW = 1101,
+  IDM_TRAY_CONTROLPANEL,
+  IDM_TRAY_EXIT,
+};
+
+// A key identifying the program folder, shared by the instance guard and the window.
+unsigned long long ProgramFolderKey(const std::string& programFolder);
+
+class MainWindow final : public IMainView, public IMainPlatform {
+ public:
+  MainWindow(HINSTANCE instance, std::string programFolder);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the windows and runs the form's start-up.
+  void Create();
+  // The first showing of the control panel.
+  void ShowFirst();
+  // Pumps messages until the control panel has closed.
+  int Run();
+  // After the loop: the forms are destroyed (tessaras save once more), tray icon removed.
+  void Shutdown();
+
+  HWND Handle() const { return hwnd_; }
+  HWND Control(UINT id) const { return GetDlgItem(hwnd_, static_cast<int>(id)); }
+  HMENU TrayMenu() const { return tray_menu_.Get(); }
+  bool TrayIconShown() const { return tray_added_; }
+  TfrmMain& Form() { return *form_; }
+
+  // IMainView
+  void SetCaption(const std::string& caption) override;
+  int Left() const override;
+  int Top() const override;
+  void SetLeft(int left) override;
+  void SetTop(int top) override;
+  bool Checked(MainCheck box) const override;
+  void SetChecked(MainCheck box, bool checked) override;
+  void HideApplicationWindow() override;
+  void BringToForeground() override;
+  void Close() override;
+
+  // IMainPlatform
+  std::string ProgramFolder() override { return program_folder_; }
+  std::string ProgramPath() override;
+  std::string StartupFolder() override;
+  long CreateShortcut(const std::string& target, const std::string& file,
+                      const std::string& description) override;
+  std::unique_ptr<ITessaraView> CreateTessaraView() override;
+
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  HWND hwnd_ = nullptr;
+
+ private:
+  void CreateControls();
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  void ShowTrayMenu();
+  void OnCommand(UINT id, UINT code);
+  void DrawButton(const DRAWITEMSTRUCT& item);
+  void EndSession();
+
+  HINSTANCE instance_;
+  std::string program_folder_;
+  UniqueWindow app_window_;
+  UniqueFont font_;
+  UniqueFont bold_font_;
+  UniqueIcon tray_icon_;
+  UniqueMenu tray_menu_;
+  HWND tooltip_ = nullptr;
+  bool tray_added_ = false;
+  bool quitting_ = false;
+  bool shut_down_ = false;
+  UINT taskbar_created_ = 0;
+  std::unique_ptr<TfrmMain> form_;
+};
+
+}  // namespace tessara

@@ -1,0 +1,5 @@
+#include "app/globals.h"
+
+namespace tessara {
+bool Starting = true;
+}

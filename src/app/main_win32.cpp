@@ -1,0 +1,85 @@
+// Program entry: one control panel per program folder, COM in a single-threaded apartment.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "app/UMain_win32.h"
+#include "shell/alTools.h"
+#include "shell/error.h"
+#include "shell/window_win32.h"
+
+namespace {
+
+struct FindPanel {
+  unsigned long long key;
+  HWND found;
+};
+
+BOOL CALLBACK FindPanelOfFolder(HWND hwnd, LPARAM lp) {
+  auto* find = reinterpret_cast<FindPanel*>(lp);
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (lstrcmpA(name, tessara::kMainWindowClass) != 0) return TRUE;
+  const auto key = reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, tessara::kFolderKeyProperty));
+  if (key != static_cast<ULONG_PTR>(find->key)) return TRUE;
+  find->found = hwnd;
+  return FALSE;
+}
+
+// Two copies in one folder would overwrite each other's files at exit: the second start
+// brings the running control panel on screen instead, and writes nothing.
+void ShowRunningInstance(unsigned long long key) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    FindPanel find{key, nullptr};
+    EnumWindows(FindPanelOfFolder, reinterpret_cast<LPARAM>(&find));
+    if (find.found) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(find.found, &pid);
+      AllowSetForegroundWindow(pid);
+      PostMessageA(find.found, tessara::WM_APP_SHOWPANEL, 0, 0);
+      return;
+    }
+    Sleep(100);  // the first copy may still be starting
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  tessara::InstallMessageBoxes();
+  tessara::SetApplicationTitle("Tessara");
+
+  const std::string folder = tessara::alTools::ProgramFolder();
+  const unsigned long long key = tessara::ProgramFolderKey(folder);
+  char mutex_name[64];
+  std::snprintf(mutex_name, sizeof mutex_name, "Local\\TessaraProgram-%016llx", key);
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, mutex_name);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    ShowRunningInstance(key);
+    CloseHandle(mutex);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 0;
+  }
+
+  int code = 0;
+  try {
+    tessara::MainWindow main(instance, folder);
+    main.Create();
+    main.ShowFirst();
+    code = main.Run();
+    main.Shutdown();
+  } catch (const std::exception& e) {
+    tessara::ShowError(e.what());
+    code = 1;
+  }
+  if (mutex) CloseHandle(mutex);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return code;
+}

@@ -1,0 +1,327 @@
+#include "app/UMain.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/rng.h"
+#include "settings/RegVal.h"
+#include "shell/error.h"
+#include "testutil.h"
+
+namespace tessara {
+namespace {
+
+using testing::ReadText;
+using testing::TempFolder;
+using testing::WriteText;
+
+struct FakeTessaraView : ITessaraView {
+  int left = 0, top = 0, width = 0, height = 0, color = -1;
+  bool shown = false;
+  TfrmTessara* form = nullptr;
+  void SetBounds(int l, int t, int w, int h) override {
+    left = l;
+    top = t;
+    width = w;
+    height = h;
+  }
+  int Left() const override { return left; }
+  int Top() const override { return top; }
+  int Width() const override { return width; }
+  int Height() const override { return height; }
+  void SetColor(int c) override { color = c; }
+  void Show() override { shown = true; }
+  ScreenSize Screen() const override { return {1024, 768}; }
+  void Attach(TfrmTessara* f) override { form = f; }
+};
+
+struct Shortcut {
+  std::string target, file, description;
+};
+
+struct FakePlatform : IMainPlatform {
+  std::string folder;
+  std::string startup;
+  std::vector<Shortcut> shortcuts;
+  std::vector<FakeTessaraView*> views;
+  std::string ProgramFolder() override { return folder; }
+  std::string ProgramPath() override { return folder + "tessara.exe"; }
+  std::string StartupFolder() override { return startup; }
+  long CreateShortcut(const std::string& t, const std::string& f, const std::string& d) override {
+    shortcuts.push_back({t, f, d});
+    WriteText(f, "link");
+    return 0;
+  }
+  std::unique_ptr<ITessaraView> CreateTessaraView() override {
+    auto view = std::make_unique<FakeTessaraView>();
+    views.push_back(view.get());
+    return view;
+  }
+};
+
+struct FakeMainView : IMainView {
+  std::string caption;
+  int left = 300, top = 200;
+  bool snap = false, startup = false;
+  bool app_window_hidden = false;
+  int closes = 0, foregrounds = 0;
+  void SetCaption(const std::string& c) override { caption = c; }
+  int Left() const override { return left; }
+  int Top() const override { return top; }
+  void SetLeft(int l) override { left = l; }
+  void SetTop(int t) override { top = t; }
+  bool Checked(MainCheck box) const override {
+    return box == MainCheck::SnapEdges ? snap : startup;
+  }
+  void SetChecked(MainCheck box, bool c) override { (box == MainCheck::SnapEdges ? snap : startup) = c; }
+  void HideApplicationWindow() override { app_window_hidden = true; }
+  void BringToForeground() override { ++foregrounds; }
+  void Close() override { ++closes; }
+};
+
+// One program run in a temporary program folder.
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Starting = true;
+    platform.folder = folder.Path();
+    previous_ = SetMessageHandler([this](const std::string& text) { messages.push_back(text); });
+  }
+  void TearDown() override {
+    SetMessageHandler(previous_);
+    Starting = true;
+  }
+
+  std::unique_ptr<TfrmMain> Start() {
+    Starting = true;
+    platform.views.clear();
+    auto form = std::make_unique<TfrmMain>(platform, view);
+    form->FormCreate();
+    form->FormShow();
+    return form;
+  }
+
+  std::string Ini() const { return folder.Path() + "tessara.ini"; }
+
+  // Reads the written file back through a store of the same keys.
+  TRegVal Written() const {
+    TRegVal stored;
+    stored.UseStartUpDir = false;
+    stored.IniFileName = Ini();
+    stored.Set_Booleans({"SnapEdges=9", "Startup=9"});
+    stored.Set_Integers({"tsCount=-1", "LastX=-1", "LastY=-1", "SnapDistance=-1"});
+    stored.ReadSettings();
+    return stored;
+  }
+
+  TempFolder folder;
+  FakePlatform platform;
+  FakeMainView view;
+  std::vector<std::string> messages;
+
+ private:
+  MessageHandler previous_;
+};
+
+TEST_F(MainFormTest, FirstStartShowsPanelAndExitWritesTheDefaults) {
+  auto form = Start();
+  EXPECT_EQ(form->TessaraCount, 0);
+  EXPECT_EQ(view.left, 300) << "without tessaras the panel stays where the system put it";
+  EXPECT_TRUE(platform.views.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(folder.Path() + "settings"));
+  EXPECT_EQ(view.caption, "Tessarav1.99.0.3 beta");
+  EXPECT_TRUE(view.app_window_hidden);
+  EXPECT_FALSE(std::filesystem::exists(Ini())) << "reading never creates the file";
+
+  form->btnExitClick();
+  EXPECT_EQ(view.closes, 1);
+  form->FormClose();
+  EXPECT_TRUE(form->Saved);
+  TRegVal stored = Written();
+  EXPECT_FALSE(stored.BooleanValue("SnapEdges"));
+  EXPECT_FALSE(stored.BooleanValue("Startup"));
+  EXPECT_EQ(stored.IntegerValue("tsCount"), 0);
+  EXPECT_EQ(stored.IntegerValue("LastX"), 240);
+  EXPECT_EQ(stored.IntegerValue("LastY"), 200) << "LastY is the panel's top edge at exit";
+  EXPECT_EQ(stored.IntegerValue("SnapDistance"), 8);
+  const std::string text = ReadText(Ini());
+  EXPECT_LT(text.find("[Booleans]"), text.find("[Integers]"));
+  EXPECT_LT(text.find("SnapEdges"), text.find("Startup"));
+  EXPECT_LT(text.find("tsCount"), text.find("LastX"));
+
+  // The destroy after a successful close writes nothing more.
+  std::filesystem::remove(Ini());
+  form->FormDestroy();
+  EXPECT_FALSE(std::filesystem::exists(Ini()));
+}
+
+TEST_F(MainFormTest, StoredCountIsLimitedToSixteenNumberedWindows) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=20\r\n");
+  auto form = Start();
+  ASSERT_EQ(form->TessaraCount, 16);
+  EXPECT_EQ(view.left, kParkedLeft) << "with tessaras the panel starts parked";
+  ASSERT_EQ(platform.views.size(), 16u);
+  for (int i = 1; i <= 16; ++i) {
+    ASSERT_NE(form->Tessara(i), nullptr);
+    EXPECT_EQ(form->Tessara(i)->Tag, i);
+    EXPECT_EQ(form->Tessara(i)->ini.IniSection, std::to_string(i));
+    EXPECT_TRUE(platform.views[i - 1]->shown);
+  }
+  form->btnNewClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Maximum number of tessaras reached");
+  EXPECT_EQ(form->TessaraCount, 16);
+  EXPECT_EQ(platform.views.size(), 16u);
+  form->FormClose();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 16);
+}
+
+TEST_F(MainFormTest, NegativeStoredCountRestoresNothing) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=-3\r\n");
+  auto form = Start();
+  EXPECT_EQ(form->TessaraCount, 0);
+  EXPECT_TRUE(platform.views.empty());
+}
+
+TEST_F(MainFormTest, NewTessaraTakesTheNextNumberUpToSixteen) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=15\r\n");
+  auto form = Start();
+  RandSeed(12345);
+  form->btnNewClick();
+  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(form->TessaraCount, 16);
+  TfrmTessara* added = form->Tessara(16);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->Tag, 16);
+  EXPECT_EQ(added->ini.IniSection, "16");
+  const FakeTessaraView* v = platform.views.back();
+  EXPECT_TRUE(v->shown);
+  EXPECT_EQ(v->width, 76);
+  EXPECT_EQ(v->height, 112);
+}
+
+TEST_F(MainFormTest, NewWindowsLandInsideTheScreen) {
+  auto form = Start();
+  RandSeed(1);
+  for (int i = 0; i < 16; ++i) form->btnNewClick();
+  ASSERT_EQ(platform.views.size(), 16u);
+  for (const FakeTessaraView* v : platform.views) {
+    EXPECT_GE(v->left, 0);
+    EXPECT_LT(v->left, 1024 - 76);
+    EXPECT_GE(v->top, 0);
+    EXPECT_LT(v->top, 768 - 112 - 20);
+  }
+}
+
+TEST_F(MainFormTest, NothingIsWrittenBeforeThePanelWasShown) {
+  Starting = true;
+  TfrmMain form(platform, view);
+  form.FormCreate();
+  form.FormClose();
+  form.FormDestroy();
+  EXPECT_FALSE(std::filesystem::exists(Ini()));
+}
+
+TEST_F(MainFormTest, HiddenPositionIsRememberedAcrossRuns) {
+  {
+    auto form = Start();
+    view.left = 100;
+    view.top = 50;
+    form->btnHideClick();
+    EXPECT_EQ(view.left, kParkedLeft);
+    EXPECT_EQ(view.top, 50);
+    form->FormClose();
+    form->FormDestroy();
+  }
+  TRegVal stored = Written();
+  EXPECT_EQ(stored.IntegerValue("LastX"), 100);
+  EXPECT_EQ(stored.IntegerValue("LastY"), 50);
+
+  view.left = 700;
+  view.top = 600;
+  auto form = Start();
+  form->RxTrayIcon1DblClick();
+  EXPECT_EQ(view.left, 100);
+  EXPECT_EQ(view.top, 50);
+  form->RxTrayIcon1Click();
+  EXPECT_EQ(view.left, 100) << "a single click only brings the panel to the front";
+  EXPECT_GE(view.foregrounds, 1);
+}
+
+TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
+  TempFolder startup;
+  platform.startup = startup.Path();
+  WriteText(Ini(), "[Booleans]\r\nStartup=1\r\n");
+  auto form = Start();
+  ASSERT_EQ(platform.shortcuts.size(), 1u) << "a stored Startup writes the shortcut at every start";
+  EXPECT_EQ(platform.shortcuts[0].target, folder.Path() + "tessara.exe");
+  EXPECT_EQ(platform.shortcuts[0].file, startup.Path() + "tessara2.lnk");
+  EXPECT_EQ(platform.shortcuts[0].description, "Tessarav1.99.0.3 beta");
+
+  WriteText(startup.Path() + "Tessara.lnk", "old");
+  view.startup = false;
+  form->chkStartupClick();
+  EXPECT_FALSE(std::filesystem::exists(startup.Path() + "Tessara.lnk"));
+  EXPECT_FALSE(std::filesystem::exists(startup.Path() + "tessara2.lnk"));
+  EXPECT_EQ(platform.shortcuts.size(), 1u);
+
+  view.startup = true;
+  form->chkStartupClick();
+  EXPECT_EQ(platform.shortcuts.size(), 2u);
+}
+
+TEST_F(MainFormTest, NoStartupFolderMeansNoShortcut) {
+  platform.startup.clear();
+  WriteText(Ini(), "[Booleans]\r\nStartup=1\r\n");
+  auto form = Start();
+  EXPECT_TRUE(view.startup);
+  EXPECT_TRUE(platform.shortcuts.empty());
+}
+
+TEST_F(MainFormTest, FailedSaveKeepsTheProgramRunningAndTheNextExitRetries) {
+  auto form = Start();
+  std::filesystem::create_directory(Ini());  // a folder where the file should go
+  EXPECT_THROW(
+      {
+        try {
+          form->FormClose();
+        } catch (const Error& e) {
+          EXPECT_EQ(std::string(e.what()), "Unable to write to " + Ini());
+          throw;
+        }
+      },
+      Error);
+  EXPECT_FALSE(form->Saved);
+  std::filesystem::remove(Ini());
+  form->FormClose();
+  EXPECT_TRUE(form->Saved);
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 0);
+}
+
+TEST_F(MainFormTest, RemovingAWindowGivesItsNumberToTheLastOne) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=3\r\n");
+  auto form = Start();
+  TfrmTessara* second = form->Tessara(2);
+  TfrmTessara* third = form->Tessara(3);
+  auto removed = form->RemoveTessara(second);
+  EXPECT_EQ(removed.get(), second);
+  EXPECT_EQ(form->TessaraCount, 2);
+  EXPECT_EQ(form->Tessara(2), third);
+  EXPECT_EQ(third->Tag, 2);
+  EXPECT_EQ(third->ini.IniSection, "2");
+  EXPECT_EQ(form->Tessara(3), nullptr);
+
+  auto last = form->RemoveTessara(third);
+  EXPECT_EQ(last.get(), third);
+  EXPECT_EQ(form->TessaraCount, 1);
+  EXPECT_EQ(form->Tessara(1)->Tag, 1);
+  EXPECT_EQ(form->RemoveTessara(third), nullptr) << "a window no longer listed is refused";
+}
+
+}  // namespace
+}  // namespace tessara
