@@ -1,6 +1,7 @@
 #include "app/UMain_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <array>
 #include <string>
@@ -48,13 +49,14 @@ constexpr std::array<ControlDef, 5> kControls = {{
 
 constexpr int kPanelHeight = 35;
 
-constexpr std::array<const char*, 6> kAboutLines = {
+constexpr std::array<const char*, 7> kAboutLines = {
     "Tessara - floating tile windows for your desktop",
     "Version 1.99.0.3 beta",
     "",
-    "Drop files on a tessara to make tiles; click a tile to start it.",
-    "Right-click a tessara for its menu. Settings are kept beside the program.",
-    "Questions and reports: see the README that comes with the program.",
+    "Drop files on a tessara to make tiles,",
+    "click a tile to start it, right-click for the menu.",
+    "Settings are kept in the program's folder.",
+    "Questions and reports: see the README.",
 };
 
 struct TrayItem {

@@ -56,7 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   tessara::InstallMessageBoxes();
   tessara::SetApplicationTitle("Tessara");
 
-  const std::string folder = tessara::alTools::ProgramFolder();
+  const std::string folder = alTools::ProgramFolder();
   const unsigned long long key = tessara::ProgramFolderKey(folder);
   char mutex_name[64];
   std::snprintf(mutex_name, sizeof mutex_name, "Local\\TessaraProgram-%016llx", key);

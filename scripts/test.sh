@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both builds and runs every test layer:
+# native unit tests, Win32 tests under Wine on a private Xvfb, and end-to-end checks.
+# Ends with the line "N passed, M failed" over all layers.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+cd "$ROOT"
+
+ensure_packages || { echo "package installation failed"; exit 1; }
+
+PASSED=0
+FAILED=0
+LOGS="$BUILD/test-logs"
+mkdir -p "$LOGS"
+
+cleanup() {
+  stop_wine
+  stop_xvfb
+}
+trap cleanup EXIT
+
+# Adds the counts of a ctest log to the totals.
+count_ctest() {
+  local log=$1 line total failed
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    echo "no test summary in $log"
+    FAILED=$((FAILED + 1))
+    return
+  fi
+  failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+  PASSED=$((PASSED + total - failed))
+  FAILED=$((FAILED + failed))
+}
+
+echo "== native build"
+start=$(date +%s)
+if cmake --preset native >"$LOGS/native-configure.log" 2>&1 &&
+   cmake --build --preset native -j"$(nproc)" >"$LOGS/native-build.log" 2>&1; then
+  echo "   built in $(( $(date +%s) - start )) s"
+  echo "== native tests"
+  ctest --preset native -j"$(nproc)" --timeout 120 >"$LOGS/native-tests.log" 2>&1
+  grep -E 'tests passed|\*\*\*Failed|\*\*\*Timeout|Exception' "$LOGS/native-tests.log"
+  count_ctest "$LOGS/native-tests.log"
+else
+  echo "native build failed:"; tail -n 30 "$LOGS/native-build.log" "$LOGS/native-configure.log"
+  FAILED=$((FAILED + 1))
+fi
+
+echo "== Wine on a private X server"
+start_xvfb || { echo "0 passed, $((FAILED + 1)) failed"; exit 1; }
+export WINEPREFIX="$BUILD/wine-test"
+rm -rf "$WINEPREFIX"
+prepare_wine
+
+echo "== windows build"
+start=$(date +%s)
+if cmake --preset windows >"$LOGS/windows-configure.log" 2>&1 &&
+   cmake --build --preset windows -j"$(nproc)" >"$LOGS/windows-build.log" 2>&1; then
+  echo "   built in $(( $(date +%s) - start )) s"
+  echo "== Win32 tests under Wine"
+  # One Wine server serves every test; in parallel they would fight over the X focus.
+  ctest --preset windows --timeout 180 >"$LOGS/windows-tests.log" 2>&1
+  grep -E 'tests passed|\*\*\*Failed|\*\*\*Timeout|Exception' "$LOGS/windows-tests.log"
+  count_ctest "$LOGS/windows-tests.log"
+
+  echo "== end-to-end checks"
+  for check in "$ROOT"/tests/e2e/*.sh; do
+    [ -e "$check" ] || continue
+    name=$(basename "$check" .sh)
+    if timeout 300 bash "$check" >"$LOGS/e2e-$name.log" 2>&1; then
+      echo "   passed: $name"
+      PASSED=$((PASSED + 1))
+    else
+      echo "   FAILED: $name"; tail -n 20 "$LOGS/e2e-$name.log" | sed 's/^/      /'
+      FAILED=$((FAILED + 1))
+    fi
+    wineserver -k 2>/dev/null; prepare_wine
+  done
+else
+  echo "windows build failed:"; tail -n 40 "$LOGS/windows-build.log" "$LOGS/windows-configure.log"
+  FAILED=$((FAILED + 1))
+fi
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]

@@ -1,0 +1,78 @@
+# Helpers for the end-to-end checks: the real tessara.exe in a fresh program folder under
+# Wine, driven from outside with xdotool. DISPLAY and WINEPREFIX come from the caller.
+# shellcheck shell=bash
+set -euo pipefail
+
+E2E_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BIN="${TESSARA_BIN:-$E2E_ROOT/build/windows/bin}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# A fresh program folder holding the program and its icon library; removed at exit.
+new_program_folder() {
+  PF=$(mktemp -d /tmp/tessara-e2e.XXXXXX)
+  cp "$BIN/tessara.exe" "$BIN/TESSARA.DLL" "$PF/"
+  trap 'stop_tessara; rm -rf "$PF"' EXIT
+}
+
+start_tessara() {
+  (cd "$PF" && exec wine ./tessara.exe </dev/null >/dev/null 2>&1) &
+  TESSARA_PID=$!
+}
+
+stop_tessara() {
+  [ -n "${TESSARA_PID:-}" ] && kill "$TESSARA_PID" 2>/dev/null
+  wineserver -k 2>/dev/null || true
+  TESSARA_PID=
+}
+
+# Waits (up to $1 seconds, default 20) until the wine process of the program has ended.
+wait_exit() {
+  local limit=$(( ${1:-20} * 10 )) i
+  for i in $(seq 1 "$limit"); do
+    kill -0 "$TESSARA_PID" 2>/dev/null || { TESSARA_PID=; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# The X window of the control panel, once it is shown.
+panel_window() {
+  timeout 30 xdotool search --sync --onlyvisible --name '^Tessarav1\.99\.0\.3 beta$' | head -n 1
+}
+
+# Visible tessaras (window text "ts").
+count_tessaras() {
+  xdotool search --onlyvisible --name '^ts$' 2>/dev/null | wc -l
+}
+
+# Waits until $1 tessaras are visible (up to 30 s).
+wait_tessaras() {
+  local i
+  for i in $(seq 1 300); do
+    [ "$(count_tessaras)" -eq "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "expected $1 tessaras, saw $(count_tessaras)"
+}
+
+# Value of key $2 in file $1 (INI), with the CR of Windows line ends removed.
+ini_value() {
+  tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -n 1
+}
+
+expect_eq() {
+  [ "$1" = "$2" ] || fail "$3: expected '$2', got '$1'"
+}
+
+# Presses a key combination in the control panel.
+panel_key() {
+  local w
+  w=$(panel_window)
+  xdotool windowfocus --sync "$w"
+  xdotool key --clearmodifiers "$1"
+}
