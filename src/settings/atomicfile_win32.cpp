@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "settings/atomicfile.h"
+
+namespace tessara {
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  const std::string temp = path + ".tmp" + std::to_string(GetCurrentProcessId());
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  while (ok && !bytes.empty()) {
+    const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    ok = WriteFile(file, bytes.data(), chunk, &written, nullptr) && written > 0;
+    if (ok) bytes.remove_prefix(written);
+  }
+  ok = ok && FlushFileBuffers(file);
+  ok = CloseHandle(file) && ok;
+  ok = ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileA(temp.c_str());
+  return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart < 0x7FFFFFFF;
+  std::string content;
+  if (ok) {
+    content.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (ok && done < content.size()) {
+      DWORD got = 0;
+      ok = ReadFile(file, content.data() + done, static_cast<DWORD>(content.size() - done), &got, nullptr);
+      if (ok && got == 0) content.resize(done);  // the file shrank meanwhile
+      done += got;
+    }
+  }
+  CloseHandle(file);
+  if (ok) bytes = std::move(content);
+  return ok;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+
+bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+}  // namespace tessara
