@@ -1,0 +1,21 @@
+#pragma once
+// The drawings of the program icon, the tray icon and the icon library.
+#include <vector>
+
+#include "canvas.h"
+
+namespace icongen {
+
+struct LibraryIcon {
+  const char* file;  // name of the .ico written for it
+  void (*draw)(Canvas&);
+};
+
+// In library order: position 0 is the generic document that stands in for missing icons.
+const std::vector<LibraryIcon>& LibraryIcons();
+
+void DrawProgramIcon(Canvas& c);
+// 16 x 16, drawn only in the 16 standard colours.
+tessara::IconImage TrayIcon();
+
+}  // namespace icongen

@@ -1,0 +1,51 @@
+// Draws the program's icons and writes them as .ico files into the folder named on the
+// command line: tessara.ico (program), tray.ico (notification area) and the library icons.
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "icons.h"
+#include "render/icofile.h"
+
+namespace {
+
+using tessara::IconDepth;
+using tessara::IconEntry;
+
+tessara::IconImage Draw(void (*draw)(icongen::Canvas&), int size) {
+  icongen::Canvas canvas(size);
+  draw(canvas);
+  return canvas.Image(true);
+}
+
+void Write(const std::string& folder, const std::string& name, const std::vector<IconEntry>& entries) {
+  const std::string path = folder + "/" + name;
+  const std::string bytes = tessara::EncodeIcon(entries);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: icongen <output folder>\n");
+    return 2;
+  }
+  const std::string folder = argv[1];
+  try {
+    Write(folder, "tessara.ico",
+          {{Draw(icongen::DrawProgramIcon, 32), IconDepth::Argb32}, {Draw(icongen::DrawProgramIcon, 16), IconDepth::Argb32}});
+    Write(folder, "tray.ico", {{icongen::TrayIcon(), IconDepth::Indexed4}});
+    for (const icongen::LibraryIcon& icon : icongen::LibraryIcons())
+      Write(folder, icon.file, {{Draw(icon.draw, 32), IconDepth::Argb32}, {Draw(icon.draw, 16), IconDepth::Argb32}});
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "icongen: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
