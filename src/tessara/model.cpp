@@ -1,0 +1,87 @@
+#include "tessara/model.h"
+
+#include <algorithm>
+
+namespace tessara {
+
+std::string FitText(const std::string& text, std::size_t capacity) {
+  return text.size() <= capacity ? text : text.substr(0, capacity);
+}
+
+void TTileRecord::AssignFields(const TTileRecord& other) {
+  Filename = FitText(other.Filename, kFilenameCap);
+  Description = FitText(other.Description, kDescriptionCap);
+  StartIn = FitText(other.StartIn, kStartInCap);
+  IconFile = FitText(other.IconFile, kIconFileCap);
+  IconIndex = other.IconIndex;
+  LibIcon = other.LibIcon;
+  Drive = other.Drive;
+}
+
+void TTileRecord::Clear() {
+  Filename.clear();
+  Description.clear();
+  StartIn.clear();
+  IconFile.clear();
+  IconIndex = 0;
+  Icon.reset();
+  LibIcon = 0;
+  Drive = 0;
+}
+
+TessaraModel::TessaraModel() : tiles_(static_cast<std::size_t>(kGridMax) * kGridMax) {}
+
+void TessaraModel::ClearTiles() {
+  for (auto& tile : tiles_) tile.Clear();
+}
+
+int TessaraModel::UpdateBorder() {
+  Border = BorderWidth[static_cast<std::size_t>(BorderType & 3)] + BorderSpacing;
+  return Border;
+}
+
+int TessaraModel::CalcWidth() {
+  UpdateBorder();
+  return 2 * Border + Cols * TileWidth + (Cols - 1) * CellSpacing;
+}
+
+int TessaraModel::CalcHeight() {
+  UpdateBorder();
+  return 2 * Border + Rows * TileHeight + (Rows - 1) * CellSpacing;
+}
+
+CellRect TessaraModel::CellRectOf(int col, int row) const {
+  return {Border + (col - 1) * (TileWidth + CellSpacing), Border + (row - 1) * (TileHeight + CellSpacing),
+          TileWidth, TileHeight};
+}
+
+Cell TessaraModel::CellAt(int x, int y) const {
+  Cell cell;
+  if (x < Border || y < Border) return cell;
+  const int p = TileWidth + CellSpacing;
+  if ((x - Border) % p < TileWidth) cell.Col = (x - Border) / p + 1;
+  const int q = TileHeight + CellSpacing;
+  if ((y - Border) % q < TileHeight) cell.Row = (y - Border) / q + 1;
+  if (cell.Col > Cols) cell.Col = 0;
+  if (cell.Row > Rows) cell.Row = 0;
+  return cell;
+}
+
+void TessaraModel::IconPosition(int col, int row, int& x, int& y) const {
+  x = (col - 1) * (TileWidth + CellSpacing) + Border + (TileWidth - 32) / 2;
+  y = (row - 1) * (TileHeight + CellSpacing) + Border + (TileHeight - 32) / 2;
+}
+
+void TessaraModel::ClampToModel() {
+  Cols = std::clamp(Cols, 1, kGridMax);
+  Rows = std::clamp(Rows, 1, kGridMax);
+  TileWidth = std::clamp(TileWidth, kTileMin, kTileMax);
+  TileHeight = std::clamp(TileHeight, kTileMin, kTileMax);
+  CellSpacing = std::clamp(CellSpacing, 0, kSpacingMax);
+  BorderSpacing = std::clamp(BorderSpacing, 0, kSpacingMax);
+  BorderType = std::clamp(BorderType, 0, 3);
+  Color &= 0xFFFFFF;
+  UpdateBorder();
+}
+
+}  // namespace tessara
