@@ -1,0 +1,237 @@
+#include "settings/tiledata.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "settings/atomicfile.h"
+#include "shell/error.h"
+
+namespace tessara {
+namespace {
+
+std::string SettingsFolder(const std::string& programFolder) {
+  std::string folder = programFolder;
+  char sep = '/';
+#ifdef _WIN32
+  sep = '\\';
+#endif
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
+    sep = folder.back();
+  else if (!folder.empty())
+    folder += sep;
+  return folder + "settings" + sep;
+}
+
+std::uint32_t Get8(std::string_view b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
+std::uint32_t Get16(std::string_view b, std::size_t at) { return Get8(b, at) | Get8(b, at + 1) << 8; }
+std::uint32_t Get32(std::string_view b, std::size_t at) { return Get16(b, at) | Get16(b, at + 2) << 16; }
+std::int32_t GetSigned32(std::string_view b, std::size_t at) {
+  return static_cast<std::int32_t>(Get32(b, at));  // two's complement, as C++20 defines it
+}
+
+void Set16(char* out, std::uint32_t v) {
+  out[0] = static_cast<char>(v & 0xFF);
+  out[1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void Set32(char* out, std::uint32_t v) {
+  Set16(out, v & 0xFFFF);
+  Set16(out + 2, v >> 16);
+}
+
+void Put16(std::string& out, std::uint32_t v) {
+  char b[2];
+  Set16(b, v);
+  out.append(b, 2);
+}
+void Put32(std::string& out, std::uint32_t v) {
+  char b[4];
+  Set32(b, v);
+  out.append(b, 4);
+}
+
+// Length byte, then the text cut to the capacity; the rest of the field stays zero.
+void PutText(char* field, const std::string& text, std::size_t capacity) {
+  const std::size_t n = text.size() < capacity ? text.size() : capacity;
+  field[0] = static_cast<char>(n);
+  std::memcpy(field + 1, text.data(), n);
+}
+
+// A length byte above the capacity cannot come from a writer of this format; reading it
+// would run into the next field, so the record is treated as corrupt rather than cut.
+bool GetText(std::string_view record, std::size_t at, std::size_t capacity, std::string& text) {
+  const std::size_t n = Get8(record, at);
+  if (n > capacity) return false;
+  text.assign(record.substr(at + 1, n));
+  return true;
+}
+
+constexpr std::size_t kBmpFileHeader = 14;
+constexpr std::size_t kBmpInfoHeader = 40;
+
+}  // namespace
+
+std::string TileDataFile(const std::string& programFolder, int n) {
+  return SettingsFolder(programFolder) + "tessara" + std::to_string(n) + ".dat";
+}
+
+std::string IconCacheFile(const std::string& programFolder, int n, int col, int row) {
+  return SettingsFolder(programFolder) + "tessara" + std::to_string(n) + "_" + std::to_string(col) + "_" +
+         std::to_string(row) + ".ico";
+}
+
+std::string LayerCacheFile(const std::string& programFolder, int n, int m) {
+  return SettingsFolder(programFolder) + "tessara" + std::to_string(n) + "_" + std::to_string(m) + ".bmp";
+}
+
+void EncodeTileRecord(int col, int row, const TTileRecord& tile, char out[kTileRecordSize]) {
+  using namespace tilerecord;
+  std::memset(out, 0, kTileRecordSize);
+  Set32(out + kCol, static_cast<std::uint32_t>(col));
+  Set32(out + kRow, static_cast<std::uint32_t>(row));
+  PutText(out + kFilename, tile.Filename, kFilenameCap);
+  PutText(out + kDescription, tile.Description, kDescriptionCap);
+  PutText(out + kStartIn, tile.StartIn, kStartInCap);
+  PutText(out + kIconFile, tile.IconFile, kIconFileCap);
+  Set16(out + kIconIndex, tile.IconIndex);
+  out[kLibIcon] = static_cast<char>(tile.LibIcon);
+  out[kDrive] = static_cast<char>(tile.Drive);
+}
+
+bool DecodeTileRecord(std::string_view record, DecodedTile& out) {
+  using namespace tilerecord;
+  if (record.size() < kTileRecordSize) return false;
+  // Only the low byte of each position counts; older files may carry junk above it.
+  const int col = static_cast<int>(Get8(record, kCol));
+  const int row = static_cast<int>(Get8(record, kRow));
+  if (col < 1 || col > kGridMax || row < 1 || row > kGridMax) return false;
+
+  TTileRecord tile;
+  if (!GetText(record, kFilename, kFilenameCap, tile.Filename) ||
+      !GetText(record, kDescription, kDescriptionCap, tile.Description) ||
+      !GetText(record, kStartIn, kStartInCap, tile.StartIn) ||
+      !GetText(record, kIconFile, kIconFileCap, tile.IconFile))
+    return false;
+  if (tile.Filename.empty()) return false;  // an empty cell: nothing to store
+  tile.IconIndex = static_cast<std::uint16_t>(Get16(record, kIconIndex));
+  tile.LibIcon = static_cast<std::uint8_t>(Get8(record, kLibIcon));
+  tile.Drive = static_cast<std::uint8_t>(Get8(record, kDrive));
+
+  out.Col = col;
+  out.Row = row;
+  out.Tile = std::move(tile);
+  return true;
+}
+
+std::string EncodeTileData(const TessaraModel& model) {
+  std::string bytes;
+  char record[kTileRecordSize];
+  for (int col = 1; col <= kGridMax; ++col)
+    for (int row = 1; row <= kGridMax; ++row) {
+      const TTileRecord& tile = model.Tile(col, row);
+      if (tile.Empty()) continue;
+      EncodeTileRecord(col, row, tile, record);
+      bytes.append(record, kTileRecordSize);
+    }
+  return bytes;
+}
+
+std::vector<DecodedTile> DecodeTileData(std::string_view bytes) {
+  std::vector<DecodedTile> tiles;
+  for (std::size_t at = 0; bytes.size() - at >= kTileRecordSize; at += kTileRecordSize) {
+    DecodedTile tile;
+    if (DecodeTileRecord(bytes.substr(at, kTileRecordSize), tile)) tiles.push_back(std::move(tile));
+  }
+  return tiles;
+}
+
+std::string EncodeBmp24(const Bitmap24& image) {
+  const std::uint32_t pixelBytes = static_cast<std::uint32_t>(image.ByteSize());
+  const std::uint32_t offset = kBmpFileHeader + kBmpInfoHeader;
+  std::string out;
+  out.reserve(offset + pixelBytes);
+  // BITMAPFILEHEADER
+  out += "BM";
+  Put32(out, offset + pixelBytes);
+  Put32(out, 0);  // two reserved words
+  Put32(out, offset);
+  // BITMAPINFOHEADER
+  Put32(out, kBmpInfoHeader);
+  Put32(out, static_cast<std::uint32_t>(image.Width()));
+  Put32(out, static_cast<std::uint32_t>(image.Height()));  // positive: bottom-up
+  Put16(out, 1);                                           // planes
+  Put16(out, 24);
+  Put32(out, 0);  // BI_RGB
+  Put32(out, pixelBytes);
+  Put32(out, 0);  // no physical resolution
+  Put32(out, 0);
+  Put32(out, 0);  // no colour table
+  Put32(out, 0);
+  if (pixelBytes != 0) out.append(reinterpret_cast<const char*>(image.Bits()), pixelBytes);
+  return out;
+}
+
+bool DecodeBmp24(std::string_view bytes, Bitmap24& out) {
+  if (bytes.size() < kBmpFileHeader + kBmpInfoHeader) return false;
+  if (bytes[0] != 'B' || bytes[1] != 'M') return false;
+  const std::uint64_t fileSize = Get32(bytes, 2);
+  const std::uint64_t offset = Get32(bytes, 10);
+  const std::uint64_t infoSize = Get32(bytes, 14);
+  // A file header claiming more bytes than there are means the file was cut short.
+  if (fileSize > bytes.size()) return false;
+  // Later header versions only add fields after these, so any of them is readable.
+  if (infoSize < kBmpInfoHeader || kBmpFileHeader + infoSize > bytes.size()) return false;
+  const std::int64_t width = GetSigned32(bytes, 18);
+  const std::int64_t rawHeight = GetSigned32(bytes, 22);
+  const bool topDown = rawHeight < 0;
+  const std::int64_t height = topDown ? -rawHeight : rawHeight;  // 64 bits: no overflow at INT_MIN
+  if (Get16(bytes, 26) != 1 || Get16(bytes, 28) != 24 || Get32(bytes, 30) != 0) return false;
+  if (width < 1 || width > kMaxBmpSide || height < 1 || height > kMaxBmpSide) return false;
+
+  const int w = static_cast<int>(width);
+  const int h = static_cast<int>(height);
+  const std::uint64_t stride = static_cast<std::uint64_t>(Bitmap24Stride(w));
+  const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(h);
+  const std::uint64_t imageSize = Get32(bytes, 34);  // may be 0 for uncompressed files
+  if (imageSize != 0 && imageSize < pixelBytes) return false;
+  if (offset < kBmpFileHeader + infoSize || offset + pixelBytes > bytes.size()) return false;
+
+  out.Resize(w, h);
+  const std::size_t rowBytes = static_cast<std::size_t>(3) * static_cast<std::size_t>(w);
+  const char* src = bytes.data() + offset;
+  for (int i = 0; i < h; ++i) {
+    // Stored row i is row i from the bottom, or from the top in a top-down file.
+    std::uint8_t* dst = out.Row(topDown ? i : h - 1 - i);
+    std::memcpy(dst, src + static_cast<std::size_t>(i) * stride, rowBytes);
+    std::memset(dst + rowBytes, 0, static_cast<std::size_t>(stride) - rowBytes);
+  }
+  return true;
+}
+
+bool IsValidIconFile(std::string_view bytes) {
+  constexpr std::size_t kDir = 6;
+  constexpr std::size_t kEntry = 16;
+  if (bytes.size() < kDir) return false;
+  if (Get16(bytes, 0) != 0 || Get16(bytes, 2) != 1) return false;
+  const std::size_t count = Get16(bytes, 4);
+  if (count == 0) return false;
+  const std::uint64_t images = kDir + kEntry * count;
+  if (images > bytes.size()) return false;
+  static constexpr char kPng[] = "\x89PNG\r\n\x1A\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t entry = kDir + kEntry * i;
+    const std::uint64_t size = Get32(bytes, entry + 8);
+    const std::uint64_t offset = Get32(bytes, entry + 12);
+    if (offset < images || offset + size > bytes.size()) return false;
+    const std::string_view image = bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
+    const bool dib = image.size() >= kBmpInfoHeader && Get32(image, 0) == kBmpInfoHeader;
+    const bool png = image.size() >= 8 && image.substr(0, 8) == std::string_view(kPng, 8);
+    if (!dib && !png) return false;
+  }
+  return true;
+}
+
+void SaveFileOrThrow(const std::string& path, std::string_view bytes) {
+  if (!WriteFileAtomic(path, bytes)) throw Error("Cannot create file " + path);
+}
+
+}  // namespace tessara

@@ -1,0 +1,81 @@
+#pragma once
+// The files a tessara keeps beside its settings: the tile data file (one fixed-size record
+// per non-empty cell), one cached icon per tile and the three composed layer images. Only
+// the names and byte formats live here; the window decides when to read and write them.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "render/bitmap24.h"
+#include "tessara/model.h"
+
+namespace tessara {
+
+// File names below the program folder, which ends in its separator ('\\' on Windows, '/'
+// elsewhere); the same separator is used inside, so both builds get well-formed paths.
+std::string TileDataFile(const std::string& programFolder, int n);
+std::string IconCacheFile(const std::string& programFolder, int n, int col, int row);
+std::string LayerCacheFile(const std::string& programFolder, int n, int m);
+
+// One tile record: column and row as 32-bit little-endian integers, the four texts as a
+// length byte followed by their full capacity (zero after the text), IconIndex as 16 bits,
+// LibIcon and Drive as one byte each. No padding.
+inline constexpr std::size_t kTileRecordSize = 821;
+namespace tilerecord {
+inline constexpr std::size_t kCol = 0;
+inline constexpr std::size_t kRow = 4;
+inline constexpr std::size_t kFilename = 8;
+inline constexpr std::size_t kDescription = 264;
+inline constexpr std::size_t kStartIn = 305;
+inline constexpr std::size_t kIconFile = 561;
+inline constexpr std::size_t kIconIndex = 817;
+inline constexpr std::size_t kLibIcon = 819;
+inline constexpr std::size_t kDrive = 820;
+}  // namespace tilerecord
+
+// Texts longer than their capacity are cut; the icon is not part of the record.
+void EncodeTileRecord(int col, int row, const TTileRecord& tile, char out[kTileRecordSize]);
+
+struct DecodedTile {
+  int Col = 0;
+  int Row = 0;
+  TTileRecord Tile;  // persistent fields only; no icon
+};
+
+// One record; false when it must not reach the tile array: column or row (the low byte of
+// each integer) outside 1..64, a length byte above its field's capacity, or an empty
+// Filename. `record` must hold at least kTileRecordSize bytes.
+bool DecodeTileRecord(std::string_view record, DecodedTile& out);
+
+// The whole file: every non-empty cell, column 1..64 outer and row 1..64 inner, including
+// cells beyond the grid in use. An empty window gives an empty string.
+std::string EncodeTileData(const TessaraModel& model);
+
+// Every whole, valid record in file order; a trailing piece shorter than a record and
+// invalid records are skipped silently. A cell may appear more than once: the caller
+// applies the list in order, so a later record replaces an earlier one.
+std::vector<DecodedTile> DecodeTileData(std::string_view bytes);
+
+// Layer images as Windows bitmap files: 24 bits per pixel, uncompressed, rows bottom-up
+// with the same padding as Bitmap24, so the pixel bytes are stored as they are.
+std::string EncodeBmp24(const Bitmap24& image);
+
+// The largest side a layer file may claim; the biggest window is 3596 pixels wide, so a
+// header beyond this is corrupt and never costs an allocation.
+inline constexpr int kMaxBmpSide = 4096;
+
+// Accepts exactly a 24-bit uncompressed bitmap, bottom-up or top-down, whose pixels lie
+// within the bytes. Anything else (short, corrupt, other depth, compressed, absurd sizes)
+// gives false and leaves `out` untouched, so the caller composes the image again.
+bool DecodeBmp24(std::string_view bytes, Bitmap24& out);
+
+// A sanity check of a cached icon file: the directory is well formed (reserved 0, type 1,
+// at least one image) and every image lies within the file and starts like an icon image
+// (a bitmap-info header or a PNG signature). A file failing it counts as missing.
+bool IsValidIconFile(std::string_view bytes);
+
+// Writes through WriteFileAtomic; throws Error "Cannot create file <path>" on failure.
+void SaveFileOrThrow(const std::string& path, std::string_view bytes);
+
+}  // namespace tessara

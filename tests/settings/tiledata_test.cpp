@@ -1,0 +1,406 @@
+#include "settings/tiledata.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "render/icofile.h"
+#include "shell/error.h"
+#include "testutil.h"
+
+namespace {
+
+using namespace tessara;
+namespace rec = tessara::tilerecord;
+
+std::uint32_t U8(const std::string& b, std::size_t at) { return static_cast<unsigned char>(b.at(at)); }
+std::uint32_t U16(const std::string& b, std::size_t at) { return U8(b, at) | U8(b, at + 1) << 8; }
+std::uint32_t U32(const std::string& b, std::size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
+void Set32(std::string& b, std::size_t at, std::uint32_t v) {
+  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+}
+
+void Fill(TTileRecord& t, std::string file, std::string desc, std::string startIn, std::string iconFile,
+          std::uint16_t index, std::uint8_t lib, std::uint8_t drive) {
+  t.Filename = std::move(file);
+  t.Description = std::move(desc);
+  t.StartIn = std::move(startIn);
+  t.IconFile = std::move(iconFile);
+  t.IconIndex = index;
+  t.LibIcon = lib;
+  t.Drive = drive;
+}
+
+std::string Record(int col, int row, const TTileRecord& t) {
+  std::string r(kTileRecordSize, '\x55');
+  EncodeTileRecord(col, row, t, r.data());
+  return r;
+}
+
+std::string OneTile(int col, int row, const std::string& filename = "C:\\x.exe") {
+  TTileRecord t;
+  t.Filename = filename;
+  return Record(col, row, t);
+}
+
+// The bytes of a text field: length, text, zeros to the end of the field.
+void ExpectText(const std::string& r, std::size_t at, std::size_t field, const std::string& text) {
+  ASSERT_EQ(U8(r, at), text.size());
+  EXPECT_EQ(r.substr(at + 1, text.size()), text);
+  EXPECT_EQ(r.substr(at + 1 + text.size(), field - 1 - text.size()), std::string(field - 1 - text.size(), '\0'));
+}
+
+TEST(TileDataFormat, TwoTilesOfAFourByFourGridMakeTwoRecordsInCellOrder) {
+  TessaraModel m;
+  m.Cols = 4;
+  m.Rows = 4;
+  // Filled in reverse visiting order: the file must still start with (1,1).
+  Fill(m.Tile(3, 2), "C:\\Tools\\b.exe", std::string(45, 'd'), "C:\\Tools", "C:\\Tools\\b.exe", 0x1234, 7, 0);
+  Fill(m.Tile(1, 1), "EXPLORER.EXE C:\\", "Drive C:", "", "", 0, 0, 3);
+
+  const std::string file = EncodeTileData(m);
+  ASSERT_EQ(file.size(), 1642u);
+  const std::string first = file.substr(0, kTileRecordSize);
+  const std::string second = file.substr(kTileRecordSize);
+
+  EXPECT_EQ(U32(first, 0), 1u);
+  EXPECT_EQ(U32(first, 4), 1u);
+  ExpectText(first, 8, 256, "EXPLORER.EXE C:\\");
+  ExpectText(first, 264, 41, "Drive C:");
+  EXPECT_EQ(U8(first, 820), 3u);
+
+  EXPECT_EQ(U32(second, 0), 3u);
+  EXPECT_EQ(U32(second, 4), 2u);
+  ExpectText(second, 8, 256, "C:\\Tools\\b.exe");
+  ExpectText(second, 264, 41, std::string(40, 'd'));
+  ExpectText(second, 305, 256, "C:\\Tools");
+  ExpectText(second, 561, 256, "C:\\Tools\\b.exe");
+  EXPECT_EQ(U8(second, 817), 0x34u);
+  EXPECT_EQ(U8(second, 818), 0x12u);
+  EXPECT_EQ(U8(second, 819), 7u);
+  EXPECT_EQ(U8(second, 820), 0u);
+}
+
+TEST(TileDataFormat, RecordOverwritesEveryByteAndCutsTextsToCapacity) {
+  TTileRecord t;
+  Fill(t, std::string(300, 'f'), std::string(41, 'e'), std::string(256, 's'), std::string(255, 'i'), 0xFFFF,
+       255, 26);
+  const std::string r = Record(64, 64, t);
+  EXPECT_EQ(r.find('\x55'), std::string::npos);
+  EXPECT_EQ(U32(r, rec::kCol), 64u);
+  EXPECT_EQ(U32(r, rec::kRow), 64u);
+  ExpectText(r, rec::kFilename, 256, std::string(255, 'f'));
+  ExpectText(r, rec::kDescription, 41, std::string(40, 'e'));
+  ExpectText(r, rec::kStartIn, 256, std::string(255, 's'));
+  ExpectText(r, rec::kIconFile, 256, std::string(255, 'i'));
+  EXPECT_EQ(U16(r, rec::kIconIndex), 0xFFFFu);
+  EXPECT_EQ(U8(r, rec::kLibIcon), 255u);
+  EXPECT_EQ(U8(r, rec::kDrive), 26u);
+}
+
+TEST(TileDataFormat, EmptyWindowGivesEmptyFileAndTilesBeyondGridAreKept) {
+  TessaraModel m;
+  EXPECT_TRUE(EncodeTileData(m).empty());
+
+  m.Cols = 2;
+  m.Rows = 2;
+  m.Tile(64, 64).Filename = "far.exe";
+  m.Tile(3, 2).Filename = "outside.exe";
+  m.Tile(2, 1).Description = "no file name: empty";
+  const std::string file = EncodeTileData(m);
+  ASSERT_EQ(file.size(), 2 * kTileRecordSize);
+  EXPECT_EQ(U32(file, 0), 3u);
+  EXPECT_EQ(U32(file, kTileRecordSize), 64u);
+  EXPECT_EQ(U32(file, kTileRecordSize + 4), 64u);
+}
+
+TEST(TileDataFormat, DecodingSkipsWhatMustNotReachTheTileArray) {
+  auto corrupt = [](std::size_t at, char length) {
+    std::string r = OneTile(2, 2);
+    r[at] = length;
+    return r;
+  };
+  auto at = [](int col, int row) {
+    std::string r = OneTile(1, 1);
+    Set32(r, rec::kCol, static_cast<std::uint32_t>(col));
+    Set32(r, rec::kRow, static_cast<std::uint32_t>(row));
+    return r;
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::pair<int, int>> cells;
+  } cases[] = {
+      {"empty file", "", {}},
+      {"short file", OneTile(1, 1).substr(0, 820), {}},
+      {"trailing piece", OneTile(4, 5) + OneTile(1, 1).substr(0, 400), {{4, 5}}},
+      {"column 0", at(0, 1), {}},
+      {"row 65", at(1, 65), {}},
+      {"column 65", at(65, 3), {}},
+      {"column 257 is column 1", at(257, 2), {{1, 2}}},
+      {"row -255 is row 1", at(3, -255), {{3, 1}}},
+      {"column 256 is column 0", at(256, 2), {}},
+      {"empty file name", OneTile(1, 1, ""), {}},
+      {"file name length 255 fits", corrupt(rec::kFilename, '\xFF'), {{2, 2}}},
+      {"description length 41", corrupt(rec::kDescription, 41), {}},
+      {"description length 40", corrupt(rec::kDescription, 40), {{2, 2}}},
+      {"bad record among good ones", OneTile(1, 1) + corrupt(rec::kDescription, 99) + OneTile(1, 2),
+       {{1, 1}, {1, 2}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto tiles = DecodeTileData(c.bytes);
+    ASSERT_EQ(tiles.size(), c.cells.size());
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+      EXPECT_EQ(tiles[i].Col, c.cells[i].first);
+      EXPECT_EQ(tiles[i].Row, c.cells[i].second);
+      EXPECT_FALSE(tiles[i].Tile.Filename.empty());
+    }
+  }
+}
+
+TEST(TileDataFormat, LaterRecordForTheSameCellComesLater) {
+  const auto tiles = DecodeTileData(OneTile(2, 3, "old.exe") + OneTile(1, 1) + OneTile(2, 3, "new.exe"));
+  ASSERT_EQ(tiles.size(), 3u);
+  TessaraModel m;
+  for (const auto& t : tiles) m.Tile(t.Col, t.Row).AssignFields(t.Tile);
+  EXPECT_EQ(m.Tile(2, 3).Filename, "new.exe");
+}
+
+TEST(TileDataFormat, RoundTripOfRandomTiles) {
+  std::mt19937 rng(20240611);
+  auto text = [&](std::size_t maxLen) {
+    std::string s(rng() % (maxLen + 1), '\0');
+    for (char& ch : s) ch = static_cast<char>(1 + rng() % 255);  // any ANSI byte but zero
+    return s;
+  };
+  for (int round = 0; round < 5; ++round) {
+    TessaraModel m;
+    for (int i = 0; i < 200; ++i) {
+      const int col = 1 + static_cast<int>(rng() % 64), row = 1 + static_cast<int>(rng() % 64);
+      std::string file = text(300);
+      if (file.empty()) file = "x";
+      Fill(m.Tile(col, row), file, text(60), text(300), text(300), static_cast<std::uint16_t>(rng()),
+           static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng() % 27));
+    }
+    TessaraModel back;
+    for (const auto& t : DecodeTileData(EncodeTileData(m))) back.Tile(t.Col, t.Row).AssignFields(t.Tile);
+    for (int col = 1; col <= kGridMax; ++col)
+      for (int row = 1; row <= kGridMax; ++row) {
+        const TTileRecord& a = m.Tile(col, row);
+        const TTileRecord& b = back.Tile(col, row);
+        ASSERT_EQ(b.Filename, FitText(a.Filename, kFilenameCap)) << col << "," << row;
+        if (a.Empty()) continue;
+        EXPECT_EQ(b.Description, FitText(a.Description, kDescriptionCap));
+        EXPECT_EQ(b.StartIn, FitText(a.StartIn, kStartInCap));
+        EXPECT_EQ(b.IconFile, FitText(a.IconFile, kIconFileCap));
+        EXPECT_EQ(b.IconIndex, a.IconIndex);
+        EXPECT_EQ(b.LibIcon, a.LibIcon);
+        EXPECT_EQ(b.Drive, a.Drive);
+      }
+  }
+}
+
+TEST(TileDataFileNames, UseTheFoldersOwnSeparatorAndPlainDecimals) {
+  EXPECT_EQ(TileDataFile("C:\\Apps\\Tessara\\", 3), "C:\\Apps\\Tessara\\settings\\tessara3.dat");
+  EXPECT_EQ(IconCacheFile("C:\\T\\", 3, 2, 5), "C:\\T\\settings\\tessara3_2_5.ico");
+  EXPECT_EQ(LayerCacheFile("C:\\T\\", 16, 0), "C:\\T\\settings\\tessara16_0.bmp");
+  EXPECT_EQ(TileDataFile("/opt/t/", 10), "/opt/t/settings/tessara10.dat");
+  EXPECT_EQ(IconCacheFile("/opt/t/", 2, 64, 10), "/opt/t/settings/tessara2_64_10.ico");
+  EXPECT_EQ(LayerCacheFile("/opt/t/", 1, 2), "/opt/t/settings/tessara1_2.bmp");
+}
+
+// --- layer cache bitmaps ---
+
+Bitmap24 Pattern(int w, int h) {
+  Bitmap24 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int k = 0; k < 3; ++k) b.Pixel(x, y)[k] = static_cast<std::uint8_t>(x * 7 + y * 13 + k * 101);
+  return b;
+}
+
+void ExpectSamePixels(const Bitmap24& a, const Bitmap24& b) {
+  ASSERT_EQ(a.Width(), b.Width());
+  ASSERT_EQ(a.Height(), b.Height());
+  for (int y = 0; y < a.Height(); ++y)
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(a.Row(y)), 3 * a.Width()),
+              std::string(reinterpret_cast<const char*>(b.Row(y)), 3 * b.Width()))
+        << "row " << y;
+}
+
+TEST(Bmp24File, HeadersAndRoundTripWithRowPadding) {
+  for (auto [w, h] : {std::pair{1, 1}, {3, 2}, {5, 7}, {76, 112}, {33, 4}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    const Bitmap24 image = Pattern(w, h);
+    const std::string file = EncodeBmp24(image);
+    const std::size_t stride = static_cast<std::size_t>((3 * w + 3) / 4 * 4);
+    ASSERT_EQ(file.size(), 54 + stride * h);
+    EXPECT_EQ(file.substr(0, 2), "BM");
+    EXPECT_EQ(U32(file, 2), file.size());
+    EXPECT_EQ(U32(file, 10), 54u);
+    EXPECT_EQ(U32(file, 14), 40u);
+    EXPECT_EQ(U32(file, 18), static_cast<std::uint32_t>(w));
+    EXPECT_EQ(U32(file, 22), static_cast<std::uint32_t>(h));
+    EXPECT_EQ(U16(file, 26), 1u);
+    EXPECT_EQ(U16(file, 28), 24u);
+    EXPECT_EQ(U32(file, 30), 0u);
+    // The bottom row comes first.
+    EXPECT_EQ(U8(file, 54), image.Pixel(0, h - 1)[0]);
+
+    Bitmap24 back;
+    ASSERT_TRUE(DecodeBmp24(file, back));
+    ExpectSamePixels(image, back);
+  }
+}
+
+TEST(Bmp24File, ReadsTopDownFiles) {
+  const Bitmap24 image = Pattern(5, 3);
+  std::string file = EncodeBmp24(image);
+  // Reverse the stored rows and negate the height.
+  const std::size_t stride = 16;
+  std::string flipped = file.substr(0, 54);
+  for (int i = 2; i >= 0; --i) flipped += file.substr(54 + stride * i, stride);
+  Set32(flipped, 22, static_cast<std::uint32_t>(-3));
+  Bitmap24 back;
+  ASSERT_TRUE(DecodeBmp24(flipped, back));
+  ExpectSamePixels(image, back);
+}
+
+TEST(Bmp24File, RejectsShortCorruptAndOtherFilesWithoutTouchingTheImage) {
+  const std::string good = EncodeBmp24(Pattern(6, 5));
+  auto with32 = [&](std::size_t at, std::uint32_t v) {
+    std::string f = good;
+    Set32(f, at, v);
+    return f;
+  };
+  auto with16 = [&](std::size_t at, std::uint32_t v) {
+    std::string f = good;
+    f[at] = static_cast<char>(v & 0xFF);
+    f[at + 1] = static_cast<char>(v >> 8);
+    return f;
+  };
+  std::string bits8 = with16(28, 8);
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"header only", good.substr(0, 53)},
+      {"pixels cut short", good.substr(0, good.size() - 1)},
+      {"not BM", "XM" + good.substr(2)},
+      {"8 bits per pixel", bits8},
+      {"32 bits per pixel", with16(28, 32)},
+      {"compressed", with32(30, 1)},
+      {"two planes", with16(26, 2)},
+      {"width 0", with32(18, 0)},
+      {"negative width", with32(18, static_cast<std::uint32_t>(-6))},
+      {"height 0", with32(22, 0)},
+      {"height INT_MIN", with32(22, 0x80000000u)},
+      {"huge width", with32(18, 0x7FFFFFFFu)},
+      {"huge height", with32(22, 0x40000000u)},
+      {"side just over the limit", with32(18, kMaxBmpSide + 1)},
+      {"taller than the pixels", with32(22, 6)},
+      {"pixel offset past the end", with32(10, 0xFFFFFFF0u)},
+      {"pixel offset inside the header", with32(10, 20)},
+      {"header size below 40", with32(14, 12)},
+      {"header size past the end", with32(14, 0xFFFFFFFFu)},
+      {"file size beyond the bytes", with32(2, static_cast<std::uint32_t>(good.size() + 1))},
+      {"image size too small", with32(34, 20)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bitmap24 out = Pattern(2, 2);
+    EXPECT_FALSE(DecodeBmp24(c.bytes, out));
+    EXPECT_EQ(out.Width(), 2);
+    EXPECT_EQ(out.Height(), 2);
+  }
+}
+
+TEST(Bmp24File, AcceptsZeroImageSizeAndLargerHeaders) {
+  const Bitmap24 image = Pattern(3, 3);
+  std::string file = EncodeBmp24(image);
+  Set32(file, 34, 0);  // allowed for uncompressed files
+  Bitmap24 back;
+  ASSERT_TRUE(DecodeBmp24(file, back));
+  ExpectSamePixels(image, back);
+
+  // A 124-byte header: the pixels follow it.
+  std::string v5 = file.substr(0, 54) + std::string(84, '\0') + file.substr(54);
+  Set32(v5, 14, 124);
+  Set32(v5, 10, 14 + 124);
+  Set32(v5, 2, static_cast<std::uint32_t>(v5.size()));
+  Bitmap24 back5;
+  ASSERT_TRUE(DecodeBmp24(v5, back5));
+  ExpectSamePixels(image, back5);
+}
+
+// --- cached icons ---
+
+std::string SampleIcon() {
+  return EncodeIcon({{IconImage{32, 32, std::vector<std::uint32_t>(32 * 32, 0xFF336699)}, IconDepth::Argb32},
+                     {IconImage{16, 16, std::vector<std::uint32_t>(16 * 16, 0xFF000000)}, IconDepth::Indexed4}});
+}
+
+TEST(IconCacheFileCheck, AcceptsWrittenIconsAndPng) {
+  EXPECT_TRUE(IsValidIconFile(SampleIcon()));
+  std::string png = std::string("\0\0\1\0\1\0", 6) + std::string(8, '\0') + std::string(8, '\0');
+  png += "\x89PNG\r\n\x1A\n";
+  png += "rest";
+  Set32(png, 6 + 8, 12);
+  Set32(png, 6 + 12, 22);
+  EXPECT_TRUE(IsValidIconFile(png));
+}
+
+TEST(IconCacheFileCheck, RejectsTruncatedAndCorruptFiles) {
+  const std::string good = SampleIcon();
+  auto with = [&](std::size_t at, std::uint32_t v, int bytes) {
+    std::string f = good;
+    for (int k = 0; k < bytes; ++k) f[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+    return f;
+  };
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"directory cut", good.substr(0, 5)},
+      {"entries cut", good.substr(0, 30)},
+      {"last image cut", good.substr(0, good.size() - 1)},
+      {"reserved not zero", with(0, 1, 2)},
+      {"a cursor", with(2, 2, 2)},
+      {"no images", with(4, 0, 2)},
+      {"more entries than bytes", with(4, 500, 2)},
+      {"offset into the directory", with(6 + 12, 6, 4)},
+      {"offset overflow", with(6 + 12, 0xFFFFFFFFu, 4)},
+      {"size overflow", with(6 + 8, 0xFFFFFFFFu, 4)},
+      {"image is neither bitmap nor png", with(38, 0x12345678u, 4)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(IsValidIconFile(c.bytes));
+  }
+}
+
+// --- saving ---
+
+TEST(TileDataSave, WritesBytesOrThrowsWithTheFileName) {
+  tessara::testing::TempFolder folder;
+  const std::string path = folder.Path() + "tessara1.dat";
+  const std::string bytes("a\0b", 3);
+  SaveFileOrThrow(path, bytes);
+  EXPECT_EQ(tessara::testing::ReadText(path), bytes);
+
+  const std::string missing = folder.Path() + "no such folder/tessara1_0.bmp";
+  try {
+    SaveFileOrThrow(missing, "x");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file " + missing);
+  }
+}
+
+}  // namespace
