@@ -1,10 +1,17 @@
 #pragma once
-// TfrmTessara: one floating grid window. This is its portable side: state and handlers.
-// The window itself lives behind ITessaraView, implemented by the Win32 edge and by fakes.
+// TfrmTessara: one floating grid window. This is its portable side: state and handlers,
+// split by concern across UTessara*.cpp. The window, GDI and the shell sit behind
+// ITessaraView, implemented by the Win32 edge and by recording fakes in tests.
+#include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "render/bitmap24.h"
+#include "render/effects.h"
 #include "settings/RegVal.h"
+#include "tessara/menu.h"
+#include "tessara/model.h"
 
 namespace tessara {
 
@@ -18,6 +25,10 @@ struct ScreenSize {
 class ITessaraView {
  public:
   virtual ~ITessaraView() = default;
+  // Called once by the form it serves, so the window can route its messages to it.
+  virtual void Attach(class TfrmTessara* form) = 0;
+
+  // The window.
   virtual void SetBounds(int left, int top, int width, int height) = 0;
   virtual int Left() const = 0;
   virtual int Top() const = 0;
@@ -26,13 +37,33 @@ class ITessaraView {
   virtual void SetColor(int color) = 0;
   virtual void Show() = 0;
   virtual ScreenSize Screen() const = 0;
-  // Called once by the form it serves, so the window can route its messages to it.
-  virtual void Attach(class TfrmTessara* form) = 0;
+  virtual void SetMenuCheck(MenuId item, bool checked) = 0;
+  // The colour dialog preset to `color`; false when cancelled.
+  virtual bool ChooseColor(int& color) = 0;
+
+  // Pictures and pixels.
+  // Loads a bitmap file as 24-bit pixels. Throws Error when the file cannot be read as one.
+  virtual void LoadPicture(const std::string& path, Bitmap24& picture) = 0;
+  // Moves the window away, has what lay below it repaint, copies the screen in the window's
+  // rectangle into `layer`, runs `whileAway` on it and moves the window back.
+  virtual void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
+  virtual void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) = 0;
+  // Text in the default font, transparent background; colour red in the low byte.
+  virtual void DrawText(Bitmap24& layer, int x, int y, const std::string& text, int color) = 0;
+  // Copies a rectangle of a layer to the same place on the window.
+  virtual void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) = 0;
+
+  // The shell.
+  virtual std::unique_ptr<TileIcon> ExtractIcon(const std::string& file, int index) = 0;
+  virtual std::string FindExecutable(const std::string& file) = 0;
+  virtual std::string ProgramPath() = 0;
 };
 
-class TfrmTessara {
+enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
+
+class TfrmTessara : public TessaraModel {
  public:
-  // programFolder names where "tswin.ini" and the "settings" folder lie.
+  // programFolder names where "tswin.ini", "settings" and the icon library lie.
   TfrmTessara(TfrmMain* main, std::unique_ptr<ITessaraView> view, const std::string& programFolder);
   ~TfrmTessara();
   TfrmTessara(const TfrmTessara&) = delete;
@@ -41,9 +72,9 @@ class TfrmTessara {
   // The window number 1..16; also the settings section of ini.
   int Tag = 0;
   TRegVal ini;
-  bool SaveOnExit = true;
-  int Color = 0x707070;
+  std::array<Bitmap24, 3> Layers;
 
+  // Lifecycle.
   void FormCreate();
   // Number and settings section always change together.
   void SetNumber(int number);
@@ -53,12 +84,59 @@ class TfrmTessara {
   void SaveTessara();
   void FormDestroy();
 
+  // Composition and tiles.
+  void ComposeLayers();
+  void FormPaint();
+  void LoadTileIcon(int col, int row);
+  void LoadAllIcons();
+  void DrawTile(int col, int row);
+  void ShadeCells(int mode, Bitmap24& layer);
+  void DrawCell(int layer, int col, int row);
+  void SyncMenuChecks();
+  // Resizes the window to the formulas of its grid.
+  void ApplySize();
+
+  // Context menu commands.
+  void RunCommand(MenuId id);
+  void cmShortcutClick();
+  void cmDriveClick();
+  void cmPropertiesClick();
+  void cmCutClick();
+  void cmCopyClick();
+  void cmPasteClick();
+  void cmNewTessaraClick();
+  void cmDeleteClick();
+  void cmWindowPropertiesClick();
+  void cmSelectTintColorClick();
+  void cmTintClick();
+  void cmBlackFrameClick();
+  void cm3DFrameClick();
+  void cmNoEffectClick();
+  void cmMonochromeClick();
+  void cmEmbossClick();
+  void cmBlurClick();
+  void cmDisplaceClick();
+  void SaveSettings1Click();
+  void RebuildIcons1Click();
+  void Redraw1Click();
+  void cmControlPanelClick();
+  void ExitApplication1Click();
+
   ITessaraView& View() { return *view_; }
   TfrmMain* Main() const { return main_; }
+  const std::string& ProgramFolder() const { return program_folder_; }
+  std::string IconLibraryPath() const { return program_folder_ + "TESSARA.DLL"; }
 
  private:
+  void LoadIconOnly(int col, int row);
+  void SetEffect(int effect);
+  void SetLook(int borderType);
+
   TfrmMain* main_;
   std::unique_ptr<ITessaraView> view_;
+  std::string program_folder_;
+  EffectScratch scratch_;
+  Bitmap24 picture_;  // the background picture, kept to reuse its memory
 };
 
 // The window keys of "tswin.ini" in their order, with the defaults of a saved window.

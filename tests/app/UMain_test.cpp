@@ -11,6 +11,7 @@
 #include "app/rng.h"
 #include "settings/RegVal.h"
 #include "shell/error.h"
+#include "tessara/fake_view.h"
 #include "testutil.h"
 
 namespace tessara {
@@ -19,26 +20,7 @@ namespace {
 using testing::ReadText;
 using testing::TempFolder;
 using testing::WriteText;
-
-struct FakeTessaraView : ITessaraView {
-  int left = 0, top = 0, width = 0, height = 0, color = -1;
-  bool shown = false;
-  TfrmTessara* form = nullptr;
-  void SetBounds(int l, int t, int w, int h) override {
-    left = l;
-    top = t;
-    width = w;
-    height = h;
-  }
-  int Left() const override { return left; }
-  int Top() const override { return top; }
-  int Width() const override { return width; }
-  int Height() const override { return height; }
-  void SetColor(int c) override { color = c; }
-  void Show() override { shown = true; }
-  ScreenSize Screen() const override { return {1024, 768}; }
-  void Attach(TfrmTessara* f) override { form = f; }
-};
+using testing::FakeTessaraView;
 
 struct Shortcut {
   std::string target, file, description;

@@ -1,0 +1,86 @@
+// TfrmTessara: the commands of the context menu.
+#include "app/UMain.h"
+#include "tessara/UTessara.h"
+
+namespace tessara {
+
+void TfrmTessara::RunCommand(MenuId id) {
+  if (id == MenuId::None || id == MenuId::Count) return;
+  const MenuEntry& entry = MenuEntryOf(id);
+  if (entry.handler) (this->*entry.handler)();
+}
+
+// Tile commands arrive with adding tiles, the tile dialog and the tile clipboard.
+void TfrmTessara::cmShortcutClick() {}
+void TfrmTessara::cmDriveClick() {}
+void TfrmTessara::cmPropertiesClick() {}
+void TfrmTessara::cmCutClick() {}
+void TfrmTessara::cmCopyClick() {}
+void TfrmTessara::cmPasteClick() {}
+void TfrmTessara::cmWindowPropertiesClick() {}
+void TfrmTessara::cmDeleteClick() {}
+
+void TfrmTessara::cmNewTessaraClick() {
+  if (main_) main_->btnNewClick();
+}
+
+void TfrmTessara::cmControlPanelClick() {
+  if (main_) main_->cmControlPanelClick();
+}
+
+void TfrmTessara::ExitApplication1Click() {
+  if (main_) main_->btnExitClick();
+}
+
+void TfrmTessara::SaveSettings1Click() { SaveTessara(); }
+
+void TfrmTessara::Redraw1Click() { ComposeLayers(); }
+
+void TfrmTessara::RebuildIcons1Click() {
+  // The composition draws every tile; loading alone first avoids drawing them twice.
+  for (int col = 1; col <= Cols; ++col)
+    for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
+  IconsBuilt = true;
+  ComposeLayers();
+}
+
+void TfrmTessara::cmSelectTintColorClick() {
+  int color = Color;
+  if (!view_->ChooseColor(color)) return;
+  Color = color & 0xFFFFFF;
+  view_->SetColor(Color);
+  ComposeLayers();
+}
+
+void TfrmTessara::cmTintClick() {
+  Opacity = Opacity == 0 ? 50 : 0;
+  view_->SetMenuCheck(MenuId::cmTint, Opacity != 0);
+  ComposeLayers();
+}
+
+void TfrmTessara::SetLook(int borderType) {
+  BorderType = borderType;
+  view_->SetMenuCheck(MenuId::cmBlackFrame, (BorderType & 1) != 0);
+  view_->SetMenuCheck(MenuId::cm3DFrame, (BorderType & 2) != 0);
+  ApplySize();
+  ComposeLayers();
+}
+
+void TfrmTessara::cmBlackFrameClick() { SetLook(BorderType ^ 1); }
+void TfrmTessara::cm3DFrameClick() { SetLook(BorderType ^ 2); }
+
+void TfrmTessara::SetEffect(int effect) {
+  Effect = effect;
+  static constexpr MenuId kEffects[] = {MenuId::cmNoEffect, MenuId::cmMonochrome, MenuId::cmEmboss,
+                                        MenuId::cmBlur, MenuId::cmDisplace};
+  for (int i = 0; i < 5; ++i) view_->SetMenuCheck(kEffects[i], effect == i);
+  ComposeLayers();
+}
+
+void TfrmTessara::cmNoEffectClick() { SetEffect(0); }
+void TfrmTessara::cmMonochromeClick() { SetEffect(1); }
+void TfrmTessara::cmEmbossClick() { SetEffect(2); }
+void TfrmTessara::cmBlurClick() { SetEffect(3); }
+void TfrmTessara::cmDisplaceClick() { SetEffect(4); }
+
+}  // namespace tessara

@@ -1,0 +1,94 @@
+#pragma once
+// A recording stand-in for the tessara's window, GDI and shell.
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "render/drawbmps.h"
+#include "tessara/UTessara.h"
+
+namespace tessara::testing {
+
+struct FakeIcon : TileIcon {
+  explicit FakeIcon(std::string source) : Source(std::move(source)) {}
+  std::string FileBytes() const override { return "icon:" + Source; }
+  std::string Source;  // "file#index"
+};
+
+struct FakeTessaraView : ITessaraView {
+  struct TextCall {
+    int layer_width, x, y;
+    std::string text;
+    int color;
+  };
+  int left = 0, top = 0, width = 0, height = 0, color = -1;
+  bool shown = false;
+  TfrmTessara* form = nullptr;
+  ScreenSize screen{1024, 768};
+  std::map<MenuId, bool> checks;
+  // Files that yield icons, by "file#index"; everything else yields none.
+  std::set<std::string> icons;
+  std::map<std::string, std::string> associations;
+  std::vector<std::string> extractions;
+  std::vector<std::pair<int, int>> icon_draws;
+  std::vector<TextCall> texts;
+  int paints = 0, captures = 0, pictures = 0;
+  Rgb behind{10, 20, 30};  // what a capture sees
+  std::function<void(const std::string&, Bitmap24&)> picture_loader;
+  bool choose_ok = true;
+  int chosen_color = 0x123456;
+
+  void Attach(TfrmTessara* f) override { form = f; }
+  void SetBounds(int l, int t, int w, int h) override {
+    left = l;
+    top = t;
+    width = w;
+    height = h;
+  }
+  int Left() const override { return left; }
+  int Top() const override { return top; }
+  int Width() const override { return width; }
+  int Height() const override { return height; }
+  void SetColor(int c) override { color = c; }
+  void Show() override { shown = true; }
+  ScreenSize Screen() const override { return screen; }
+  void SetMenuCheck(MenuId item, bool c) override { checks[item] = c; }
+  bool ChooseColor(int& c) override {
+    if (choose_ok) c = chosen_color;
+    return choose_ok;
+  }
+  void LoadPicture(const std::string& path, Bitmap24& picture) override {
+    ++pictures;
+    if (picture_loader) picture_loader(path, picture);
+  }
+  void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
+    ++captures;
+    FillBitmap(layer, behind);
+    whileAway(layer);
+  }
+  void DrawIcon(Bitmap24& layer, const TileIcon&, int x, int y) override {
+    icon_draws.emplace_back(x, y);
+    // Mark the icon's corner so tests can see where it went.
+    layer.Pixel(x, y)[0] = 1;
+  }
+  void DrawText(Bitmap24& layer, int x, int y, const std::string& text, int c) override {
+    texts.push_back({layer.Width(), x, y, text, c});
+  }
+  void PaintRect(const Bitmap24&, int, int, int, int) override { ++paints; }
+  std::unique_ptr<TileIcon> ExtractIcon(const std::string& file, int index) override {
+    const std::string key = file + "#" + std::to_string(index);
+    extractions.push_back(key);
+    if (!icons.count(key)) return nullptr;
+    return std::make_unique<FakeIcon>(key);
+  }
+  std::string FindExecutable(const std::string& file) override {
+    auto it = associations.find(file);
+    return it == associations.end() ? std::string() : it->second;
+  }
+  std::string ProgramPath() override { return "C:\\prog\\tessara.exe"; }
+};
+
+}  // namespace tessara::testing
