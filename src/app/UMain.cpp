@@ -144,6 +144,7 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::FormDestroy() {
+  ReleaseClosed();
   // The forms die in reverse order of creation; each saves itself once more on the way.
   for (int i = kMaxTessaras; i >= 1; --i) {
     if (!tessaras_[i]) continue;
@@ -159,6 +160,18 @@ void TfrmMain::FormDestroy() {
     SaveAll();
     Saved = true;
   }
+}
+
+void TfrmMain::DeleteTessara(TfrmTessara* form) {
+  auto removed = RemoveTessara(form);
+  if (!removed) return;
+  closed_.push_back(std::move(removed));
+  platform_.PostReleaseClosed();
+}
+
+void TfrmMain::ReleaseClosed() {
+  auto closed = std::move(closed_);
+  for (auto& form : closed) form->FormDestroy();
 }
 
 std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {

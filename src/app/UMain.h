@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/RegVal.h"
 #include "tessara/UTessara.h"
@@ -25,6 +26,8 @@ class IMainPlatform {
   virtual long CreateShortcut(const std::string& target, const std::string& file,
                               const std::string& description) = 0;
   virtual std::unique_ptr<ITessaraView> CreateTessaraView() = 0;
+  // Asks for ReleaseClosed to run once the current message has been handled.
+  virtual void PostReleaseClosed() = 0;
 };
 
 enum class MainCheck { SnapEdges, Startup };
@@ -81,6 +84,9 @@ class TfrmMain {
   // Takes a window out of the list and gives its slot to the window of the last slot,
   // which takes the freed number; returns the removed window to its caller.
   std::unique_ptr<TfrmTessara> RemoveTessara(TfrmTessara* form);
+  // Deletes a window: renumbers at once, destroys it later (its own handler is running).
+  void DeleteTessara(TfrmTessara* form);
+  void ReleaseClosed();
 
   std::string Title() const;     // "Tessara v1.99.0.3 beta"
   std::string StartupLinkName() const;
@@ -92,6 +98,7 @@ class TfrmMain {
   IMainPlatform& platform_;
   IMainView& view_;
   std::array<std::unique_ptr<TfrmTessara>, kMaxTessaras + 1> tessaras_;
+  std::vector<std::unique_ptr<TfrmTessara>> closed_;
 };
 
 // The keys of "tessara.ini" in their order, with their defaults.

@@ -319,6 +319,8 @@ std::unique_ptr<ITessaraView> MainWindow::CreateTessaraView() {
   return std::make_unique<TessaraWindow>(instance_, app_window_.Get());
 }
 
+void MainWindow::PostReleaseClosed() { PostMessageA(hwnd_, WM_APP_RELEASECLOSED, 0, 0); }
+
 void MainWindow::OnCommand(UINT id, UINT code) {
   switch (id) {
     case IDC_BTNHIDE:
@@ -405,6 +407,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         default:
           break;
       }
+      return 0;
+    case WM_APP_RELEASECLOSED:
+      if (form_) form_->ReleaseClosed();
       return 0;
     case WM_APP_SHOWPANEL:
       if (form_) form_->cmControlPanelClick();

@@ -16,6 +16,8 @@ inline constexpr const char* kFolderKeyProperty = "TessaraFolderKey";
 // Posted by a second start of the same program: come on screen.
 inline constexpr UINT WM_APP_SHOWPANEL = WM_APP + 2;
 inline constexpr UINT WM_APP_TRAY = WM_APP + 1;
+// Destroys deleted tessaras once their own handlers have returned.
+inline constexpr UINT WM_APP_RELEASECLOSED = WM_APP + 3;
 
 // Tray and control ids.
 enum MainCommand : UINT {
@@ -73,6 +75,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   long CreateShortcut(const std::string& target, const std::string& file,
                       const std::string& description) override;
   std::unique_ptr<ITessaraView> CreateTessaraView() override;
+  void PostReleaseClosed() override;
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   HWND hwnd_ = nullptr;

@@ -6,6 +6,8 @@
 #include "app/UMain.h"
 #include "app/globals.h"
 #include "app/rng.h"
+#include "settings/atomicfile.h"
+#include "settings/tiledata.h"
 
 namespace tessara {
 
@@ -80,6 +82,29 @@ void TfrmTessara::LoadTessara(int number) {
   ClampToModel();
   view_->SetColor(Color);
   view_->SetBounds(Left, Top, CalcWidth(), CalcHeight());
+  LoadTiles();
+}
+
+void TfrmTessara::LoadTiles() {
+  ClearTiles();
+  std::string bytes;
+  if (!ReadWholeFile(TileDataFile(program_folder_, Tag), bytes)) return;
+  const std::vector<DecodedTile> records = DecodeTileData(bytes);
+  // Records apply in file order, so a later one for the same cell replaces an earlier one;
+  // icons are then looked up once per cell.
+  for (const DecodedTile& record : records) Tile(record.Col, record.Row).AssignFields(record.Tile);
+  for (const DecodedTile& record : records) {
+    TTileRecord& tile = Tile(record.Col, record.Row);
+    if (tile.Empty() || tile.Icon) continue;
+    std::string icon;
+    // A cached icon that cannot be read counts as missing: it is extracted again.
+    if (ReadWholeFile(IconCacheFile(program_folder_, Tag, record.Col, record.Row), icon) &&
+        IsValidIconFile(icon)) {
+      tile.Icon = view_->IconFromFileBytes(std::move(icon));
+      if (tile.Icon) tile.Icon->SavedAs = IconCacheFile(program_folder_, Tag, record.Col, record.Row);
+    }
+    if (!tile.Icon) LoadTileIcon(record.Col, record.Row);
+  }
 }
 
 void TfrmTessara::SetDefaults() {
@@ -103,22 +128,92 @@ void TfrmTessara::SetDefaults() {
   Left = Random(screen.Width - width);
   Top = Random(screen.Height - height - 20);
   view_->SetBounds(Left, Top, width, height);
+  Fresh = true;
+}
+
+bool TfrmTessara::LoadCachedLayers() {
+  // Files left by a deleted window of the same number are not this window's image.
+  if (Fresh) return false;
+  std::array<std::string, 3> files;
+  for (int m = 0; m < 3; ++m) {
+    files[m] = LayerCacheFile(program_folder_, Tag, m);
+    if (!FileExists(files[m])) return false;
+  }
+  bool fit = true;
+  for (int m = 0; m < 3; ++m) {
+    std::string bytes;
+    // A file that cannot be read counts as missing: the window composes again.
+    if (!ReadWholeFile(files[m], bytes) || !DecodeBmp24(bytes, Layers[m])) return false;
+    fit = fit && Layers[m].Width() == view_->Width() && Layers[m].Height() == view_->Height();
+  }
+  LayersReady = true;
+  return fit;
 }
 
 void TfrmTessara::FormShow() {
   UpdateBorder();
   SyncMenuChecks();
-  ComposeLayers();
+  if (!LoadCachedLayers()) ComposeLayers();
   view_->Show();
+  FormPaint();
 }
 
 void TfrmTessara::SaveTessara() {
   if (Starting) return;
-  // The window's own files arrive with its persistence; nothing is written yet.
+  if (LayersReady) {
+    for (int m = 0; m < 3; ++m)
+      SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layers[m]));
+  }
+  SaveTiles();
+  ini.StoreInteger("Left", view_->Left());
+  ini.StoreInteger("Top", view_->Top());
+  ini.StoreInteger("Cols", Cols);
+  ini.StoreInteger("Rows", Rows);
+  ini.StoreInteger("TileWidth", TileWidth);
+  ini.StoreInteger("TileHeight", TileHeight);
+  ini.StoreInteger("Border", UpdateBorder());
+  ini.StoreInteger("BorderSpacing", BorderSpacing);
+  ini.StoreInteger("Color", Color);
+  ini.StoreInteger("CellSpacing", CellSpacing);
+  ini.StoreInteger("BorderType", BorderType);
+  ini.StoreInteger("BackType", BackType);
+  ini.StoreInteger("Opacity", Opacity);
+  ini.StoreInteger("Effect", Effect);
+  ini.StoreString("BMPFilename", BMPFilename);
+  ini.StoreBoolean("LetterShadow", LetterShadow);
+  ini.WriteSettings();
+}
+
+void TfrmTessara::SaveTiles() {
+  // A tile file that cannot be written is an error like any other: skipping it in silence
+  // would throw away every tile change while the user believes it saved.
+  SaveFileOrThrow(TileDataFile(program_folder_, Tag), EncodeTileData(*this));
+  for (int col = 1; col <= kGridMax; ++col) {
+    for (int row = 1; row <= kGridMax; ++row) {
+      const TTileRecord& tile = Tile(col, row);
+      if (tile.Empty() || !tile.Icon) continue;
+      const std::string path = IconCacheFile(program_folder_, Tag, col, row);
+      // Rewriting an unchanged icon would only cost a flushed write per tile at every save.
+      if (tile.Icon->SavedAs == path && FileExists(path)) continue;
+      const std::string bytes = tile.Icon->FileBytes();
+      if (bytes.empty()) continue;
+      SaveFileOrThrow(path, bytes);
+      tile.Icon->SavedAs = path;
+    }
+  }
 }
 
 void TfrmTessara::FormDestroy() {
   if (SaveOnExit) SaveTessara();
+}
+
+void TfrmTessara::FormKeyDown(int key, unsigned shift) {
+  if (key != kKeyF4) return;
+  if (shift & ssCtrl) {
+    cmDeleteClick();
+  } else if (shift == ssNone) {
+    cmNewTessaraClick();
+  }
 }
 
 }  // namespace tessara

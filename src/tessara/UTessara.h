@@ -53,13 +53,25 @@ class ITessaraView {
   // Copies a rectangle of a layer to the same place on the window.
   virtual void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) = 0;
 
+  // Hides the window at once (a deleted window goes before it is destroyed).
+  virtual void Hide() {}
+  // A Yes/No question captioned with the application title; true for Yes.
+  virtual bool Confirm(const std::string& question) { return question.empty(); }
+
   // The shell.
   virtual std::unique_ptr<TileIcon> ExtractIcon(const std::string& file, int index) = 0;
+  // An icon kept as the bytes of an icon file: the icon object is made only when it is
+  // first drawn, so a start from intact caches pays for no icon it does not draw.
+  virtual std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) { return bytes.empty() ? nullptr : nullptr; }
   virtual std::string FindExecutable(const std::string& file) = 0;
   virtual std::string ProgramPath() = 0;
 };
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
+
+// Key codes and modifier state the window handles.
+inline constexpr int kKeyF4 = 0x73;
+enum ShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 
 class TfrmTessara : public TessaraModel {
  public:
@@ -82,7 +94,12 @@ class TfrmTessara : public TessaraModel {
   void SetDefaults();
   void FormShow();
   void SaveTessara();
+  void LoadTiles();
+  void SaveTiles();
   void FormDestroy();
+  void FormKeyDown(int key, unsigned shift);
+  // True for a window made by "New Tessara": it never takes up cached layers.
+  bool Fresh = false;
 
   // Composition and tiles.
   void ComposeLayers();
@@ -129,6 +146,7 @@ class TfrmTessara : public TessaraModel {
 
  private:
   void LoadIconOnly(int col, int row);
+  bool LoadCachedLayers();
   void SetEffect(int effect);
   void SetLook(int borderType);
 

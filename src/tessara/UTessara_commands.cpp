@@ -18,7 +18,16 @@ void TfrmTessara::cmCutClick() {}
 void TfrmTessara::cmCopyClick() {}
 void TfrmTessara::cmPasteClick() {}
 void TfrmTessara::cmWindowPropertiesClick() {}
-void TfrmTessara::cmDeleteClick() {}
+
+void TfrmTessara::cmDeleteClick() {
+  if (!view_->Confirm("Are you sure you want to delete this tessara and all its contents?")) return;
+  for (int col = 1; col <= kGridMax; ++col)
+    for (int row = 1; row <= kGridMax; ++row) Tile(col, row).Icon.reset();
+  SaveOnExit = false;
+  view_->Hide();
+  // The control panel renumbers and destroys this window once its message has returned.
+  if (main_) main_->DeleteTessara(this);
+}
 
 void TfrmTessara::cmNewTessaraClick() {
   if (main_) main_->btnNewClick();

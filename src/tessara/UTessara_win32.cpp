@@ -1,11 +1,31 @@
 #include "tessara/UTessara_win32.h"
 
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "render/icofile.h"
+#include "shell/alTools.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
 
 namespace tessara {
 
 namespace {
+
+// Redraw flags for the windows uncovered by a capture: invalidate the part, paint it now,
+// background, frame and children included.
+constexpr UINT kUncoverRedraw =
+    RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW | RDW_FRAME;
+static_assert(kUncoverRedraw == 1923);
+
+// How far a capture moves the window off the screen.
+constexpr int kAwayOffset = 10000;
+// Windows of this process that were uncovered repaint through their message queue; the
+// screen copy waits this long for them.
+constexpr DWORD kRepaintWaitMs = 40;
+
 void RegisterTessaraClass(HINSTANCE instance) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -19,17 +39,219 @@ void RegisterTessaraClass(HINSTANCE instance) {
   wc.lpszClassName = kTessaraWindowClass;
   RegisterClassExA(&wc);
 }
+
+// Selects a GDI object into a DC for one scope; the previous object goes back at its end,
+// so a layer's bitmap is never left selected (a DIB section can be in only one DC).
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~ScopedSelect() {
+    if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+  }
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+  bool Ok() const { return old_ && old_ != HGDI_ERROR; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+class ScreenDC {
+ public:
+  explicit ScreenDC(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+  ~ScreenDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+UniqueRegion EmptyRegion() { return UniqueRegion(CreateRectRgn(0, 0, 0, 0)); }
+
+// A window's area in screen coordinates: its own region moved to its position, or its
+// rectangle when it has no region.
+UniqueRegion ScreenArea(HWND window, const RECT& rect) {
+  UniqueRegion area = EmptyRegion();
+  if (GetWindowRgn(window, area.Get()) == ERROR)
+    SetRectRgn(area.Get(), rect.left, rect.top, rect.right, rect.bottom);
+  else
+    OffsetRgn(area.Get(), rect.left, rect.top);
+  return area;
+}
+
+// Lets this process's windows handle their paint messages (and whatever else is queued)
+// for a while; a WM_QUIT met on the way is put back for the real message loop.
+void PumpMessages(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= milliseconds) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+BITMAPINFO DibInfo(int width, int height, WORD bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = bits;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+// The pixels of a bitmap as 32-bit BGRA values, top row first.
+bool ReadTopDown32(HDC dc, HBITMAP bitmap, int width, int height, std::vector<std::uint32_t>& out) {
+  out.assign(static_cast<std::size_t>(width) * height, 0);
+  BITMAPINFO info = DibInfo(width, -height, 32);
+  return GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), out.data(), &info, DIB_RGB_COLORS) ==
+         height;
+}
+
+COLORREF ToColorRef(int color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
+
 }  // namespace
 
-TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) {
+// ---- Win32TileIcon ----
+
+HICON IconFromIcoBytes(const std::string& bytes) {
+  // Directory header (6 bytes), then 16-byte entries: the first one's size and offset.
+  if (bytes.size() < 22) return nullptr;
+  auto u32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(bytes[at + k]);
+    return v;
+  };
+  const std::uint32_t size = u32(14);
+  const std::uint32_t offset = u32(18);
+  if (offset > bytes.size() || size > bytes.size() - offset || size == 0) return nullptr;
+  std::vector<BYTE> image(bytes.begin() + offset, bytes.begin() + offset + size);
+  return CreateIconFromResourceEx(image.data(), size, TRUE, 0x00030000, 0, 0, LR_DEFAULTCOLOR);
+}
+
+HICON Win32TileIcon::Get() const {
+  if (!icon_ && !tried_ && !bytes_.empty()) {
+    tried_ = true;
+    icon_.Reset(IconFromIcoBytes(bytes_));
+  }
+  return icon_.Get();
+}
+
+std::string Win32TileIcon::FileBytes() const {
+  // Bytes taken from a file are already the file.
+  if (!bytes_.empty()) return bytes_;
+  ICONINFO info{};
+  if (!icon_ || !GetIconInfo(icon_.Get(), &info)) return {};
+  UniqueBitmap color(info.hbmColor);
+  UniqueBitmap mask(info.hbmMask);
+  BITMAP maskInfo{};
+  if (!mask || !GetObjectA(mask.Get(), sizeof maskInfo, &maskInfo)) return {};
+  const int width = maskInfo.bmWidth;
+  // A monochrome icon keeps its AND mask above its XOR image in one bitmap.
+  const int height = color ? maskInfo.bmHeight : maskInfo.bmHeight / 2;
+  if (width <= 0 || height <= 0 || width > 256 || height > 256) return {};
+
+  UniqueDC dc(CreateCompatibleDC(nullptr));
+  std::vector<std::uint32_t> maskPixels;
+  if (!ReadTopDown32(dc.Get(), mask.Get(), width, maskInfo.bmHeight, maskPixels)) return {};
+  std::vector<std::uint32_t> colorPixels;
+  if (color) {
+    if (!ReadTopDown32(dc.Get(), color.Get(), width, height, colorPixels)) return {};
+  } else {
+    colorPixels.assign(maskPixels.begin() + static_cast<std::ptrdiff_t>(width) * height, maskPixels.end());
+  }
+
+  bool hasAlpha = false;
+  for (std::uint32_t p : colorPixels) hasAlpha = hasAlpha || (p >> 24) != 0;
+  IconEntry entry;
+  entry.image.width = width;
+  entry.image.height = height;
+  entry.image.pixels.resize(static_cast<std::size_t>(width) * height);
+  entry.depth = hasAlpha ? IconDepth::Argb32 : IconDepth::Rgb24;
+  for (std::size_t i = 0; i < entry.image.pixels.size(); ++i) {
+    const std::uint32_t rgb = colorPixels[i] & 0xFFFFFF;
+    if (hasAlpha) {
+      entry.image.pixels[i] = colorPixels[i];
+    } else {
+      const bool transparent = (maskPixels[i] & 0xFFFFFF) != 0;
+      entry.image.pixels[i] = transparent ? 0 : 0xFF000000u | rgb;
+    }
+  }
+  return EncodeIcon({entry});
+}
+
+// ---- the window ----
+
+TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instance) {
   RegisterTessaraClass(instance);
+  mem_dc_.Reset(CreateCompatibleDC(nullptr));
+  if (!mem_dc_) throw Error("Cannot create a drawing surface for a tessara");
+  SetBkMode(mem_dc_.Get(), TRANSPARENT);
+  LOGFONTA lf{};
+  lf.lfHeight = -MulDiv(8, GetDeviceCaps(mem_dc_.Get(), LOGPIXELSY), 72);
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+  font_.Reset(CreateFontIndirectA(&lf));
+  BuildMenu();
   CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, 0, 0, 76, 112, owner, nullptr, instance,
                   this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
 }
 
 TessaraWindow::~TessaraWindow() {
+  form_ = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void TessaraWindow::BuildMenu() {
+  menu_.Reset(CreatePopupMenu());
+  if (!menu_) throw Error("Cannot create a tessara's menu");
+  HMENU handles[kMenuCount] = {};
+  // Parents come before their items in the table, so each submenu exists when it is filled.
+  for (const MenuEntry& e : TessaraMenu()) {
+    HMENU into = e.parent == MenuId::None ? menu_.Get() : handles[static_cast<int>(e.parent)];
+    if (!into) continue;
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    if (std::strcmp(e.caption, "-") == 0) {
+      item.fMask = MIIM_FTYPE;
+      item.fType = MFT_SEPARATOR;
+    } else {
+      item.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE;
+      item.fType = e.radioGroup != 0 ? MFT_RADIOCHECK : MFT_STRING;
+      item.dwTypeData = const_cast<char*>(e.caption);
+      item.wID = kCommandBase + static_cast<UINT>(e.id);
+      item.fState = e.checked ? MFS_CHECKED : MFS_UNCHECKED;
+      if (IsSubmenu(e.id)) {
+        HMENU sub = CreatePopupMenu();
+        if (!sub) throw Error("Cannot create a tessara's menu");
+        handles[static_cast<int>(e.id)] = sub;
+        item.fMask |= MIIM_SUBMENU;
+        item.hSubMenu = sub;
+      }
+    }
+    if (!InsertMenuItemA(into, static_cast<UINT>(GetMenuItemCount(into)), TRUE, &item)) {
+      if (item.hSubMenu) DestroyMenu(item.hSubMenu);
+      throw Error("Cannot create a tessara's menu");
+    }
+  }
 }
 
 RECT TessaraWindow::Bounds() const {
@@ -54,29 +276,228 @@ int TessaraWindow::Height() const {
 }
 
 void TessaraWindow::SetColor(int color) {
-  color_ = static_cast<COLORREF>(color) & 0xFFFFFF;
+  color_ = ToColorRef(color);
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void TessaraWindow::Show() { ShowWindow(hwnd_, SW_SHOWNOACTIVATE); }
 
+void TessaraWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+bool TessaraWindow::Confirm(const std::string& question) {
+  return MessageBoxWithTitle(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 ScreenSize TessaraWindow::Screen() const {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+void TessaraWindow::SetMenuCheck(MenuId item, bool checked) {
+  CheckMenuItem(menu_.Get(), kCommandBase + static_cast<UINT>(item),
+                MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool TessaraWindow::ChooseColor(int& color) {
+  // Custom colours are remembered for the whole run, across windows.
+  static COLORREF custom[16] = {};
+  CHOOSECOLORA cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = hwnd_;
+  cc.rgbResult = ToColorRef(color);
+  cc.lpCustColors = custom;
+  cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (!ChooseColorA(&cc)) return false;
+  color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
+  return true;
+}
+
+void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) {
+  UniqueBitmap bitmap(static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+  if (!bitmap) throw Error("Cannot load the picture " + path);
+  BITMAP info{};
+  if (!GetObjectA(bitmap.Get(), sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight == 0)
+    throw Error("Cannot load the picture " + path);
+  const int width = info.bmWidth;
+  const int height = std::abs(info.bmHeight);
+  picture.Resize(width, height);
+  // Bitmap24's layout is a bottom-up 24-bit DIB, so the rows land as they are stored.
+  BITMAPINFO dib = DibInfo(width, height, 24);
+  if (GetDIBits(mem_dc_.Get(), bitmap.Get(), 0, static_cast<UINT>(height), picture.Bits(), &dib,
+                DIB_RGB_COLORS) != height) {
+    picture.Clear();
+    throw Error("Cannot load the picture " + path);
+  }
+}
+
+void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
+  const RECT r = Bounds();
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  UniqueRegion area = ScreenArea(hwnd_, r);
+  UniqueRegion done = EmptyRegion();
+
+  SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  // The window comes back whatever happens while it is away.
+  struct MoveBack {
+    HWND hwnd;
+    RECT r;
+    ~MoveBack() {
+      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  } moveBack{hwnd_, r};
+
+  // Every window below in Z order repaints the part of our area it shows and no window
+  // above it has already painted; the walk goes to the end even when the area is covered.
+  for (HWND win = GetWindow(hwnd_, GW_HWNDNEXT); win; win = GetWindow(win, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(win)) continue;
+    RECT wr{};
+    if (!GetWindowRect(win, &wr)) continue;
+    UniqueRegion other = ScreenArea(win, wr);
+    UniqueRegion shown = EmptyRegion();
+    if (CombineRgn(shown.Get(), area.Get(), other.Get(), RGN_AND) == NULLREGION) continue;
+    UniqueRegion fresh = EmptyRegion();
+    if (CombineRgn(fresh.Get(), shown.Get(), done.Get(), RGN_DIFF) == NULLREGION) continue;
+    OffsetRgn(fresh.Get(), -wr.left, -wr.top);
+    RedrawWindow(win, nullptr, fresh.Get(), kUncoverRedraw);
+    CombineRgn(done.Get(), done.Get(), shown.Get(), RGN_OR);
+  }
+  PumpMessages(kRepaintWaitMs);
+
+  {
+    ScreenDC screen;
+    ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
+    if (screen.Get() && select.Ok())
+      BitBlt(mem_dc_.Get(), 0, 0, layer.Width(), layer.Height(), screen.Get(), r.left, r.top, SRCCOPY);
+  }
+  GdiFlush();
+  whileAway(layer);
+}
+
+void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) {
+  const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
+  if (!own || !own->Get()) return;
+  {
+    ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
+    if (select.Ok()) DrawIconEx(mem_dc_.Get(), x, y, own->Get(), 0, 0, 0, nullptr, DI_NORMAL);
+  }
+  GdiFlush();
+}
+
+void TessaraWindow::DrawText(Bitmap24& layer, int x, int y, const std::string& text, int color) {
+  {
+    ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
+    if (!select.Ok()) return;
+    ScopedSelect font(mem_dc_.Get(), font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(mem_dc_.Get(), TRANSPARENT);
+    SetTextColor(mem_dc_.Get(), ToColorRef(color));
+    TextOutA(mem_dc_.Get(), x, y, text.data(), static_cast<int>(text.size()));
+  }
+  GdiFlush();
+}
+
+void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, int height) {
+  if (!hwnd_ || layer.Empty()) return;
+  GdiFlush();
+  ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
+  if (!select.Ok()) return;
+  if (paint_dc_) {
+    BitBlt(paint_dc_, x, y, width, height, mem_dc_.Get(), x, y, SRCCOPY);
+  } else {
+    ScreenDC dc(hwnd_);
+    if (dc.Get()) BitBlt(dc.Get(), x, y, width, height, mem_dc_.Get(), x, y, SRCCOPY);
+  }
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::ExtractIcon(const std::string& file, int index) {
+  // A negative index asks for a count or a resource id, never for the icon at a position.
+  if (index < 0 || file.empty()) return nullptr;
+  HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
+  if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
+  return std::make_unique<Win32TileIcon>(icon);
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::IconFromFileBytes(std::string bytes) {
+  if (bytes.empty()) return nullptr;
+  return std::make_unique<Win32TileIcon>(std::move(bytes));
+}
+
+std::string TessaraWindow::FindExecutable(const std::string& file) {
+  if (file.empty()) return {};
+  char result[MAX_PATH] = {};
+  const auto code = reinterpret_cast<INT_PTR>(FindExecutableA(file.c_str(), "", result));
+  return code > 32 ? std::string(result) : std::string();
+}
+
+std::string TessaraWindow::ProgramPath() { return ::alTools::ProgramPath(); }
+
+void TessaraWindow::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  struct EndPaintGuard {
+    TessaraWindow* self;
+    PAINTSTRUCT* ps;
+    ~EndPaintGuard() {
+      self->paint_dc_ = nullptr;
+      EndPaint(self->hwnd_, ps);
+    }
+  } guard{this, &ps};
+  if (!dc) return;
+  if (form_ && form_->LayersReady) {
+    paint_dc_ = dc;
+    form_->FormPaint();
+  } else {
+    // No composed image yet: the window's own colour rather than whatever lay there.
+    UniqueBrush brush(CreateSolidBrush(color_));
+    FillRect(dc, &ps.rcPaint, brush.Get());
+  }
+}
+
 LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      HBRUSH brush = CreateSolidBrush(color_);
-      FillRect(dc, &ps.rcPaint, brush);
-      DeleteObject(brush);
-      EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+      OnPaint();
       return 0;
-    }
     case WM_ERASEBKGND:
       return TRUE;
+    case WM_RBUTTONDOWN:
+      if (form_) {
+        const Cell cell = form_->CellAt(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        // A press on the border or in the spacing keeps the last selected cell.
+        if (cell.Valid()) {
+          form_->SelCol = cell.Col;
+          form_->SelRow = cell.Row;
+        }
+      }
+      return 0;
+    case WM_RBUTTONUP: {
+      POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      ClientToScreen(hwnd_, &pt);
+      TrackPopupMenu(menu_.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_,
+                     nullptr);
+      return 0;
+    }
+    case WM_COMMAND: {
+      const UINT id = LOWORD(wp);
+      if (HIWORD(wp) == 0 && lp == 0 && id >= kCommandBase && id < kCommandBase + kMenuCount) {
+        // The command may delete this window (and this object): nothing is touched after it.
+        if (form_) form_->RunCommand(static_cast<MenuId>(id - kCommandBase));
+        return 0;
+      }
+      return DefWindowProcA(hwnd_, msg, wp, lp);
+    }
+    case WM_KEYDOWN:
+      if (form_) {
+        unsigned shift = ssNone;
+        if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+        if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+        if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+        // The key may delete this window (and this object): nothing is touched after it.
+        form_->FormKeyDown(static_cast<int>(wp), shift);
+      }
+      return 0;
     case WM_CLOSE:
       // Only the program closes a tessara (delete, exit), so the control panel's list never
       // holds a destroyed window; a close from elsewhere (Alt+F4, another program) is refused.

@@ -1,19 +1,59 @@
 #pragma once
-// The tessara's window: a borderless popup owned by the application window.
+// The tessara's window: a borderless popup owned by the application window. It draws the
+// form's layers with GDI, captures the screen behind itself, builds the context menu from
+// its table and talks to the shell for icons and associations.
 #include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+// The view's methods share names with A/W macros of these headers; the A functions are
+// called by their full names, so the macros go.
+#undef ChooseColor
+#undef DrawText
+#undef ExtractIcon
+#undef FindExecutable
 
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "shell/handles_win32.h"
 #include "tessara/UTessara.h"
 
 namespace tessara {
 
 inline constexpr const char* kTessaraWindowClass = "TTessara";
 
+// A tile's icon object; owns its HICON. One made from the bytes of an icon file keeps the
+// bytes and makes the HICON only when it is first drawn.
+class Win32TileIcon final : public TileIcon {
+ public:
+  explicit Win32TileIcon(HICON icon) : icon_(icon) {}
+  explicit Win32TileIcon(std::string fileBytes) : bytes_(std::move(fileBytes)) {}
+
+  std::string FileBytes() const override;
+  // The icon; nullptr when the bytes hold no icon Windows can read.
+  HICON Get() const;
+
+ private:
+  mutable UniqueIcon icon_;
+  mutable bool tried_ = false;
+  std::string bytes_;
+};
+
+// The first image of an icon file as an HICON, or nullptr.
+HICON IconFromIcoBytes(const std::string& bytes);
+
 class TessaraWindow final : public ITessaraView {
  public:
+  // Menu command ids are this plus the MenuId.
+  static constexpr UINT kCommandBase = 1000;
+
   TessaraWindow(HINSTANCE instance, HWND owner);
   ~TessaraWindow() override;
   TessaraWindow(const TessaraWindow&) = delete;
   TessaraWindow& operator=(const TessaraWindow&) = delete;
+
+  void Attach(TfrmTessara* form) override { form_ = form; }
 
   void SetBounds(int left, int top, int width, int height) override;
   int Left() const override;
@@ -23,17 +63,41 @@ class TessaraWindow final : public ITessaraView {
   void SetColor(int color) override;
   void Show() override;
   ScreenSize Screen() const override;
-  void Attach(TfrmTessara* form) override { form_ = form; }
+  void SetMenuCheck(MenuId item, bool checked) override;
+  bool ChooseColor(int& color) override;
+
+  void LoadPicture(const std::string& path, Bitmap24& picture) override;
+  void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override;
+  void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) override;
+  void DrawText(Bitmap24& layer, int x, int y, const std::string& text, int color) override;
+  void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) override;
+
+  void Hide() override;
+  bool Confirm(const std::string& question) override;
+
+  std::unique_ptr<TileIcon> ExtractIcon(const std::string& file, int index) override;
+  std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) override;
+  std::string FindExecutable(const std::string& file) override;
+  std::string ProgramPath() override;
 
   HWND Handle() const { return hwnd_; }
+  HMENU Menu() const { return menu_.Get(); }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   HWND hwnd_ = nullptr;
 
  private:
   RECT Bounds() const;
+  void BuildMenu();
+  void OnPaint();
 
+  HINSTANCE instance_;
   TfrmTessara* form_ = nullptr;
   COLORREF color_ = 0x707070;
+  // Layers are selected into this one DC to be drawn on or copied from, one at a time.
+  UniqueDC mem_dc_;
+  UniqueFont font_;
+  UniqueMenu menu_;
+  HDC paint_dc_ = nullptr;  // the window's DC while WM_PAINT runs
 };
 
 }  // namespace tessara

@@ -28,6 +28,8 @@ class TileIcon {
   virtual ~TileIcon() = default;
   // The icon in the Windows icon file format, for the icon cache; empty if unavailable.
   virtual std::string FileBytes() const = 0;
+  // The cache file that already holds exactly this icon; a save then skips rewriting it.
+  std::string SavedAs;
 };
 
 struct TTileRecord {

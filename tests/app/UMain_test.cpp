@@ -39,6 +39,8 @@ struct FakePlatform : IMainPlatform {
     WriteText(f, "link");
     return 0;
   }
+  int release_posts = 0;
+  void PostReleaseClosed() override { ++release_posts; }
   std::unique_ptr<ITessaraView> CreateTessaraView() override {
     auto view = std::make_unique<FakeTessaraView>();
     views.push_back(view.get());
@@ -303,6 +305,41 @@ TEST_F(MainFormTest, RemovingAWindowGivesItsNumberToTheLastOne) {
   EXPECT_EQ(form->TessaraCount, 1);
   EXPECT_EQ(form->Tessara(1)->Tag, 1);
   EXPECT_EQ(form->RemoveTessara(third), nullptr) << "a window no longer listed is refused";
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(MainFormTest, DeletingWindowTwoOfThreeRenumbersTheLastAndSavesNothingOfIt) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=3\r\n");
+  auto form = Start();
+  TfrmTessara* second = form->Tessara(2);
+  TfrmTessara* third = form->Tessara(3);
+  second->cmDeleteClick();
+  EXPECT_EQ(form->TessaraCount, 2);
+  EXPECT_EQ(form->Tessara(2), third);
+  EXPECT_EQ(third->Tag, 2);
+  EXPECT_EQ(third->ini.IniSection, "2");
+  EXPECT_EQ(platform.release_posts, 1) << "destroyed only after its own handler returned";
+  form->ReleaseClosed();
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() + "settings/tessara3.dat"));
+  form->FormClose();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 2);
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() + "settings/tessara2.dat"));
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() + "settings/tessara3.dat"));
+}
+
+TEST_F(MainFormTest, DeletingTheOnlyWindowLeavesNone) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=1\r\n");
+  auto form = Start();
+  form->Tessara(1)->cmDeleteClick();
+  EXPECT_EQ(form->TessaraCount, 0);
+  form->FormClose();
+  form->FormDestroy();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 0);
 }
 
 }  // namespace

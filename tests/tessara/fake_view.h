@@ -8,14 +8,19 @@
 #include <vector>
 
 #include "render/drawbmps.h"
+#include "render/icofile.h"
 #include "tessara/UTessara.h"
 
 namespace tessara::testing {
 
 struct FakeIcon : TileIcon {
   explicit FakeIcon(std::string source) : Source(std::move(source)) {}
-  std::string FileBytes() const override { return "icon:" + Source; }
-  std::string Source;  // "file#index"
+  // A real icon file whose one pixel encodes the source's length, so files differ.
+  std::string FileBytes() const override {
+    IconImage image{1, 1, {0xFF000000u | static_cast<std::uint32_t>(Source.size())}};
+    return EncodeIcon({IconEntry{image, IconDepth::Argb32}});
+  }
+  std::string Source;  // "file#index", or "bytes:" and the icon file it was made from
 };
 
 struct FakeTessaraView : ITessaraView {
@@ -35,7 +40,9 @@ struct FakeTessaraView : ITessaraView {
   std::vector<std::string> extractions;
   std::vector<std::pair<int, int>> icon_draws;
   std::vector<TextCall> texts;
-  int paints = 0, captures = 0, pictures = 0;
+  int paints = 0, captures = 0, pictures = 0, hides = 0, questions = 0;
+  bool answer_yes = true;
+  int icons_from_bytes = 0;
   Rgb behind{10, 20, 30};  // what a capture sees
   std::function<void(const std::string&, Bitmap24&)> picture_loader;
   bool choose_ok = true;
@@ -89,6 +96,15 @@ struct FakeTessaraView : ITessaraView {
     return it == associations.end() ? std::string() : it->second;
   }
   std::string ProgramPath() override { return "C:\\prog\\tessara.exe"; }
+  void Hide() override { ++hides; }
+  bool Confirm(const std::string&) override {
+    ++questions;
+    return answer_yes;
+  }
+  std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) override {
+    ++icons_from_bytes;
+    return std::make_unique<FakeIcon>("bytes:" + bytes);
+  }
 };
 
 }  // namespace tessara::testing

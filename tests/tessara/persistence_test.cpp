@@ -1,0 +1,222 @@
+// A tessara's files: what a save writes, what a load and a show take back, and the fallbacks
+// for missing, mismatched or unwritable files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/globals.h"
+#include "render/drawbmps.h"
+#include "settings/RegVal.h"
+#include "settings/tiledata.h"
+#include "shell/error.h"
+#include "tessara/UTessara.h"
+#include "tessara/fake_view.h"
+#include "testutil.h"
+
+namespace tessara {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeTessaraView;
+using testing::ReadText;
+using testing::TempFolder;
+using testing::WriteText;
+
+class PersistenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Starting = false;
+    fs::create_directories(folder.Path() + "settings");
+  }
+  void TearDown() override { Starting = true; }
+
+  std::unique_ptr<TfrmTessara> NewForm(FakeTessaraView** view) {
+    auto v = std::make_unique<FakeTessaraView>();
+    *view = v.get();
+    auto form = std::make_unique<TfrmTessara>(nullptr, std::move(v), folder.Path());
+    form->FormCreate();
+    return form;
+  }
+
+  // Window 2: a 4 x 4 transparent grid with tiles at (1,1) and (3,2).
+  std::unique_ptr<TfrmTessara> SavedWindow(FakeTessaraView** view) {
+    auto form = NewForm(view);
+    form->SetNumber(2);
+    form->Cols = form->Rows = 4;
+    form->BackType = 2;
+    form->BorderType = 3;
+    form->Color = 0x405060;
+    (*view)->icons = {"C:\\a.exe#0", "C:\\b.exe#0"};
+    for (auto [col, row, file] : {std::tuple{1, 1, "C:\\a.exe"}, std::tuple{3, 2, "C:\\b.exe"}}) {
+      TTileRecord& t = form->Tile(col, row);
+      t.Filename = t.IconFile = file;
+      t.IconIndex = 1;
+      t.Description = file;
+    }
+    (*view)->SetBounds(300, 200, 0, 0);
+    form->ApplySize();
+    form->ComposeLayers();
+    form->SaveTessara();
+    return form;
+  }
+
+  std::string File(const std::string& name) const { return folder.Path() + "settings/" + name; }
+
+  TempFolder folder;
+};
+
+TEST_F(PersistenceTest, SaveWritesEveryFileOfTheWindow) {
+  FakeTessaraView* view;
+  auto form = SavedWindow(&view);
+  EXPECT_EQ(fs::file_size(File("tessara2.dat")), 1642u);
+  EXPECT_TRUE(fs::exists(File("tessara2_1_1.ico")));
+  EXPECT_TRUE(fs::exists(File("tessara2_3_2.ico")));
+  for (int m = 0; m < 3; ++m) EXPECT_TRUE(fs::exists(File("tessara2_" + std::to_string(m) + ".bmp")));
+  const std::string ini = ReadText(folder.Path() + "tswin.ini");
+  EXPECT_NE(ini.find("[2\\Integers]"), std::string::npos);
+  EXPECT_NE(ini.find("Left=300"), std::string::npos);
+  EXPECT_NE(ini.find("Cols=4"), std::string::npos);
+  EXPECT_NE(ini.find("Border=2"), std::string::npos);
+}
+
+TEST_F(PersistenceTest, IntactCachesStartWithoutExtractingOrComposing) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->LoadTessara(2);
+  form->FormShow();
+  EXPECT_TRUE(view->extractions.empty()) << "no icon extracted";
+  EXPECT_EQ(view->captures, 0) << "no screen captured";
+  EXPECT_EQ(view->icons_from_bytes, 2);
+  EXPECT_TRUE(form->LayersReady);
+  EXPECT_FALSE(form->IconsBuilt);
+  EXPECT_EQ(view->left, 300);
+  EXPECT_EQ(view->width, saved->CalcWidth());
+  EXPECT_EQ(form->Tile(3, 2).Filename, "C:\\b.exe");
+  EXPECT_EQ(form->Color, 0x405060);
+  for (int m = 0; m < 3; ++m) {
+    ASSERT_EQ(form->Layers[m].ByteSize(), saved->Layers[m].ByteSize());
+    EXPECT_EQ(0, std::memcmp(form->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
+  }
+  // A save of the unchanged window leaves the icon files as they were.
+  const auto stamp = fs::last_write_time(File("tessara2_1_1.ico"));
+  form->SaveTessara();
+  EXPECT_EQ(fs::last_write_time(File("tessara2_1_1.ico")), stamp);
+}
+
+TEST_F(PersistenceTest, MissingOrUnreadableCachesAreRebuilt) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  fs::remove(File("tessara2_1_1.ico"));
+  WriteText(File("tessara2_3_2.ico"), "not an icon");
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  view->icons = first->icons;
+  form->LoadTessara(2);
+  EXPECT_EQ(view->extractions.size(), 2u) << "both icons extracted again";
+  EXPECT_TRUE(form->Tile(1, 1).Icon);
+  form->SaveTessara();
+  EXPECT_TRUE(fs::exists(File("tessara2_1_1.ico")));
+  EXPECT_TRUE(IsValidIconFile(ReadText(File("tessara2_3_2.ico"))));
+
+  // One layer of another height forces a composition though the other two fit.
+  Bitmap24 other(saved->Layers[1].Width(), saved->Layers[1].Height() + 1);
+  WriteText(File("tessara2_1.bmp"), EncodeBmp24(other));
+  FakeTessaraView* again;
+  auto shown = NewForm(&again);
+  shown->LoadTessara(2);
+  shown->FormShow();
+  EXPECT_EQ(again->captures, 1);
+  EXPECT_EQ(shown->Layers[1].Height(), saved->Layers[1].Height());
+}
+
+TEST_F(PersistenceTest, HiddenTilesAreSavedAndComeBack) {
+  FakeTessaraView* view;
+  auto form = SavedWindow(&view);
+  form->Cols = form->Rows = 2;
+  form->SaveTessara();
+  EXPECT_EQ(fs::file_size(File("tessara2.dat")), 1642u);
+  FakeTessaraView* next;
+  auto loaded = NewForm(&next);
+  loaded->LoadTessara(2);
+  EXPECT_EQ(loaded->Cols, 2);
+  EXPECT_EQ(loaded->Tile(3, 2).Filename, "C:\\b.exe");
+}
+
+TEST_F(PersistenceTest, FailedSaveReportsTheFileAndKeepsTheOldSettings) {
+  FakeTessaraView* view;
+  auto form = SavedWindow(&view);
+  const std::string before = ReadText(folder.Path() + "tswin.ini");
+  fs::remove_all(folder.Path() + "settings");
+  form->Color = 0x111111;
+  try {
+    form->SaveTessara();
+    FAIL() << "the save must fail";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file ", 0), 0u) << e.what();
+  }
+  EXPECT_EQ(ReadText(folder.Path() + "tswin.ini"), before) << "settings not written";
+}
+
+TEST_F(PersistenceTest, NothingIsSavedWhileStarting) {
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->SetNumber(1);
+  form->ApplySize();
+  form->ComposeLayers();
+  Starting = true;
+  form->SaveTessara();
+  EXPECT_FALSE(fs::exists(folder.Path() + "tswin.ini"));
+  EXPECT_FALSE(fs::exists(File("tessara1.dat")));
+}
+
+TEST_F(PersistenceTest, StoredValuesOutsideTheModelAreClamped) {
+  WriteText(folder.Path() + "tswin.ini",
+            "[5\\Integers]\r\nCols=0\r\nRows=100\r\nTileWidth=7\r\nBorderType=7\r\nBorder=99\r\n"
+            "CellSpacing=-4\r\nLeft=-3000\r\n");
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->LoadTessara(5);
+  EXPECT_EQ(form->Cols, 1);
+  EXPECT_EQ(form->Rows, 64);
+  EXPECT_EQ(form->TileWidth, 32);
+  EXPECT_EQ(form->BorderType, 3);
+  EXPECT_EQ(form->Border, 2);
+  EXPECT_EQ(form->CellSpacing, 0);
+  EXPECT_EQ(view->left, -3000) << "a position off the screen is applied unchanged";
+}
+
+TEST_F(PersistenceTest, BrandNewWindowIgnoresAPredecessorsLayers) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->SetNumber(2);
+  form->SetDefaults();
+  form->FormShow();
+  EXPECT_EQ(view->captures, 1);
+}
+
+TEST_F(PersistenceTest, F4KeysCreateAndDeleteOnlyWithTheRightModifiers) {
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->FormKeyDown(kKeyF4, ssShift);
+  form->FormKeyDown(kKeyF4, ssAlt);
+  form->FormKeyDown(0x41, ssCtrl);
+  EXPECT_EQ(view->questions, 0);
+  view->answer_yes = false;
+  form->FormKeyDown(kKeyF4, ssCtrl | ssShift);
+  EXPECT_EQ(view->questions, 1);
+  EXPECT_TRUE(form->SaveOnExit) << "a No changes nothing";
+  view->answer_yes = true;
+  form->FormKeyDown(kKeyF4, ssCtrl);
+  EXPECT_FALSE(form->SaveOnExit);
+  EXPECT_EQ(view->hides, 1);
+}
+
+}  // namespace
+}  // namespace tessara
