@@ -2,13 +2,13 @@
 // The tessara's window: a borderless popup owned by the application window. It draws the
 // form's layers with GDI, captures the screen behind itself, builds the context menu from
 // its table and talks to the shell for icons and associations.
+// Macros of the Windows headers rename the view's methods of the same names. <windows.h>
+// comes before the interface wherever both are seen, so its DrawText macro renames the
+// interface and this class alike. The shell and dialog macros may arrive between the two
+// (an including file's <shellapi.h>) and would rename this class only, so they go; the A
+// functions are called by their full names.
 #include <windows.h>
-#include <commdlg.h>
-#include <shellapi.h>
-// The view's methods share names with A/W macros of these headers; the A functions are
-// called by their full names, so the macros go.
 #undef ChooseColor
-#undef DrawText
 #undef ExtractIcon
 #undef FindExecutable
 
@@ -89,6 +89,7 @@ class TessaraWindow final : public ITessaraView {
   RECT Bounds() const;
   void BuildMenu();
   void OnPaint();
+  void RedrawTopDown(const std::string& path, Bitmap24& picture);
 
   HINSTANCE instance_;
   TfrmTessara* form_ = nullptr;
