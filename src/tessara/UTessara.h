@@ -39,7 +39,7 @@ class ITessaraView {
   virtual ScreenSize Screen() const = 0;
   virtual void SetMenuCheck(MenuId item, bool checked) = 0;
   // The colour dialog preset to `color`; false when cancelled.
-  virtual bool ChooseColor(int& color) = 0;
+  virtual bool ChooseColorDialog(int& color) = 0;
 
   // Pictures and pixels.
   // Loads a bitmap file as 24-bit pixels. Throws Error when the file cannot be read as one.
@@ -49,21 +49,21 @@ class ITessaraView {
   virtual void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
   virtual void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) = 0;
   // Text in the default font, transparent background; colour red in the low byte.
-  virtual void DrawText(Bitmap24& layer, int x, int y, const std::string& text, int color) = 0;
+  virtual void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) = 0;
   // Copies a rectangle of a layer to the same place on the window.
   virtual void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) = 0;
 
   // Hides the window at once (a deleted window goes before it is destroyed).
-  virtual void Hide() {}
+  virtual void Hide() = 0;
   // A Yes/No question captioned with the application title; true for Yes.
-  virtual bool Confirm(const std::string& question) { return question.empty(); }
+  virtual bool Confirm(const std::string& question) = 0;
 
   // The shell.
-  virtual std::unique_ptr<TileIcon> ExtractIcon(const std::string& file, int index) = 0;
+  virtual std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) = 0;
   // An icon kept as the bytes of an icon file: the icon object is made only when it is
   // first drawn, so a start from intact caches pays for no icon it does not draw.
-  virtual std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) { return bytes.empty() ? nullptr : nullptr; }
-  virtual std::string FindExecutable(const std::string& file) = 0;
+  virtual std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) = 0;
+  virtual std::string FindAssociatedProgram(const std::string& file) = 0;
   virtual std::string ProgramPath() = 0;
 };
 

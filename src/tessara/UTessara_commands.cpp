@@ -55,7 +55,7 @@ void TfrmTessara::RebuildIcons1Click() {
 
 void TfrmTessara::cmSelectTintColorClick() {
   int color = Color;
-  if (!view_->ChooseColor(color)) return;
+  if (!view_->ChooseColorDialog(color)) return;
   Color = color & 0xFFFFFF;
   view_->SetColor(Color);
   ComposeLayers();

@@ -73,26 +73,26 @@ void TfrmTessara::LoadIconOnly(int col, int row) {
   if (r.Empty()) return;
   std::unique_ptr<TileIcon> icon;
   if (r.LibIcon != 0) {
-    icon = view_->ExtractIcon(IconLibraryPath(), r.LibIcon);
-    if (!icon) icon = view_->ExtractIcon(view_->ProgramPath(), 0);
+    icon = view_->ExtractTileIcon(IconLibraryPath(), r.LibIcon);
+    if (!icon) icon = view_->ExtractTileIcon(view_->ProgramPath(), 0);
   } else {
     // IconIndex 0 names no icon of the file: it goes down the fallbacks like a missing one.
-    if (r.IconIndex >= 1) icon = view_->ExtractIcon(r.IconFile, r.IconIndex - 1);
+    if (r.IconIndex >= 1) icon = view_->ExtractTileIcon(r.IconFile, r.IconIndex - 1);
     if (!icon) {
-      const std::string program = view_->FindExecutable(r.IconFile);
+      const std::string program = view_->FindAssociatedProgram(r.IconFile);
       r.IconFile = FitText(program, kIconFileCap);
       r.IconIndex = 1;
-      if (!program.empty()) icon = view_->ExtractIcon(program, 0);
+      if (!program.empty()) icon = view_->ExtractTileIcon(program, 0);
     }
     if (!icon) {
       r.IconFile = FitText(IconLibraryPath(), kIconFileCap);
       r.IconIndex = 1;
-      icon = view_->ExtractIcon(IconLibraryPath(), 0);
+      icon = view_->ExtractTileIcon(IconLibraryPath(), 0);
     }
     if (!icon) {
       r.IconFile = FitText(view_->ProgramPath(), kIconFileCap);
       r.IconIndex = 1;
-      icon = view_->ExtractIcon(view_->ProgramPath(), 0);
+      icon = view_->ExtractTileIcon(view_->ProgramPath(), 0);
     }
   }
   r.Icon = std::move(icon);
@@ -122,8 +122,8 @@ void TfrmTessara::DrawTile(int col, int row) {
     if (r.Icon) view_->DrawIcon(layer, *r.Icon, x, y);
     if (r.Drive != 0) {
       const std::string text{static_cast<char>(64 + r.Drive), ':'};
-      if (LetterShadow) view_->DrawText(layer, x + 1, y + 1, text, 0x000000);
-      view_->DrawText(layer, x, y, text, 0xFFFFFF);
+      if (LetterShadow) view_->DrawLayerText(layer, x + 1, y + 1, text, 0x000000);
+      view_->DrawLayerText(layer, x, y, text, 0xFFFFFF);
     }
   }
 }

@@ -2,10 +2,6 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
-// The A functions are called by their full names; the macros would rename our methods.
-#undef ChooseColor
-#undef ExtractIcon
-#undef FindExecutable
 
 #include <cstdint>
 #include <cstdlib>
@@ -304,7 +300,7 @@ void TessaraWindow::SetMenuCheck(MenuId item, bool checked) {
                 MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool TessaraWindow::ChooseColor(int& color) {
+bool TessaraWindow::ChooseColorDialog(int& color) {
   // Custom colours are remembered for the whole run, across windows.
   static COLORREF custom[16] = {};
   CHOOSECOLORA cc{};
@@ -439,7 +435,7 @@ void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y
   GdiFlush();
 }
 
-void TessaraWindow::DrawText(Bitmap24& layer, int x, int y, const std::string& text, int color) {
+void TessaraWindow::DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) {
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
     if (!select.Ok()) return;
@@ -464,7 +460,7 @@ void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, in
   }
 }
 
-std::unique_ptr<TileIcon> TessaraWindow::ExtractIcon(const std::string& file, int index) {
+std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
   // A negative index asks for a count or a resource id, never for the icon at a position.
   if (index < 0 || file.empty()) return nullptr;
   HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
@@ -477,7 +473,7 @@ std::unique_ptr<TileIcon> TessaraWindow::IconFromFileBytes(std::string bytes) {
   return std::make_unique<Win32TileIcon>(std::move(bytes));
 }
 
-std::string TessaraWindow::FindExecutable(const std::string& file) {
+std::string TessaraWindow::FindAssociatedProgram(const std::string& file) {
   if (file.empty()) return {};
   char result[MAX_PATH] = {};
   const auto code = reinterpret_cast<INT_PTR>(FindExecutableA(file.c_str(), "", result));
@@ -542,15 +538,16 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return DefWindowProcA(hwnd_, msg, wp, lp);
     }
     case WM_KEYDOWN:
-      if (form_) {
-        unsigned shift = ssNone;
-        if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
-        if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-        if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-        // The key may delete this window (and this object): nothing is touched after it.
-        form_->FormKeyDown(static_cast<int>(wp), shift);
-      }
-      return 0;
+    case WM_SYSKEYDOWN: {
+      // Keys with Alt arrive as system keys; Ctrl+Alt+F4 must still reach the form.
+      unsigned shift = ssNone;
+      if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+      if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+      if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+      if (form_) form_->FormKeyDown(static_cast<int>(wp), shift);
+      // Alt+F4 goes on to become a close, which this window refuses.
+      return msg == WM_SYSKEYDOWN ? DefWindowProcA(hwnd_, msg, wp, lp) : 0;
+    }
     case WM_CLOSE:
       // Only the program closes a tessara (delete, exit), so the control panel's list never
       // holds a destroyed window; a close from elsewhere (Alt+F4, another program) is refused.

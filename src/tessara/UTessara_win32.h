@@ -2,15 +2,7 @@
 // The tessara's window: a borderless popup owned by the application window. It draws the
 // form's layers with GDI, captures the screen behind itself, builds the context menu from
 // its table and talks to the shell for icons and associations.
-// Macros of the Windows headers rename the view's methods of the same names. <windows.h>
-// comes before the interface wherever both are seen, so its DrawText macro renames the
-// interface and this class alike. The shell and dialog macros may arrive between the two
-// (an including file's <shellapi.h>) and would rename this class only, so they go; the A
-// functions are called by their full names.
 #include <windows.h>
-#undef ChooseColor
-#undef ExtractIcon
-#undef FindExecutable
 
 #include <memory>
 #include <string>
@@ -64,20 +56,20 @@ class TessaraWindow final : public ITessaraView {
   void Show() override;
   ScreenSize Screen() const override;
   void SetMenuCheck(MenuId item, bool checked) override;
-  bool ChooseColor(int& color) override;
+  bool ChooseColorDialog(int& color) override;
 
   void LoadPicture(const std::string& path, Bitmap24& picture) override;
   void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override;
   void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) override;
-  void DrawText(Bitmap24& layer, int x, int y, const std::string& text, int color) override;
+  void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) override;
   void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) override;
 
   void Hide() override;
   bool Confirm(const std::string& question) override;
 
-  std::unique_ptr<TileIcon> ExtractIcon(const std::string& file, int index) override;
+  std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override;
   std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) override;
-  std::string FindExecutable(const std::string& file) override;
+  std::string FindAssociatedProgram(const std::string& file) override;
   std::string ProgramPath() override;
 
   HWND Handle() const { return hwnd_; }

@@ -493,8 +493,8 @@ TEST_F(TessaraWin32Test, IconFallbackChainOnRealFiles) {
 
   // The icons are the library's first and fourth, not merely some icon.
   TessaraWindow& window = Window(*form);
-  auto first = window.ExtractIcon(LibraryPath(), 0);
-  auto fourth = window.ExtractIcon(LibraryPath(), 3);
+  auto first = window.ExtractTileIcon(LibraryPath(), 0);
+  auto fourth = window.ExtractTileIcon(LibraryPath(), 3);
   ASSERT_TRUE(first && fourth);
   EXPECT_TRUE(SamePixels(Drawn(window, *gone.Icon), Drawn(window, *first)));
   EXPECT_TRUE(SamePixels(Drawn(window, *lib.Icon), Drawn(window, *fourth)));
@@ -507,16 +507,16 @@ TEST_F(TessaraWin32Test, ExtractionYieldsOnlyRealIcons) {
   const std::string text = folder_.Path() + "notes.txt";
   WriteText(text, "hello");
   // Index -1 would return the icon count disguised as a handle.
-  EXPECT_EQ(window.ExtractIcon(LibraryPath(), -1), nullptr);
-  EXPECT_EQ(window.ExtractIcon(LibraryPath(), 9999), nullptr);
-  EXPECT_EQ(window.ExtractIcon(text, 0), nullptr);
-  EXPECT_EQ(window.ExtractIcon(folder_.Path() + "missing.exe", 0), nullptr);
-  EXPECT_EQ(window.ExtractIcon("", 0), nullptr);
-  EXPECT_NE(window.ExtractIcon(window.ProgramPath(), 0), nullptr);
+  EXPECT_EQ(window.ExtractTileIcon(LibraryPath(), -1), nullptr);
+  EXPECT_EQ(window.ExtractTileIcon(LibraryPath(), 9999), nullptr);
+  EXPECT_EQ(window.ExtractTileIcon(text, 0), nullptr);
+  EXPECT_EQ(window.ExtractTileIcon(folder_.Path() + "missing.exe", 0), nullptr);
+  EXPECT_EQ(window.ExtractTileIcon("", 0), nullptr);
+  EXPECT_NE(window.ExtractTileIcon(window.ProgramPath(), 0), nullptr);
 
-  EXPECT_EQ(window.FindExecutable(folder_.Path() + "missing.txt"), "");
-  EXPECT_EQ(window.FindExecutable(""), "");
-  EXPECT_NE(window.FindExecutable(text), "");
+  EXPECT_EQ(window.FindAssociatedProgram(folder_.Path() + "missing.txt"), "");
+  EXPECT_EQ(window.FindAssociatedProgram(""), "");
+  EXPECT_NE(window.FindAssociatedProgram(text), "");
   char self[MAX_PATH];
   EXPECT_EQ(window.ProgramPath(), std::string(self, GetModuleFileNameA(nullptr, self, MAX_PATH)));
 }
@@ -525,7 +525,7 @@ TEST_F(TessaraWin32Test, IconFileBytesDrawLikeTheIcon) {
   auto form = MakeForm();
   TessaraWindow& window = Window(*form);
   for (int index : {0, 1, 3}) {
-    auto icon = window.ExtractIcon(LibraryPath(), index);
+    auto icon = window.ExtractTileIcon(LibraryPath(), index);
     ASSERT_TRUE(icon) << index;
     const std::string bytes = icon->FileBytes();
     ASSERT_GE(bytes.size(), 22u);
@@ -537,7 +537,7 @@ TEST_F(TessaraWin32Test, IconFileBytesDrawLikeTheIcon) {
     EXPECT_EQ(again->FileBytes(), bytes);
   }
   // The icon's transparent parts leave the background alone.
-  auto icon = window.ExtractIcon(LibraryPath(), 0);
+  auto icon = window.ExtractTileIcon(LibraryPath(), 0);
   const Bitmap24 drawn = Drawn(window, *icon);
   EXPECT_EQ(At(drawn, 0, 0), (Px{0x80, 0x80, 0x80}));
   EXPECT_EQ(At(drawn, 39, 39), (Px{0x80, 0x80, 0x80}));

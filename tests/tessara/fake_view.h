@@ -63,7 +63,7 @@ struct FakeTessaraView : ITessaraView {
   void Show() override { shown = true; }
   ScreenSize Screen() const override { return screen; }
   void SetMenuCheck(MenuId item, bool c) override { checks[item] = c; }
-  bool ChooseColor(int& c) override {
+  bool ChooseColorDialog(int& c) override {
     if (choose_ok) c = chosen_color;
     return choose_ok;
   }
@@ -81,17 +81,17 @@ struct FakeTessaraView : ITessaraView {
     // Mark the icon's corner so tests can see where it went.
     layer.Pixel(x, y)[0] = 1;
   }
-  void DrawText(Bitmap24& layer, int x, int y, const std::string& text, int c) override {
+  void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int c) override {
     texts.push_back({layer.Width(), x, y, text, c});
   }
   void PaintRect(const Bitmap24&, int, int, int, int) override { ++paints; }
-  std::unique_ptr<TileIcon> ExtractIcon(const std::string& file, int index) override {
+  std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override {
     const std::string key = file + "#" + std::to_string(index);
     extractions.push_back(key);
     if (!icons.count(key)) return nullptr;
     return std::make_unique<FakeIcon>(key);
   }
-  std::string FindExecutable(const std::string& file) override {
+  std::string FindAssociatedProgram(const std::string& file) override {
     auto it = associations.find(file);
     return it == associations.end() ? std::string() : it->second;
   }
