@@ -1,0 +1,192 @@
+// A tessara's files under Wine: real icons and layers go to disk and come back, a failed
+// save leaves the old files, and the delete confirmation is a real Yes/No box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "app/globals.h"
+#include "settings/tiledata.h"
+#include "shell/alTools.h"
+#include "shell/error.h"
+#include "shell/window_win32.h"
+#include "tessara/UTessara.h"
+#include "tessara/UTessara_win32.h"
+
+namespace tessara {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Answers the next message box of this process with `button` and keeps its text.
+class BoxAnswer {
+ public:
+  explicit BoxAnswer(int button) : button_(button), thread_([this] { Run(); }) {}
+  ~BoxAnswer() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::string Text() const { return text_; }
+
+ private:
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    auto* self = reinterpret_cast<BoxAnswer*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid != GetCurrentProcessId() || lstrcmpA(cls, "#32770") || !IsWindowVisible(hwnd)) return TRUE;
+    char text[256] = {};
+    GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);
+    self->text_ = text;
+    PostMessageA(hwnd, WM_COMMAND, self->button_, 0);
+    self->stop_ = true;
+    return FALSE;
+  }
+  void Run() {
+    while (!stop_) {
+      EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+  }
+  int button_;
+  std::string text_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+class PersistenceWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallMessageBoxes();
+    Starting = false;
+    folder_ = fs::temp_directory_path() /
+              ("tessara_pers_" + std::to_string(GetCurrentProcessId()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ / "settings");
+    fs::copy_file(::alTools::ProgramFolder() + "TESSARA.DLL", folder_ / "TESSARA.DLL");
+  }
+  void TearDown() override {
+    Starting = true;
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  std::string Folder() const { return folder_.string() + "\\"; }
+
+  std::unique_ptr<TfrmTessara> MakeForm() {
+    auto form = std::make_unique<TfrmTessara>(
+        nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), Folder());
+    form->FormCreate();
+    return form;
+  }
+
+  // Window 3: a plain 3 x 2 grid with two library tiles, one of them outside a 2 x 2 grid.
+  std::unique_ptr<TfrmTessara> SavedWindow() {
+    auto form = MakeForm();
+    form->SetNumber(3);
+    form->Cols = 3;
+    form->Rows = 2;
+    form->BackType = 0;
+    form->BorderType = 3;
+    form->Color = 0x4080C0;
+    for (auto [col, lib] : {std::pair{1, 2}, std::pair{3, 4}}) {
+      TTileRecord& t = form->Tile(col, 1);
+      t.Filename = "C:\\windows\\notepad.exe";
+      t.LibIcon = static_cast<std::uint8_t>(lib);
+    }
+    form->View().SetBounds(120, 80, 0, 0);
+    form->ApplySize();
+    form->ComposeLayers();
+    form->SaveTessara();
+    return form;
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(PersistenceWin32Test, WindowComesBackFromItsFilesPixelForPixel) {
+  auto saved = SavedWindow();
+  saved->Cols = 2;  // the tile at (3,1) is now hidden, and must still be saved
+  saved->SaveTessara();
+  EXPECT_EQ(fs::file_size(folder_ / "settings" / "tessara3.dat"), 2 * 821u);
+  ASSERT_TRUE(fs::exists(folder_ / "settings" / "tessara3_3_1.ico"));
+  saved->Cols = 3;
+  saved->ApplySize();
+  saved->ComposeLayers();
+  saved->SaveTessara();
+
+  auto loaded = MakeForm();
+  loaded->LoadTessara(3);
+  loaded->FormShow();
+  ASSERT_TRUE(loaded->LayersReady);
+  EXPECT_FALSE(loaded->IconsBuilt) << "shown from the cached layers, not composed";
+  for (int m = 0; m < 3; ++m) {
+    ASSERT_EQ(loaded->Layers[m].ByteSize(), saved->Layers[m].ByteSize());
+    EXPECT_EQ(0, std::memcmp(loaded->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()))
+        << "layer " << m;
+  }
+  EXPECT_EQ(loaded->View().Left(), 120);
+  // Icons made from their cached bytes draw exactly like the extracted ones.
+  loaded->ComposeLayers();
+  for (int m = 0; m < 3; ++m)
+    EXPECT_EQ(0, std::memcmp(loaded->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
+}
+
+TEST_F(PersistenceWin32Test, DeletedIconIsExtractedAgainAndWrittenAtTheNextSave) {
+  auto saved = SavedWindow();
+  fs::remove(folder_ / "settings" / "tessara3_1_1.ico");
+  auto loaded = MakeForm();
+  loaded->LoadTessara(3);
+  ASSERT_TRUE(loaded->Tile(1, 1).Icon);
+  loaded->FormShow();
+  loaded->SaveTessara();
+  EXPECT_TRUE(IsValidIconFile(ReadFile(folder_ / "settings" / "tessara3_1_1.ico")));
+}
+
+TEST_F(PersistenceWin32Test, MissingSettingsFolderFailsTheSaveAndKeepsTheOldSettings) {
+  auto saved = SavedWindow();
+  const std::string before = ReadFile(folder_ / "tswin.ini");
+  fs::remove_all(folder_ / "settings");
+  saved->Color = 0x010203;
+  try {
+    saved->SaveTessara();
+    FAIL() << "the save must fail";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("Cannot create file "), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadFile(folder_ / "tswin.ini"), before);
+}
+
+TEST_F(PersistenceWin32Test, DeleteAsksFirstAndANoChangesNothing) {
+  auto form = SavedWindow();
+  {
+    BoxAnswer no(IDNO);
+    form->cmDeleteClick();
+    EXPECT_EQ(no.Text(), "Are you sure you want to delete this tessara and all its contents?");
+  }
+  EXPECT_TRUE(form->SaveOnExit);
+  {
+    BoxAnswer yes(IDYES);
+    form->cmDeleteClick();
+  }
+  EXPECT_FALSE(form->SaveOnExit);
+  EXPECT_FALSE(IsWindowVisible(static_cast<TessaraWindow&>(form->View()).Handle()));
+  EXPECT_FALSE(form->Tile(1, 1).Icon) << "the icons are released";
+}
+
+}  // namespace
+}  // namespace tessara
