@@ -32,7 +32,7 @@ struct EffectParams {
 // keep only a few rows of the original picture here.
 class EffectScratch {
  public:
-  // At least `bytes` bytes; the contents are unspecified.
+  // At least `bytes` bytes, holding whatever the last pass left there.
   std::uint8_t* Take(std::size_t bytes);
   std::size_t Capacity() const { return buffer_.size(); }
 
