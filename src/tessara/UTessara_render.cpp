@@ -130,13 +130,8 @@ void TfrmTessara::DrawTile(int col, int row) {
 
 void TfrmTessara::ShadeCells(int mode, Bitmap24& layer) {
   if (layer.Empty()) return;
-  for (int col = 1; col <= Cols; ++col) {
-    for (int row = 1; row <= Rows; ++row) {
-      const CellRect cell = CellRectOf(col, row);
-      ShadeCell(layer, cell.Left, cell.Top, cell.Width, cell.Height,
-                mode == 0 ? CellShade::Raised : CellShade::Sunken);
-    }
-  }
+  tessara::ShadeCells(layer, mode == 0 ? CellShade::Raised : CellShade::Sunken,
+                      CellGrid{Cols, Rows, TileWidth, TileHeight, CellSpacing, Border});
 }
 
 void TfrmTessara::DrawCell(int layer, int col, int row) {
