@@ -19,6 +19,12 @@ add_executable(tessara WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp ${TESSAR
 target_link_libraries(tessara PRIVATE tessara_core)
 add_dependencies(tessara TESSARA)
 
+# The start-up floor for the start-up benchmark: sixteen painted popups and nothing else.
+add_executable(tessara_floor WIN32 ${CMAKE_SOURCE_DIR}/bench/floor/floor_win32.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/app/startupprobe_win32.cpp)
+target_include_directories(tessara_floor PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(tessara_floor PRIVATE gdi32 user32)
+
 # GoogleTest compiled from its sources (Debian's googletest package installs them).
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree for the Windows tests")
 if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)

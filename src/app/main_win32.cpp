@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/UMain_win32.h"
+#include "app/startupprobe_win32.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
@@ -49,7 +50,8 @@ void ShowRunningInstance(unsigned long long key) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  const tessara::StartupProbe probe(commandLine);
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -73,6 +75,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tessara::MainWindow main(instance, folder);
     main.Create();
     main.ShowFirst();
+    probe.FinishIfRequested();
     code = main.Run();
     main.Shutdown();
   } catch (const std::exception& e) {

@@ -1,0 +1,28 @@
+#pragma once
+// An opt-in measurement of start-up for the start-up benchmark: "/startup-probe[:file]" on
+// the command line. Once the program has started and shown itself, the probe lets every
+// pending paint run, writes the milliseconds since the process was created, and ends the
+// process without saving, so the next measured start finds the same files.
+#include <string>
+
+namespace tessara {
+
+class StartupProbe {
+ public:
+  explicit StartupProbe(const char* commandLine);
+  bool Requested() const { return requested_; }
+  // Does nothing unless requested; otherwise never returns.
+  void FinishIfRequested() const;
+
+ private:
+  bool requested_ = false;
+  std::string file_;  // empty: "startup-ms.txt" in the current folder
+};
+
+// Milliseconds from this process's creation to now.
+double MillisecondsSinceProcessStart();
+
+// Dispatches messages until no window of this thread has a paint pending.
+void PumpUntilPainted();
+
+}  // namespace tessara
