@@ -60,9 +60,9 @@ prepare_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # A crash must end the test, not wait on a dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # A running server ignores -p: let the set-up's own server end first.
+    wineserver -w
   fi
-  # A server that is already running ignores -p: let the set-up's own server end first.
-  wineserver -w
   wineserver -p
   # The first process starts background services that inherit its output: not through a pipe.
   wine reg query 'HKCU\Software\Wine' </dev/null >/dev/null 2>&1 || true

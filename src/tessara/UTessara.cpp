@@ -96,12 +96,12 @@ void TfrmTessara::LoadTiles() {
   for (const DecodedTile& record : records) {
     TTileRecord& tile = Tile(record.Col, record.Row);
     if (tile.Empty() || tile.Icon) continue;
-    std::string icon;
-    // A cached icon that cannot be read counts as missing: it is extracted again.
-    if (ReadWholeFile(IconCacheFile(program_folder_, Tag, record.Col, record.Row), icon) &&
-        IsValidIconFile(icon)) {
-      tile.Icon = view_->IconFromFileBytes(std::move(icon));
-      if (tile.Icon) tile.Icon->SavedAs = IconCacheFile(program_folder_, Tag, record.Col, record.Row);
+    // A start from intact caches reads no icon file: the cached layers already show the
+    // icons, and a composition extracts them afresh. The file is read when first needed.
+    const std::string path = IconCacheFile(program_folder_, Tag, record.Col, record.Row);
+    if (FileExists(path)) {
+      tile.Icon = view_->IconFromCacheFile(path);
+      if (tile.Icon) tile.Icon->SavedAs = path;
     }
     if (!tile.Icon) LoadTileIcon(record.Col, record.Row);
   }

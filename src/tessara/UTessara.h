@@ -63,6 +63,8 @@ class ITessaraView {
   // An icon kept as the bytes of an icon file: the icon object is made only when it is
   // first drawn, so a start from intact caches pays for no icon it does not draw.
   virtual std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) = 0;
+  // The same, from an icon cache file that is read only when the icon is first needed.
+  virtual std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) = 0;
   virtual std::string FindAssociatedProgram(const std::string& file) = 0;
   virtual std::string ProgramPath() = 0;
 };

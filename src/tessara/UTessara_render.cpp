@@ -113,8 +113,10 @@ void TfrmTessara::LoadAllIcons() {
 }
 
 void TfrmTessara::DrawTile(int col, int row) {
-  const TTileRecord& r = Tile(col, row);
+  TTileRecord& r = Tile(col, row);
   if (r.Empty()) return;
+  // A cached icon that cannot be read counts as missing: it is extracted again.
+  if (r.Icon && !r.Icon->Usable()) LoadIconOnly(col, row);
   int x = 0, y = 0;
   IconPosition(col, row, x, y);
   for (auto& layer : Layers) {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "render/icofile.h"
+#include "settings/atomicfile.h"
+#include "settings/tiledata.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
@@ -148,8 +150,23 @@ HICON IconFromIcoBytes(const std::string& bytes) {
   return CreateIconFromResourceEx(image.data(), size, TRUE, 0x00030000, 0, 0, LR_DEFAULTCOLOR);
 }
 
+std::unique_ptr<Win32TileIcon> Win32TileIcon::FromCacheFile(const std::string& path) {
+  std::unique_ptr<Win32TileIcon> icon(new Win32TileIcon());
+  icon->path_ = path;
+  icon->read_ = false;
+  return icon;
+}
+
+const std::string& Win32TileIcon::Bytes() const {
+  if (!read_) {
+    read_ = true;
+    if (!ReadWholeFile(path_, bytes_) || !IsValidIconFile(bytes_)) bytes_.clear();
+  }
+  return bytes_;
+}
+
 HICON Win32TileIcon::Get() const {
-  if (!icon_ && !tried_ && !bytes_.empty()) {
+  if (!icon_ && !tried_ && !Bytes().empty()) {
     tried_ = true;
     icon_.Reset(IconFromIcoBytes(bytes_));
   }
@@ -158,7 +175,7 @@ HICON Win32TileIcon::Get() const {
 
 std::string Win32TileIcon::FileBytes() const {
   // Bytes taken from a file are already the file.
-  if (!bytes_.empty()) return bytes_;
+  if (!Bytes().empty()) return bytes_;
   ICONINFO info{};
   if (!icon_ || !GetIconInfo(icon_.Get(), &info)) return {};
   UniqueBitmap color(info.hbmColor);
@@ -471,6 +488,10 @@ std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file
 std::unique_ptr<TileIcon> TessaraWindow::IconFromFileBytes(std::string bytes) {
   if (bytes.empty()) return nullptr;
   return std::make_unique<Win32TileIcon>(std::move(bytes));
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::IconFromCacheFile(const std::string& path) {
+  return Win32TileIcon::FromCacheFile(path);
 }
 
 std::string TessaraWindow::FindAssociatedProgram(const std::string& file) {

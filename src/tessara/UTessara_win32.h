@@ -21,15 +21,24 @@ class Win32TileIcon final : public TileIcon {
  public:
   explicit Win32TileIcon(HICON icon) : icon_(icon) {}
   explicit Win32TileIcon(std::string fileBytes) : bytes_(std::move(fileBytes)) {}
+  // An icon cache file, read when the icon is first needed.
+  static std::unique_ptr<Win32TileIcon> FromCacheFile(const std::string& path);
 
   std::string FileBytes() const override;
+  bool Usable() const override { return Get() != nullptr; }
   // The icon; nullptr when the bytes hold no icon Windows can read.
   HICON Get() const;
 
  private:
   mutable UniqueIcon icon_;
+  Win32TileIcon() = default;
+  // Reads the cache file once; an unreadable or invalid file leaves no bytes.
+  const std::string& Bytes() const;
+
   mutable bool tried_ = false;
-  std::string bytes_;
+  mutable bool read_ = true;
+  mutable std::string bytes_;
+  std::string path_;
 };
 
 // The first image of an icon file as an HICON, or nullptr.
@@ -69,6 +78,7 @@ class TessaraWindow final : public ITessaraView {
 
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override;
   std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) override;
+  std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) override;
   std::string FindAssociatedProgram(const std::string& file) override;
   std::string ProgramPath() override;
 

@@ -28,6 +28,8 @@ class TileIcon {
   virtual ~TileIcon() = default;
   // The icon in the Windows icon file format, for the icon cache; empty if unavailable.
   virtual std::string FileBytes() const = 0;
+  // Whether the icon can be drawn; an icon cache file that turns out unreadable cannot.
+  virtual bool Usable() const { return true; }
   // The cache file that already holds exactly this icon; a save then skips rewriting it.
   std::string SavedAs;
 };

@@ -9,6 +9,8 @@
 
 #include "render/drawbmps.h"
 #include "render/icofile.h"
+#include "settings/atomicfile.h"
+#include "settings/tiledata.h"
 #include "tessara/UTessara.h"
 
 namespace tessara::testing {
@@ -20,7 +22,12 @@ struct FakeIcon : TileIcon {
     IconImage image{1, 1, {0xFF000000u | static_cast<std::uint32_t>(Source.size())}};
     return EncodeIcon({IconEntry{image, IconDepth::Argb32}});
   }
-  std::string Source;  // "file#index", or "bytes:" and the icon file it was made from
+  bool Usable() const override { return Source.rfind("cache:", 0) != 0 || CacheValid(); }
+  bool CacheValid() const {
+    std::string bytes;
+    return ReadWholeFile(Source.substr(6), bytes) && IsValidIconFile(bytes);
+  }
+  std::string Source;  // "file#index", "bytes:" and the icon file, or "cache:" and its path
 };
 
 struct FakeTessaraView : ITessaraView {
@@ -42,7 +49,7 @@ struct FakeTessaraView : ITessaraView {
   std::vector<TextCall> texts;
   int paints = 0, captures = 0, pictures = 0, hides = 0, questions = 0;
   bool answer_yes = true;
-  int icons_from_bytes = 0;
+  int icons_from_bytes = 0, icons_from_cache = 0;
   Rgb behind{10, 20, 30};  // what a capture sees
   std::function<void(const std::string&, Bitmap24&)> picture_loader;
   bool choose_ok = true;
@@ -104,6 +111,10 @@ struct FakeTessaraView : ITessaraView {
   std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) override {
     ++icons_from_bytes;
     return std::make_unique<FakeIcon>("bytes:" + bytes);
+  }
+  std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) override {
+    ++icons_from_cache;
+    return std::make_unique<FakeIcon>("cache:" + path);
   }
 };
 
