@@ -51,6 +51,7 @@ void TfrmTessara::FormCreate() {
 void TfrmTessara::SetNumber(int number) {
   Tag = number;
   ini.IniSection = std::to_string(number);
+  layers_saved_ = false;  // the files of the new number hold another window's image
 }
 
 void TfrmTessara::ApplySize() {
@@ -147,6 +148,7 @@ bool TfrmTessara::LoadCachedLayers() {
     fit = fit && Layers[m].Width() == view_->Width() && Layers[m].Height() == view_->Height();
   }
   LayersReady = true;
+  layers_saved_ = fit;
   return fit;
 }
 
@@ -161,8 +163,15 @@ void TfrmTessara::FormShow() {
 void TfrmTessara::SaveTessara() {
   if (Starting) return;
   if (LayersReady) {
-    for (int m = 0; m < 3; ++m)
-      SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layers[m]));
+    // Unchanged layers are not written again: a save of a window that only moved costs
+    // three small writes instead of three window-sized ones.
+    bool intact = layers_saved_;
+    for (int m = 0; m < 3 && intact; ++m) intact = FileExists(LayerCacheFile(program_folder_, Tag, m));
+    if (!intact) {
+      for (int m = 0; m < 3; ++m)
+        SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layers[m]));
+      layers_saved_ = true;
+    }
   }
   SaveTiles();
   ini.StoreInteger("Left", view_->Left());

@@ -156,6 +156,8 @@ class TfrmTessara : public TessaraModel {
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
   EffectScratch scratch_;
+  // The layer cache files hold exactly the current layers (read from them, or written).
+  bool layers_saved_ = false;
   Bitmap24 picture_;  // the background picture, kept to reuse its memory
 };
 

@@ -10,6 +10,7 @@ namespace tessara {
 
 void TfrmTessara::ComposeLayers() {
   LayersReady = false;
+  layers_saved_ = false;
   const int width = view_->Width();
   const int height = view_->Height();
   // The same-sized images of the last composition are reused: a fresh window-sized

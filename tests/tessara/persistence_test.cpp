@@ -2,6 +2,7 @@
 // for missing, mismatched or unwritable files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -102,10 +103,17 @@ TEST_F(PersistenceTest, IntactCachesStartWithoutExtractingOrComposing) {
     ASSERT_EQ(form->Layers[m].ByteSize(), saved->Layers[m].ByteSize());
     EXPECT_EQ(0, std::memcmp(form->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
   }
-  // A save of the unchanged window leaves the icon files as they were.
+  // A save of the unchanged window leaves the icon and layer files as they were; a new
+  // composition writes the layers again.
   const auto stamp = fs::last_write_time(File("tessara2_1_1.ico"));
+  fs::last_write_time(File("tessara2_0.bmp"), stamp - std::chrono::hours(1));
+  const auto layerStamp = fs::last_write_time(File("tessara2_0.bmp"));
   form->SaveTessara();
   EXPECT_EQ(fs::last_write_time(File("tessara2_1_1.ico")), stamp);
+  EXPECT_EQ(fs::last_write_time(File("tessara2_0.bmp")), layerStamp);
+  form->Redraw1Click();
+  form->SaveTessara();
+  EXPECT_NE(fs::last_write_time(File("tessara2_0.bmp")), layerStamp);
 }
 
 TEST_F(PersistenceTest, MissingOrUnreadableCachesAreRebuilt) {
