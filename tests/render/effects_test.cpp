@@ -333,8 +333,8 @@ struct PassCase {
   std::function<void(Picture&, std::optional<Rgb>)> plain;
 };
 
-TEST(EffectPasses, MatchThePlainRulesOnRandomPictures) {
-  const std::vector<PassCase> passes = {
+std::vector<PassCase> PassCases() {
+  return {
       {"tint", [](Bitmap24& b, std::optional<Rgb> t, EffectScratch&) { tessara::TintPass(b, t.value_or(Rgb{})); },
        [](Picture& p, std::optional<Rgb> t) { RefTint(p, t.value_or(Rgb{})); }},
       {"monochrome", tessara::MonochromePass, RefMonochrome},
@@ -344,6 +344,35 @@ TEST(EffectPasses, MatchThePlainRulesOnRandomPictures) {
       {"edge", [](Bitmap24& b, std::optional<Rgb> t, EffectScratch&) { tessara::RaiseWindowEdge(b, t ? 1 : 0); },
        [](Picture& p, std::optional<Rgb> t) { RefRaiseEdge(p, t ? 1 : 0); }},
   };
+}
+
+const std::optional<Rgb> kTints[] = {std::nullopt, Rgb{0x70, 0x10, 0xFF}, Rgb{255, 255, 255}};
+
+// Runs the pass and its plain form on copies of `start`; the bytes, padding included, must agree.
+::testing::AssertionResult SameAsPlain(const PassCase& pass, const Bitmap24& start, std::optional<Rgb> tint,
+                                       EffectScratch& scratch, unsigned seed) {
+  Bitmap24 fast(start.Width(), start.Height());
+  Bitmap24 plain(start.Width(), start.Height());
+  std::memcpy(fast.Bits(), start.Bits(), start.ByteSize());
+  std::memcpy(plain.Bits(), start.Bits(), start.ByteSize());
+  Picture p = Read(plain);
+  tessara::RandSeed(seed);
+  pass.plain(p, tint);
+  Write(p, plain);
+  tessara::RandSeed(seed);
+  pass.fast(fast, tint, scratch);
+  const auto got = Bytes(fast);
+  const auto want = Bytes(plain);
+  for (std::size_t i = 0; i < got.size(); ++i)
+    if (got[i] != want[i])
+      return ::testing::AssertionFailure() << pass.name << " " << start.Width() << "x" << start.Height()
+                                           << (tint ? " tinted" : "") << ": byte " << i << " is "
+                                           << int{got[i]} << ", want " << int{want[i]};
+  return ::testing::AssertionSuccess();
+}
+
+TEST(EffectPasses, MatchThePlainRulesOnRandomPictures) {
+  const std::vector<PassCase> passes = PassCases();
   const std::array<std::array<int, 2>, 13> sizes = {{{1, 1}, {1, 9}, {9, 1}, {2, 2}, {2, 5}, {3, 3}, {5, 4},
                                                       {13, 7}, {33, 17}, {67, 9}, {101, 13}, {130, 3}, {258, 6}}};
   const std::optional<Rgb> tints[] = {std::nullopt, Rgb{0x70, 0x10, 0xFF}, Rgb{255, 255, 255}};
@@ -369,6 +398,46 @@ TEST(EffectPasses, MatchThePlainRulesOnRandomPictures) {
                 << pass.name << " " << size[0] << "x" << size[1] << (tint ? " tinted" : "")
                 << " path " << static_cast<int>(path);
           }
+  }
+}
+
+// Every row length up to a few vector blocks, so each count of pixels left over after the
+// blocks, and blocks that end right at the row's end, meet the plain rules.
+TEST(EffectPasses, EveryRowLengthMatchesThePlainRules) {
+  const std::vector<PassCase> passes = PassCases();
+  PathGuard guard;
+  for (PixelPath path : Paths()) {
+    tessara::ForcePixelPath(path);
+    EffectScratch scratch;
+    for (int w = 1; w <= 100; ++w) {
+      std::mt19937 gen(static_cast<unsigned>(w));
+      const Bitmap24 start = RandomImage(w, 4, gen);
+      for (const PassCase& pass : passes)
+        for (const auto& tint : kTints)
+          ASSERT_TRUE(SameAsPlain(pass, start, tint, scratch, 5)) << "path " << static_cast<int>(path);
+    }
+  }
+}
+
+// Levels at both ends of the byte range, where sums are largest and a narrow lane or a
+// saturating step would first go wrong.
+TEST(EffectPasses, ExtremeLevelsMatchThePlainRules) {
+  const std::vector<PassCase> passes = PassCases();
+  const std::uint8_t levels[] = {0, 1, 2, 127, 128, 253, 254, 255};
+  PathGuard guard;
+  for (PixelPath path : Paths()) {
+    tessara::ForcePixelPath(path);
+    EffectScratch scratch;
+    for (int round = 0; round < 4; ++round) {
+      std::mt19937 gen(static_cast<unsigned>(round));
+      Bitmap24 start(97, 9);
+      for (std::size_t i = 0; i < start.ByteSize(); ++i)
+        start.Bits()[i] = round < 2 ? levels[gen() % 8] : gen() % 2 ? 255 : 0;
+      if (round == 3) std::memset(start.Bits(), 255, start.ByteSize());
+      for (const PassCase& pass : passes)
+        for (const auto& tint : kTints)
+          ASSERT_TRUE(SameAsPlain(pass, start, tint, scratch, 7)) << "path " << static_cast<int>(path);
+    }
   }
 }
 
