@@ -161,9 +161,6 @@ void MainWindow::CreateControls() {
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
 
-  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                             nullptr, instance_, nullptr);
   for (const auto& def : kControls) {
     HWND control = CreateWindowExA(0, def.kind, def.caption, WS_CHILD | WS_VISIBLE | def.style,
                                    def.left, def.top, def.width, def.height, hwnd_,
@@ -172,30 +169,31 @@ void MainWindow::CreateControls() {
     SendMessageA(control, WM_SETFONT,
                  reinterpret_cast<WPARAM>((def.style & BS_OWNERDRAW) ? bold_font_.Get() : font_.Get()),
                  FALSE);
-    if (def.hint && tooltip_) {
-      TTTOOLINFOA tool{};
-      tool.cbSize = TTTOOLINFOA_V1_SIZE;
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.hwnd = hwnd_;
-      tool.uId = reinterpret_cast<UINT_PTR>(control);
-      tool.lpszText = const_cast<char*>(def.hint);
-      SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    }
   }
-  int top = 96;
-  for (const char* line : kAboutLines) {
-    HWND label = CreateWindowExA(0, "STATIC", line, WS_CHILD | WS_VISIBLE | SS_LEFT, 8, top,
-                                 kClientWidth - 16, 16, hwnd_, nullptr, instance_, nullptr);
-    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-    top += 18;
-  }
-
   tray_menu_.Reset(CreatePopupMenu());
   for (const auto& item : kTrayMenu) {
     if (item.caption)
       AppendMenuA(tray_menu_.Get(), MF_STRING, item.id, item.caption);
     else
       AppendMenuA(tray_menu_.Get(), MF_SEPARATOR, 0, nullptr);
+  }
+}
+
+void MainWindow::CreateHints() {
+  if (tooltip_) return;
+  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                             nullptr, instance_, nullptr);
+  if (!tooltip_) return;
+  for (const auto& def : kControls) {
+    if (!def.hint) continue;
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(def.id));
+    tool.lpszText = const_cast<char*>(def.hint);
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
@@ -385,9 +383,23 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       HDC dc = BeginPaint(hwnd_, &ps);
       RECT panel{0, 0, kClientWidth, kPanelHeight};
       DrawEdge(dc, &panel, BDR_RAISEDINNER, BF_RECT);
+      // The about text is painted, not held in label windows: fewer windows to make at start.
+      HGDIOBJ old = SelectObject(dc, font_.Get());
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      int top = 96;
+      for (const char* line : kAboutLines) {
+        TextOutA(dc, 8, top, line, lstrlenA(line));
+        top += 18;
+      }
+      SelectObject(dc, old);
       EndPaint(hwnd_, &ps);
       return 0;
     }
+    case WM_SETCURSOR:
+      // Hints are needed only once the pointer is over the panel.
+      CreateHints();
+      return DefWindowProcA(hwnd_, msg, wp, lp);
     case WM_CTLCOLORSTATIC:
       SetTextColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOWTEXT));
       SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));

@@ -53,6 +53,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   HWND Handle() const { return hwnd_; }
   HWND Control(UINT id) const { return GetDlgItem(hwnd_, static_cast<int>(id)); }
   HMENU TrayMenu() const { return tray_menu_.Get(); }
+  HWND Hints() const { return tooltip_; }
   bool TrayIconShown() const { return tray_added_; }
   TfrmMain& Form() { return *form_; }
 
@@ -82,6 +83,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
 
  private:
   void CreateControls();
+  void CreateHints();
   void AddTrayIcon();
   void RemoveTrayIcon();
   void ShowTrayMenu();

@@ -3,6 +3,7 @@
 #include "app/UMain_win32.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
 
@@ -208,6 +209,20 @@ TEST_F(ControlPanelWin32Test, FirstStartShowsThePanelWithItsControlsAndExitWrite
   }
   EXPECT_TRUE(GetMenuState(tray, 2, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_TRUE(main.TrayIconShown());
+
+  // The three buttons' hints, made once the pointer first comes over the panel.
+  SendMessageA(panel, WM_SETCURSOR, reinterpret_cast<WPARAM>(main.Control(IDC_BTNNEW)),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  ASSERT_NE(main.Hints(), nullptr);
+  EXPECT_EQ(SendMessageA(main.Hints(), TTM_GETTOOLCOUNT, 0, 0), 3);
+  char hint[128] = {};
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.hwnd = panel;
+  tool.uId = reinterpret_cast<UINT_PTR>(main.Control(IDC_BTNHIDE));
+  tool.lpszText = hint;
+  SendMessageA(main.Hints(), TTM_GETTEXTA, sizeof hint, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ(hint, "Hide this Control Panel and continue running the program");
 
   ASSERT_TRUE(Exit());
   const std::string ini = ReadFile(Ini());
