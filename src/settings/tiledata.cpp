@@ -1,7 +1,9 @@
 #include "settings/tiledata.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 
 #include "settings/atomicfile.h"
 #include "shell/error.h"
@@ -170,40 +172,108 @@ std::string EncodeBmp24(const Bitmap24& image) {
   return out;
 }
 
-bool DecodeBmp24(std::string_view bytes, Bitmap24& out) {
-  if (bytes.size() < kBmpFileHeader + kBmpInfoHeader) return false;
-  if (bytes[0] != 'B' || bytes[1] != 'M') return false;
-  const std::uint64_t fileSize = Get32(bytes, 2);
-  const std::uint64_t offset = Get32(bytes, 10);
-  const std::uint64_t infoSize = Get32(bytes, 14);
+namespace {
+
+struct BmpLayout {
+  int Width = 0, Height = 0;
+  bool TopDown = false;
+  std::uint64_t Offset = 0, Stride = 0;
+};
+
+// Checks the headers at the start of a file of `fileBytes` bytes; `head` holds at least the
+// two headers. Everything is checked before any memory is taken for the pixels.
+bool ParseBmp24(std::string_view head, std::uint64_t fileBytes, BmpLayout& layout) {
+  if (head.size() < kBmpFileHeader + kBmpInfoHeader) return false;
+  if (head[0] != 'B' || head[1] != 'M') return false;
+  const std::uint64_t fileSize = Get32(head, 2);
+  const std::uint64_t offset = Get32(head, 10);
+  const std::uint64_t infoSize = Get32(head, 14);
   // A file header claiming more bytes than there are means the file was cut short.
-  if (fileSize > bytes.size()) return false;
+  if (fileSize > fileBytes) return false;
   // Later header versions only add fields after these, so any of them is readable.
-  if (infoSize < kBmpInfoHeader || kBmpFileHeader + infoSize > bytes.size()) return false;
-  const std::int64_t width = GetSigned32(bytes, 18);
-  const std::int64_t rawHeight = GetSigned32(bytes, 22);
+  if (infoSize < kBmpInfoHeader || kBmpFileHeader + infoSize > fileBytes) return false;
+  const std::int64_t width = GetSigned32(head, 18);
+  const std::int64_t rawHeight = GetSigned32(head, 22);
   const bool topDown = rawHeight < 0;
   const std::int64_t height = topDown ? -rawHeight : rawHeight;  // 64 bits: no overflow at INT_MIN
-  if (Get16(bytes, 26) != 1 || Get16(bytes, 28) != 24 || Get32(bytes, 30) != 0) return false;
+  if (Get16(head, 26) != 1 || Get16(head, 28) != 24 || Get32(head, 30) != 0) return false;
   if (width < 1 || width > kMaxBmpSide || height < 1 || height > kMaxBmpSide) return false;
 
   const int w = static_cast<int>(width);
   const int h = static_cast<int>(height);
   const std::uint64_t stride = static_cast<std::uint64_t>(Bitmap24Stride(w));
   const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(h);
-  const std::uint64_t imageSize = Get32(bytes, 34);  // may be 0 for uncompressed files
+  const std::uint64_t imageSize = Get32(head, 34);  // may be 0 for uncompressed files
   if (imageSize != 0 && imageSize < pixelBytes) return false;
-  if (offset < kBmpFileHeader + infoSize || offset + pixelBytes > bytes.size()) return false;
+  if (offset < kBmpFileHeader + infoSize || offset + pixelBytes > fileBytes) return false;
+  layout = {w, h, topDown, offset, stride};
+  return true;
+}
 
-  out.Resize(w, h);
-  const std::size_t rowBytes = static_cast<std::size_t>(3) * static_cast<std::size_t>(w);
-  const char* src = bytes.data() + offset;
-  for (int i = 0; i < h; ++i) {
-    // Stored row i is row i from the bottom, or from the top in a top-down file.
-    std::uint8_t* dst = out.Row(topDown ? i : h - 1 - i);
-    std::memcpy(dst, src + static_cast<std::size_t>(i) * stride, rowBytes);
-    std::memset(dst + rowBytes, 0, static_cast<std::size_t>(stride) - rowBytes);
+// Copies stored rows into the image: row i of the file is row i from the bottom, or from
+// the top in a top-down file. The padding bytes of each row are zeroed.
+void PlaceRows(const char* src, const BmpLayout& layout, Bitmap24& out) {
+  const std::size_t rowBytes = static_cast<std::size_t>(3) * static_cast<std::size_t>(layout.Width);
+  for (int i = 0; i < layout.Height; ++i) {
+    std::uint8_t* dst = out.Row(layout.TopDown ? i : layout.Height - 1 - i);
+    std::memcpy(dst, src + static_cast<std::size_t>(i) * layout.Stride, rowBytes);
+    std::memset(dst + rowBytes, 0, static_cast<std::size_t>(layout.Stride) - rowBytes);
   }
+}
+
+}  // namespace
+
+bool DecodeBmp24(std::string_view bytes, Bitmap24& out) {
+  BmpLayout layout;
+  if (!ParseBmp24(bytes, bytes.size(), layout)) return false;
+  out.Resize(layout.Width, layout.Height);
+  PlaceRows(bytes.data() + layout.Offset, layout, out);
+  return true;
+}
+
+namespace {
+// Opens a bitmap file and checks its headers against its real length.
+bool OpenBmp24(const std::string& path, std::ifstream& in, BmpLayout& layout) {
+  in.open(path, std::ios::binary);
+  if (!in) return false;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size <= 0) return false;
+  in.seekg(0);
+  // Later header versions are longer than the first two; 256 bytes hold any of them.
+  std::string head(static_cast<std::size_t>(std::min<std::streamoff>(size, 256)), '\0');
+  if (!in.read(head.data(), static_cast<std::streamsize>(head.size()))) return false;
+  return ParseBmp24(head, static_cast<std::uint64_t>(size), layout);
+}
+}  // namespace
+
+bool ReadBmp24Size(const std::string& path, int& width, int& height) {
+  std::ifstream in;
+  BmpLayout layout;
+  if (!OpenBmp24(path, in, layout)) return false;
+  width = layout.Width;
+  height = layout.Height;
+  return true;
+}
+
+bool LoadBmp24File(const std::string& path, Bitmap24& out) {
+  std::ifstream in;
+  BmpLayout layout;
+  if (!OpenBmp24(path, in, layout)) return false;
+  out.Resize(layout.Width, layout.Height);
+  in.seekg(static_cast<std::streamoff>(layout.Offset));
+  const std::size_t pixelBytes = static_cast<std::size_t>(layout.Stride) * layout.Height;
+  if (!layout.TopDown) {
+    // Our own files: bottom-up rows with the image's stride, read straight into its memory.
+    if (!in.read(reinterpret_cast<char*>(out.Bits()), static_cast<std::streamsize>(pixelBytes))) return false;
+    const std::size_t rowBytes = static_cast<std::size_t>(3) * static_cast<std::size_t>(layout.Width);
+    for (int y = 0; y < layout.Height; ++y)
+      std::memset(out.Row(y) + rowBytes, 0, static_cast<std::size_t>(layout.Stride) - rowBytes);
+    return true;
+  }
+  std::string pixels(pixelBytes, '\0');
+  if (!in.read(pixels.data(), static_cast<std::streamsize>(pixelBytes))) return false;
+  PlaceRows(pixels.data(), layout, out);
   return true;
 }
 

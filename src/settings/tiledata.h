@@ -69,6 +69,11 @@ inline constexpr int kMaxBmpSide = 4096;
 // within the bytes. Anything else (short, corrupt, other depth, compressed, absurd sizes)
 // gives false and leaves `out` untouched, so the caller composes the image again.
 bool DecodeBmp24(std::string_view bytes, Bitmap24& out);
+// The same from a file, read straight into the image's memory; false when the file is
+// missing, unreadable or not such a bitmap (the image is then not to be used).
+bool LoadBmp24File(const std::string& path, Bitmap24& out);
+// Only the size of such a file, from its headers (which also prove the pixels are all there).
+bool ReadBmp24Size(const std::string& path, int& width, int& height);
 
 // A sanity check of a cached icon file: the directory is well formed (reserved 0, type 1,
 // at least one image) and every image lies within the file and starts like an icon image

@@ -49,6 +49,8 @@ void TfrmTessara::FormCreate() {
 }
 
 void TfrmTessara::SetNumber(int number) {
+  // Layers still in the files of the old number are taken in before the number changes.
+  for (int m = HoverLayer; m <= PressedLayer; ++m) Layer(m);
   Tag = number;
   ini.IniSection = std::to_string(number);
   layers_saved_ = false;  // the files of the new number hold another window's image
@@ -97,14 +99,12 @@ void TfrmTessara::LoadTiles() {
   for (const DecodedTile& record : records) {
     TTileRecord& tile = Tile(record.Col, record.Row);
     if (tile.Empty() || tile.Icon) continue;
-    // A start from intact caches reads no icon file: the cached layers already show the
-    // icons, and a composition extracts them afresh. The file is read when first needed.
+    // A start from intact caches touches no icon file: the cached layers already show the
+    // icons and a composition extracts them afresh. The file is read when the icon is first
+    // needed; one that is missing or unreadable then counts as missing and is extracted.
     const std::string path = IconCacheFile(program_folder_, Tag, record.Col, record.Row);
-    if (FileExists(path)) {
-      tile.Icon = view_->IconFromCacheFile(path);
-      if (tile.Icon) tile.Icon->SavedAs = path;
-    }
-    if (!tile.Icon) LoadTileIcon(record.Col, record.Row);
+    tile.Icon = view_->IconFromCacheFile(path);
+    if (tile.Icon) tile.Icon->SavedAs = path;
   }
 }
 
@@ -140,16 +140,32 @@ bool TfrmTessara::LoadCachedLayers() {
     files[m] = LayerCacheFile(program_folder_, Tag, m);
     if (!FileExists(files[m])) return false;
   }
-  bool fit = true;
-  for (int m = 0; m < 3; ++m) {
-    std::string bytes;
-    // A file that cannot be read counts as missing: the window composes again.
-    if (!ReadWholeFile(files[m], bytes) || !DecodeBmp24(bytes, Layers[m])) return false;
-    fit = fit && Layers[m].Width() == view_->Width() && Layers[m].Height() == view_->Height();
+  // A file that cannot be read counts as missing: the window composes again.
+  if (!LoadBmp24File(files[NormalLayer], Layers[NormalLayer])) return false;
+  bool fit = Layers[NormalLayer].Width() == view_->Width() && Layers[NormalLayer].Height() == view_->Height();
+  for (int m = HoverLayer; m <= PressedLayer; ++m) {
+    int width = 0, height = 0;
+    if (!ReadBmp24Size(files[m], width, height)) return false;
+    fit = fit && width == view_->Width() && height == view_->Height();
   }
+  if (!fit) return false;
+  layer_in_file_ = {false, true, true};
   LayersReady = true;
-  layers_saved_ = fit;
-  return fit;
+  layers_saved_ = true;
+  return true;
+}
+
+Bitmap24& TfrmTessara::Layer(int m) {
+  const auto i = static_cast<std::size_t>(m);
+  if (layer_in_file_[i]) {
+    layer_in_file_[i] = false;
+    const bool read = LoadBmp24File(LayerCacheFile(program_folder_, Tag, m), Layers[i]);
+    // The file changed under us since the show: the image is made afresh instead.
+    if (!read || Layers[i].Width() != Layers[NormalLayer].Width() ||
+        Layers[i].Height() != Layers[NormalLayer].Height())
+      ComposeLayers();
+  }
+  return Layers[i];
 }
 
 void TfrmTessara::FormShow() {
@@ -169,7 +185,7 @@ void TfrmTessara::SaveTessara() {
     for (int m = 0; m < 3 && intact; ++m) intact = FileExists(LayerCacheFile(program_folder_, Tag, m));
     if (!intact) {
       for (int m = 0; m < 3; ++m)
-        SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layers[m]));
+        SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layer(m)));
       layers_saved_ = true;
     }
   }
@@ -199,11 +215,14 @@ void TfrmTessara::SaveTiles() {
   SaveFileOrThrow(TileDataFile(program_folder_, Tag), EncodeTileData(*this));
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      const TTileRecord& tile = Tile(col, row);
+      TTileRecord& tile = Tile(col, row);
       if (tile.Empty() || !tile.Icon) continue;
       const std::string path = IconCacheFile(program_folder_, Tag, col, row);
       // Rewriting an unchanged icon would only cost a flushed write per tile at every save.
       if (tile.Icon->SavedAs == path && FileExists(path)) continue;
+      // A cached icon whose file has gone is extracted again, so the save restores the file.
+      if (!tile.Icon->Usable()) LoadIconOnly(col, row);
+      if (!tile.Icon) continue;
       const std::string bytes = tile.Icon->FileBytes();
       if (bytes.empty()) continue;
       SaveFileOrThrow(path, bytes);

@@ -87,6 +87,8 @@ class TfrmTessara : public TessaraModel {
   int Tag = 0;
   TRegVal ini;
   std::array<Bitmap24, 3> Layers;
+  // Layer m, read from its cache file first if it was left there at show.
+  Bitmap24& Layer(int m);
 
   // Lifecycle.
   void FormCreate();
@@ -158,6 +160,9 @@ class TfrmTessara : public TessaraModel {
   EffectScratch scratch_;
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
+  // Hover and pressed layers of a cached image stay in their files until first needed:
+  // a start shows only the normal layer.
+  std::array<bool, 3> layer_in_file_{};
   Bitmap24 picture_;  // the background picture, kept to reuse its memory
 };
 

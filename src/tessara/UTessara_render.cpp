@@ -11,6 +11,7 @@ namespace tessara {
 void TfrmTessara::ComposeLayers() {
   LayersReady = false;
   layers_saved_ = false;
+  layer_in_file_ = {};
   const int width = view_->Width();
   const int height = view_->Height();
   // The same-sized images of the last composition are reused: a fresh window-sized
@@ -120,7 +121,8 @@ void TfrmTessara::DrawTile(int col, int row) {
   if (r.Icon && !r.Icon->Usable()) LoadIconOnly(col, row);
   int x = 0, y = 0;
   IconPosition(col, row, x, y);
-  for (auto& layer : Layers) {
+  for (int m = NormalLayer; m <= PressedLayer; ++m) {
+    Bitmap24& layer = Layer(m);
     if (layer.Empty()) continue;
     if (r.Icon) view_->DrawIcon(layer, *r.Icon, x, y);
     if (r.Drive != 0) {
@@ -139,7 +141,7 @@ void TfrmTessara::ShadeCells(int mode, Bitmap24& layer) {
 
 void TfrmTessara::DrawCell(int layer, int col, int row) {
   const CellRect cell = CellRectOf(col, row);
-  view_->PaintRect(Layers[static_cast<std::size_t>(layer)], cell.Left, cell.Top, cell.Width, cell.Height);
+  view_->PaintRect(Layer(layer), cell.Left, cell.Top, cell.Width, cell.Height);
   if (layer == NormalLayer) {
     HoverCol = -1;
   } else {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <cstdint>
 #include <random>
 #include <string>
@@ -404,3 +407,36 @@ TEST(TileDataSave, WritesBytesOrThrowsWithTheFileName) {
 }
 
 }  // namespace
+
+namespace tessara {
+namespace {
+
+// The file reader must give exactly what the in-memory decoder gives, and refuse the same.
+TEST(Bmp24File, FileReaderAgreesWithTheDecoder) {
+  const std::string path = std::filesystem::temp_directory_path().string() + "/tessara_bmp_reader_" +
+                           std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".bmp";
+  const Bitmap24 image = Pattern(7, 5);  // odd width: padded rows
+  const std::string good = EncodeBmp24(image);
+  std::string topDown = good.substr(0, 54);
+  const std::size_t stride = 24;
+  for (int i = 4; i >= 0; --i) topDown += good.substr(54 + stride * i, stride);
+  Set32(topDown, 22, static_cast<std::uint32_t>(-5));
+  for (const std::string& bytes : {good, topDown}) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    Bitmap24 back;
+    ASSERT_TRUE(LoadBmp24File(path, back));
+    ExpectSamePixels(image, back);
+    EXPECT_EQ(back.Row(0)[21], 0) << "padding is zeroed";
+  }
+  for (const std::string& bad : {good.substr(0, good.size() - 1), good.substr(0, 40), std::string()}) {
+    std::ofstream(path, std::ios::binary) << bad;
+    Bitmap24 back;
+    EXPECT_FALSE(LoadBmp24File(path, back)) << bad.size();
+  }
+  std::filesystem::remove(path);
+  Bitmap24 none;
+  EXPECT_FALSE(LoadBmp24File(path, none));
+}
+
+}  // namespace
+}  // namespace tessara

@@ -99,9 +99,10 @@ TEST_F(PersistenceTest, IntactCachesStartWithoutExtractingOrComposing) {
   EXPECT_EQ(view->width, saved->CalcWidth());
   EXPECT_EQ(form->Tile(3, 2).Filename, "C:\\b.exe");
   EXPECT_EQ(form->Color, 0x405060);
+  EXPECT_TRUE(form->Layers[HoverLayer].Empty()) << "the hover layer stays in its file until needed";
   for (int m = 0; m < 3; ++m) {
-    ASSERT_EQ(form->Layers[m].ByteSize(), saved->Layers[m].ByteSize());
-    EXPECT_EQ(0, std::memcmp(form->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
+    ASSERT_EQ(form->Layer(m).ByteSize(), saved->Layers[m].ByteSize());
+    EXPECT_EQ(0, std::memcmp(form->Layer(m).Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
   }
   // A save of the unchanged window leaves the icon and layer files as they were; a new
   // composition writes the layers again.
@@ -125,12 +126,12 @@ TEST_F(PersistenceTest, MissingOrUnreadableCachesAreRebuilt) {
   auto form = NewForm(&view);
   view->icons = first->icons;
   form->LoadTessara(2);
-  EXPECT_EQ(view->extractions.size(), 1u) << "the missing icon is extracted at once";
-  EXPECT_TRUE(form->Tile(1, 1).Icon);
-  // The unreadable one is found out when it is first needed, and extracted then.
+  EXPECT_TRUE(view->extractions.empty()) << "icon files are read only when needed";
+  // A missing or unreadable one is found out when it is first needed, and extracted then.
   form->DrawTile(3, 2);
-  EXPECT_EQ(view->extractions.size(), 2u);
+  EXPECT_EQ(view->extractions.size(), 1u);
   form->SaveTessara();
+  EXPECT_EQ(view->extractions.size(), 2u) << "the save restores the missing file";
   EXPECT_TRUE(fs::exists(File("tessara2_1_1.ico")));
   EXPECT_TRUE(IsValidIconFile(ReadText(File("tessara2_3_2.ico"))));
 
@@ -227,6 +228,41 @@ TEST_F(PersistenceTest, F4KeysCreateAndDeleteOnlyWithTheRightModifiers) {
   form->FormKeyDown(kKeyF4, ssCtrl);
   EXPECT_FALSE(form->SaveOnExit);
   EXPECT_EQ(view->hides, 1);
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(PersistenceTest, LayersLeftInTheirFilesFollowTheWindowToANewNumber) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->LoadTessara(2);
+  form->FormShow();
+  ASSERT_TRUE(form->Layers[PressedLayer].Empty());
+  // Renumbered (as when a lower window is deleted): the image must come along, not be lost
+  // with the old number's files.
+  form->SetNumber(1);
+  fs::remove(File("tessara2_2.bmp"));
+  EXPECT_EQ(0, std::memcmp(form->Layer(PressedLayer).Bits(), saved->Layers[PressedLayer].Bits(),
+                           saved->Layers[PressedLayer].ByteSize()));
+  form->SaveTessara();
+  EXPECT_EQ(ReadText(File("tessara1_2.bmp")), EncodeBmp24(saved->Layers[PressedLayer]));
+  EXPECT_EQ(view->captures, 0);
+
+  // A cached file that vanished before it was needed makes the window compose afresh.
+  FakeTessaraView* third;
+  auto again = NewForm(&third);
+  again->LoadTessara(1);
+  again->FormShow();
+  fs::remove(File("tessara1_1.bmp"));
+  again->DrawCell(HoverLayer, 1, 1);
+  EXPECT_EQ(third->captures, 1);
+  EXPECT_FALSE(again->Layer(HoverLayer).Empty());
 }
 
 }  // namespace

@@ -135,8 +135,8 @@ TEST_F(PersistenceWin32Test, WindowComesBackFromItsFilesPixelForPixel) {
   ASSERT_TRUE(loaded->LayersReady);
   EXPECT_FALSE(loaded->IconsBuilt) << "shown from the cached layers, not composed";
   for (int m = 0; m < 3; ++m) {
-    ASSERT_EQ(loaded->Layers[m].ByteSize(), saved->Layers[m].ByteSize());
-    EXPECT_EQ(0, std::memcmp(loaded->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()))
+    ASSERT_EQ(loaded->Layer(m).ByteSize(), saved->Layers[m].ByteSize());
+    EXPECT_EQ(0, std::memcmp(loaded->Layer(m).Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()))
         << "layer " << m;
   }
   EXPECT_EQ(loaded->View().Left(), 120);
