@@ -223,13 +223,7 @@ TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instanc
   mem_dc_.Reset(CreateCompatibleDC(nullptr));
   if (!mem_dc_) throw Error("Cannot create a drawing surface for a tessara");
   SetBkMode(mem_dc_.Get(), TRANSPARENT);
-  LOGFONTA lf{};
-  lf.lfHeight = -MulDiv(8, GetDeviceCaps(mem_dc_.Get(), LOGPIXELSY), 72);
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-  font_.Reset(CreateFontIndirectA(&lf));
-  BuildMenu();
+  for (const MenuEntry& e : TessaraMenu()) checks_[static_cast<std::size_t>(e.id)] = e.checked;
   CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, 0, 0, 76, 112, owner, nullptr, instance,
                   this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
@@ -238,6 +232,11 @@ TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instanc
 TessaraWindow::~TessaraWindow() {
   form_ = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HMENU TessaraWindow::Menu() {
+  if (!menu_) BuildMenu();
+  return menu_.Get();
 }
 
 void TessaraWindow::BuildMenu() {
@@ -258,7 +257,7 @@ void TessaraWindow::BuildMenu() {
       item.fType = e.radioGroup != 0 ? MFT_RADIOCHECK : MFT_STRING;
       item.dwTypeData = const_cast<char*>(e.caption);
       item.wID = kCommandBase + static_cast<UINT>(e.id);
-      item.fState = e.checked ? MFS_CHECKED : MFS_UNCHECKED;
+      item.fState = checks_[static_cast<std::size_t>(e.id)] ? MFS_CHECKED : MFS_UNCHECKED;
       if (IsSubmenu(e.id)) {
         HMENU sub = CreatePopupMenu();
         if (!sub) throw Error("Cannot create a tessara's menu");
@@ -313,8 +312,10 @@ ScreenSize TessaraWindow::Screen() const {
 }
 
 void TessaraWindow::SetMenuCheck(MenuId item, bool checked) {
-  CheckMenuItem(menu_.Get(), kCommandBase + static_cast<UINT>(item),
-                MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  checks_[static_cast<std::size_t>(item)] = checked;
+  if (menu_)
+    CheckMenuItem(menu_.Get(), kCommandBase + static_cast<UINT>(item),
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 bool TessaraWindow::ChooseColorDialog(int& color) {
@@ -456,6 +457,15 @@ void TessaraWindow::DrawLayerText(Bitmap24& layer, int x, int y, const std::stri
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
     if (!select.Ok()) return;
+    if (!font_) {
+      // Made on the first drive letter: most windows never draw one.
+      LOGFONTA lf{};
+      lf.lfHeight = -MulDiv(8, GetDeviceCaps(mem_dc_.Get(), LOGPIXELSY), 72);
+      lf.lfWeight = FW_NORMAL;
+      lf.lfCharSet = DEFAULT_CHARSET;
+      lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+      font_.Reset(CreateFontIndirectA(&lf));
+    }
     ScopedSelect font(mem_dc_.Get(), font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(mem_dc_.Get(), TRANSPARENT);
     SetTextColor(mem_dc_.Get(), ToColorRef(color));
@@ -545,7 +555,7 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONUP: {
       POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
       ClientToScreen(hwnd_, &pt);
-      TrackPopupMenu(menu_.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_,
+      TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_,
                      nullptr);
       return 0;
     }

@@ -4,6 +4,7 @@
 // its table and talks to the shell for icons and associations.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <utility>
@@ -83,7 +84,8 @@ class TessaraWindow final : public ITessaraView {
   std::string ProgramPath() override;
 
   HWND Handle() const { return hwnd_; }
-  HMENU Menu() const { return menu_.Get(); }
+  // The context menu, built when first needed: most windows of a start never open it.
+  HMENU Menu();
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   HWND hwnd_ = nullptr;
 
@@ -100,6 +102,8 @@ class TessaraWindow final : public ITessaraView {
   UniqueDC mem_dc_;
   UniqueFont font_;
   UniqueMenu menu_;
+  // Check marks by item, kept while the menu is not built yet.
+  std::array<bool, kMenuCount> checks_{};
   HDC paint_dc_ = nullptr;  // the window's DC while WM_PAINT runs
 };
 
