@@ -18,11 +18,16 @@ namespace tessara::testing {
 struct FakeIcon : TileIcon {
   explicit FakeIcon(std::string source) : Source(std::move(source)) {}
   // A real icon file whose one pixel encodes the source's length, so files differ.
-  std::string FileBytes() const override {
+  std::string MadeBytes() const {
     IconImage image{1, 1, {0xFF000000u | static_cast<std::uint32_t>(Source.size())}};
     return EncodeIcon({IconEntry{image, IconDepth::Argb32}});
   }
   bool Usable() const override { return Source.rfind("cache:", 0) != 0 || CacheValid(); }
+  std::string FileBytes() const override {
+    if (Source.rfind("cache:", 0) != 0) return MadeBytes();
+    std::string bytes;
+    return CacheValid() && ReadWholeFile(Source.substr(6), bytes) ? bytes : std::string();
+  }
   bool CacheValid() const {
     std::string bytes;
     return ReadWholeFile(Source.substr(6), bytes) && IsValidIconFile(bytes);
