@@ -7,7 +7,7 @@ BUILD="$ROOT/build"
 # Debian packages the builds, the tests and the screenshots need.
 PACKAGES=(cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine64 xvfb xdotool x11-apps imagemagick googletest libgtest-dev libgmock-dev
-          libbenchmark-dev)
+          libbenchmark-dev python3)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

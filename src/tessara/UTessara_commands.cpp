@@ -80,9 +80,7 @@ void TfrmTessara::cm3DFrameClick() { SetLook(BorderType ^ 2); }
 
 void TfrmTessara::SetEffect(int effect) {
   Effect = effect;
-  static constexpr MenuId kEffects[] = {MenuId::cmNoEffect, MenuId::cmMonochrome, MenuId::cmEmboss,
-                                        MenuId::cmBlur, MenuId::cmDisplace};
-  for (int i = 0; i < 5; ++i) view_->SetMenuCheck(kEffects[i], effect == i);
+  for (int i = 0; i < 5; ++i) view_->SetMenuCheck(kEffectItems[i], effect == i);
   ComposeLayers();
 }
 

@@ -154,9 +154,7 @@ void TfrmTessara::SyncMenuChecks() {
   if (BorderType & 1) view_->SetMenuCheck(MenuId::cmBlackFrame, true);
   if (BorderType & 2) view_->SetMenuCheck(MenuId::cm3DFrame, true);
   view_->SetMenuCheck(MenuId::cmTint, Opacity != 0);
-  static constexpr MenuId kEffects[] = {MenuId::cmNoEffect, MenuId::cmMonochrome, MenuId::cmEmboss,
-                                        MenuId::cmBlur, MenuId::cmDisplace};
-  for (int i = 0; i < 5; ++i) view_->SetMenuCheck(kEffects[i], Effect == i);
+  for (int i = 0; i < 5; ++i) view_->SetMenuCheck(kEffectItems[i], Effect == i);
 }
 
 }  // namespace tessara

@@ -53,6 +53,9 @@ struct MenuEntry {
 };
 
 inline constexpr int kMenuCount = static_cast<int>(MenuId::Count);
+// The effect items in the order of the effect codes 0..4.
+inline constexpr std::array<MenuId, 5> kEffectItems = {MenuId::cmNoEffect, MenuId::cmMonochrome,
+                                                       MenuId::cmEmboss, MenuId::cmBlur, MenuId::cmDisplace};
 const std::array<MenuEntry, kMenuCount>& TessaraMenu();
 const MenuEntry& MenuEntryOf(MenuId id);
 bool IsSubmenu(MenuId id);

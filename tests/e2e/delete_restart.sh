@@ -13,8 +13,8 @@ def field(text, cap):
     data = text.encode("latin-1")[:cap]
     return bytes([len(data)]) + data + b"\0" * (cap - len(data))
 out = b""
-for spec in sys.argv[2:]:
-    col, row, name, desc, start = spec.split(",")
+for tile in sys.argv[2:]:
+    col, row, name, desc, start = tile.split(",")
     out += struct.pack("<ii", int(col), int(row)) + field(name, 255) + field(desc, 40) + field(start, 255)
     out += field(name, 255) + struct.pack("<HBB", 1, 0, 0)
 open(sys.argv[1], "wb").write(out)
