@@ -22,7 +22,7 @@ ensure_packages() {
   if [ "${#missing[@]}" -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
   fi
 }
 
