@@ -34,18 +34,33 @@ count_ctest() {
   FAILED=$((FAILED + failed))
 }
 
-echo "== native build"
-start=$(date +%s)
-if cmake --preset native >"$LOGS/native-configure.log" 2>&1 &&
-   cmake --build --preset native -j"$(nproc)" >"$LOGS/native-build.log" 2>&1; then
-  echo "   built in $(( $(date +%s) - start )) s"
-  echo "== native tests"
-  ctest --preset native -j"$(nproc)" --timeout 120 >"$LOGS/native-tests.log" 2>&1
-  grep -E 'tests passed|\*\*\*Failed|\*\*\*Timeout|Exception' "$LOGS/native-tests.log"
-  count_ctest "$LOGS/native-tests.log"
-else
-  echo "native build failed:"; tail -n 30 "$LOGS/native-build.log" "$LOGS/native-configure.log"
+# Configures and builds a preset; on failure shows the logs and counts one failure.
+build_preset() {
+  local preset=$1 start
+  echo "== $preset build"
+  start=$(date +%s)
+  if cmake --preset "$preset" >"$LOGS/$preset-configure.log" 2>&1 &&
+     cmake --build --preset "$preset" -j"$(nproc)" >"$LOGS/$preset-build.log" 2>&1; then
+    echo "   built in $(( $(date +%s) - start )) s"
+    return 0
+  fi
+  echo "$preset build failed:"; tail -n 40 "$LOGS/$preset-build.log" "$LOGS/$preset-configure.log"
   FAILED=$((FAILED + 1))
+  return 1
+}
+
+# Runs a preset's tests with ctest (extra arguments passed on) and adds up the counts.
+run_ctest() {
+  local preset=$1
+  shift
+  ctest --preset "$preset" "$@" >"$LOGS/$preset-tests.log" 2>&1
+  grep -E 'tests passed|\*\*\*Failed|\*\*\*Timeout|Exception' "$LOGS/$preset-tests.log"
+  count_ctest "$LOGS/$preset-tests.log"
+}
+
+if build_preset native; then
+  echo "== native tests"
+  run_ctest native -j"$(nproc)" --timeout 120
 fi
 
 echo "== Wine on a private X server"
@@ -54,16 +69,10 @@ export WINEPREFIX="$BUILD/wine-test"
 rm -rf "$WINEPREFIX"
 prepare_wine
 
-echo "== windows build"
-start=$(date +%s)
-if cmake --preset windows >"$LOGS/windows-configure.log" 2>&1 &&
-   cmake --build --preset windows -j"$(nproc)" >"$LOGS/windows-build.log" 2>&1; then
-  echo "   built in $(( $(date +%s) - start )) s"
+if build_preset windows; then
   echo "== Win32 tests under Wine"
   # One Wine server serves every test; in parallel they would fight over the X focus.
-  ctest --preset windows --timeout 180 >"$LOGS/windows-tests.log" 2>&1
-  grep -E 'tests passed|\*\*\*Failed|\*\*\*Timeout|Exception' "$LOGS/windows-tests.log"
-  count_ctest "$LOGS/windows-tests.log"
+  run_ctest windows --timeout 180
 
   echo "== end-to-end checks"
   for check in "$ROOT"/tests/e2e/*.sh; do
@@ -79,9 +88,6 @@ if cmake --preset windows >"$LOGS/windows-configure.log" 2>&1 &&
     fi
     wineserver -k 2>/dev/null; prepare_wine
   done
-else
-  echo "windows build failed:"; tail -n 40 "$LOGS/windows-build.log" "$LOGS/windows-configure.log"
-  FAILED=$((FAILED + 1))
 fi
 
 echo "$PASSED passed, $FAILED failed"

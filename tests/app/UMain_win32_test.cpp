@@ -7,69 +7,24 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/globals.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
+#include "msgbox_win32.h"
 
 namespace tessara {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Answers every message box of this process with its default button and records its text.
-class MessageBoxWatcher {
- public:
-  MessageBoxWatcher() : thread_([this] { Watch(); }) {}
-  ~MessageBoxWatcher() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<std::string> Texts() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return texts_;
-  }
-
- private:
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
-    auto* self = reinterpret_cast<MessageBoxWatcher*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[32] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid != GetCurrentProcessId() || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hwnd))
-      return TRUE;
-    char text[512] = {};
-    GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);
-    char caption[256] = {};
-    GetWindowTextA(hwnd, caption, sizeof caption);
-    {
-      std::lock_guard<std::mutex> lock(self->mutex_);
-      self->texts_.push_back(std::string(caption) + "|" + text);
-    }
-    PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
-    return TRUE;
-  }
-  void Watch() {
-    while (!stop_) {
-      EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-  }
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<std::string> texts_;
-  std::thread thread_;
-};
+using testing::MessageBoxWatcher;
 
 void Pump(int ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

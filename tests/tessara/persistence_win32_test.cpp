@@ -4,14 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
 
 #include "app/globals.h"
 #include "settings/tiledata.h"
@@ -20,6 +18,7 @@
 #include "shell/window_win32.h"
 #include "tessara/UTessara.h"
 #include "tessara/UTessara_win32.h"
+#include "msgbox_win32.h"
 
 namespace tessara {
 namespace {
@@ -31,42 +30,7 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Answers the next message box of this process with `button` and keeps its text.
-class BoxAnswer {
- public:
-  explicit BoxAnswer(int button) : button_(button), thread_([this] { Run(); }) {}
-  ~BoxAnswer() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::string Text() const { return text_; }
-
- private:
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
-    auto* self = reinterpret_cast<BoxAnswer*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[16] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid != GetCurrentProcessId() || lstrcmpA(cls, "#32770") || !IsWindowVisible(hwnd)) return TRUE;
-    char text[256] = {};
-    GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);
-    self->text_ = text;
-    PostMessageA(hwnd, WM_COMMAND, self->button_, 0);
-    self->stop_ = true;
-    return FALSE;
-  }
-  void Run() {
-    while (!stop_) {
-      EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
-      std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    }
-  }
-  int button_;
-  std::string text_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
+using testing::MessageBoxWatcher;
 
 class PersistenceWin32Test : public ::testing::Test {
  protected:
@@ -174,13 +138,13 @@ TEST_F(PersistenceWin32Test, MissingSettingsFolderFailsTheSaveAndKeepsTheOldSett
 TEST_F(PersistenceWin32Test, DeleteAsksFirstAndANoChangesNothing) {
   auto form = SavedWindow();
   {
-    BoxAnswer no(IDNO);
+    MessageBoxWatcher no(IDNO);
     form->cmDeleteClick();
     EXPECT_EQ(no.Text(), "Are you sure you want to delete this tessara and all its contents?");
   }
   EXPECT_TRUE(form->SaveOnExit);
   {
-    BoxAnswer yes(IDYES);
+    MessageBoxWatcher yes(IDYES);
     form->cmDeleteClick();
   }
   EXPECT_FALSE(form->SaveOnExit);
