@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/rng.h"
+#include "base/rng.h"
 #include "render/bitmap24.h"
 #include "render/effects.h"
 #include "render/shading.h"

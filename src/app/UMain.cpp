@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/globals.h"
-#include "app/rng.h"
+#include "base/globals.h"
+#include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "shell/error.h"
 
@@ -107,6 +107,10 @@ void TfrmMain::btnNewClick() {
 }
 
 void TfrmMain::btnExitClick() { view_.Close(); }
+
+bool TfrmMain::SnapToEdges() const { return view_.Checked(MainCheck::SnapEdges); }
+
+int TfrmMain::SnapDistance() const { return globals.IntegerValue("SnapDistance"); }
 
 void TfrmMain::chkStartupClick() {
   const std::string folder = platform_.StartupFolder();

@@ -49,10 +49,10 @@ class IMainView {
   virtual void Close() = 0;
 };
 
-class TfrmMain {
+class TfrmMain : public ITessaraHost {
  public:
   TfrmMain(IMainPlatform& platform, IMainView& view);
-  ~TfrmMain();
+  ~TfrmMain() override;
   TfrmMain(const TfrmMain&) = delete;
   TfrmMain& operator=(const TfrmMain&) = delete;
 
@@ -85,7 +85,14 @@ class TfrmMain {
   // which takes the freed number; returns the removed window to its caller.
   std::unique_ptr<TfrmTessara> RemoveTessara(TfrmTessara* form);
   // Deletes a window: renumbers at once, destroys it later (its own handler is running).
-  void DeleteTessara(TfrmTessara* form);
+  void DeleteTessara(TfrmTessara* form) override;
+
+  // What the tessaras ask of their host.
+  void NewTessara() override { btnNewClick(); }
+  void ShowControlPanel() override { cmControlPanelClick(); }
+  void ExitApplication() override { btnExitClick(); }
+  bool SnapToEdges() const override;
+  int SnapDistance() const override;
   void ReleaseClosed();
 
   std::string Title() const;     // "Tessara v1.99.0.3 beta"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "../../res/resource.h"
-#include "app/globals.h"
+#include "base/globals.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
 #include "shell/shortcut_win32.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/rng.h"
+#include "base/rng.h"
 #include "render/shading.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))

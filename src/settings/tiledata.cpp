@@ -124,12 +124,12 @@ bool DecodeTileRecord(std::string_view record, DecodedTile& out) {
   return true;
 }
 
-std::string EncodeTileData(const TessaraModel& model) {
+std::string EncodeTileData(const TileGrid& tiles) {
   std::string bytes;
   char record[kTileRecordSize];
   for (int col = 1; col <= kGridMax; ++col)
     for (int row = 1; row <= kGridMax; ++row) {
-      const TTileRecord& tile = model.Tile(col, row);
+      const TTileRecord& tile = tiles.Tile(col, row);
       if (tile.Empty()) continue;
       EncodeTileRecord(col, row, tile, record);
       bytes.append(record, kTileRecordSize);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "render/bitmap24.h"
-#include "tessara/model.h"
+#include "base/tile.h"
 
 namespace tessara {
 
@@ -50,7 +50,7 @@ bool DecodeTileRecord(std::string_view record, DecodedTile& out);
 
 // The whole file: every non-empty cell, column 1..64 outer and row 1..64 inner, including
 // cells beyond the grid in use. An empty window gives an empty string.
-std::string EncodeTileData(const TessaraModel& model);
+std::string EncodeTileData(const TileGrid& tiles);
 
 // Every whole, valid record in file order; a trailing piece shorter than a record and
 // invalid records are skipped silently. A cell may appear more than once: the caller

@@ -3,9 +3,8 @@
 
 #include <string>
 
-#include "app/UMain.h"
-#include "app/globals.h"
-#include "app/rng.h"
+#include "base/globals.h"
+#include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
 
@@ -20,9 +19,9 @@ TRegVal::Lines TessaraIntegerKeys() {
 }
 TRegVal::Lines TessaraStringKeys() { return {"BMPFilename="}; }
 
-TfrmTessara::TfrmTessara(TfrmMain* main, std::unique_ptr<ITessaraView> view,
+TfrmTessara::TfrmTessara(ITessaraHost* host, std::unique_ptr<ITessaraView> view,
                          const std::string& programFolder)
-    : main_(main), view_(std::move(view)), program_folder_(programFolder) {
+    : host_(host), view_(std::move(view)), program_folder_(programFolder) {
   ini.UseStartUpDir = false;
   ini.IniFileName = programFolder + "tswin.ini";
   ini.Set_Booleans(TessaraBooleanKeys());

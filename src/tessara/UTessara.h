@@ -10,12 +10,11 @@
 #include "render/bitmap24.h"
 #include "render/effects.h"
 #include "settings/RegVal.h"
+#include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
 
 namespace tessara {
-
-class TfrmMain;
 
 struct ScreenSize {
   int Width = 0;
@@ -78,7 +77,7 @@ enum ShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 class TfrmTessara : public TessaraModel {
  public:
   // programFolder names where "tswin.ini", "settings" and the icon library lie.
-  TfrmTessara(TfrmMain* main, std::unique_ptr<ITessaraView> view, const std::string& programFolder);
+  TfrmTessara(ITessaraHost* host, std::unique_ptr<ITessaraView> view, const std::string& programFolder);
   ~TfrmTessara();
   TfrmTessara(const TfrmTessara&) = delete;
   TfrmTessara& operator=(const TfrmTessara&) = delete;
@@ -144,7 +143,7 @@ class TfrmTessara : public TessaraModel {
   void ExitApplication1Click();
 
   ITessaraView& View() { return *view_; }
-  TfrmMain* Main() const { return main_; }
+  ITessaraHost* Host() const { return host_; }
   const std::string& ProgramFolder() const { return program_folder_; }
   std::string IconLibraryPath() const { return program_folder_ + "TESSARA.DLL"; }
 
@@ -154,7 +153,7 @@ class TfrmTessara : public TessaraModel {
   void SetEffect(int effect);
   void SetLook(int borderType);
 
-  TfrmMain* main_;
+  ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
   EffectScratch scratch_;

@@ -1,5 +1,4 @@
 // TfrmTessara: the commands of the context menu.
-#include "app/UMain.h"
 #include "tessara/UTessara.h"
 
 namespace tessara {
@@ -26,19 +25,19 @@ void TfrmTessara::cmDeleteClick() {
   SaveOnExit = false;
   view_->Hide();
   // The control panel renumbers and destroys this window once its message has returned.
-  if (main_) main_->DeleteTessara(this);
+  if (host_) host_->DeleteTessara(this);
 }
 
 void TfrmTessara::cmNewTessaraClick() {
-  if (main_) main_->btnNewClick();
+  if (host_) host_->NewTessara();
 }
 
 void TfrmTessara::cmControlPanelClick() {
-  if (main_) main_->cmControlPanelClick();
+  if (host_) host_->ShowControlPanel();
 }
 
 void TfrmTessara::ExitApplication1Click() {
-  if (main_) main_->btnExitClick();
+  if (host_) host_->ExitApplication();
 }
 
 void TfrmTessara::SaveSettings1Click() { SaveTessara(); }

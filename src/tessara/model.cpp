@@ -4,37 +4,6 @@
 
 namespace tessara {
 
-std::string FitText(const std::string& text, std::size_t capacity) {
-  return text.size() <= capacity ? text : text.substr(0, capacity);
-}
-
-void TTileRecord::AssignFields(const TTileRecord& other) {
-  Filename = FitText(other.Filename, kFilenameCap);
-  Description = FitText(other.Description, kDescriptionCap);
-  StartIn = FitText(other.StartIn, kStartInCap);
-  IconFile = FitText(other.IconFile, kIconFileCap);
-  IconIndex = other.IconIndex;
-  LibIcon = other.LibIcon;
-  Drive = other.Drive;
-}
-
-void TTileRecord::Clear() {
-  Filename.clear();
-  Description.clear();
-  StartIn.clear();
-  IconFile.clear();
-  IconIndex = 0;
-  Icon.reset();
-  LibIcon = 0;
-  Drive = 0;
-}
-
-TessaraModel::TessaraModel() : tiles_(static_cast<std::size_t>(kGridMax) * kGridMax) {}
-
-void TessaraModel::ClearTiles() {
-  for (auto& tile : tiles_) tile.Clear();
-}
-
 int TessaraModel::UpdateBorder() {
   Border = BorderWidth[static_cast<std::size_t>(BorderType & 3)] + BorderSpacing;
   return Border;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/rng.h"
+#include "base/globals.h"
+#include "base/rng.h"
 #include "settings/RegVal.h"
 #include "shell/error.h"
 #include "tessara/fake_view.h"

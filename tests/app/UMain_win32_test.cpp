@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
 #include "msgbox_win32.h"

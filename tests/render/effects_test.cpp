@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/rng.h"
+#include "base/rng.h"
 #include "render/bitmap24.h"
 
 namespace {

@@ -57,9 +57,7 @@ void ExpectText(const std::string& r, std::size_t at, std::size_t field, const s
 }
 
 TEST(TileDataFormat, TwoTilesOfAFourByFourGridMakeTwoRecordsInCellOrder) {
-  TessaraModel m;
-  m.Cols = 4;
-  m.Rows = 4;
+  TileGrid m;
   // Filled in reverse visiting order: the file must still start with (1,1).
   Fill(m.Tile(3, 2), "C:\\Tools\\b.exe", std::string(45, 'd'), "C:\\Tools", "C:\\Tools\\b.exe", 0x1234, 7, 0);
   Fill(m.Tile(1, 1), "EXPLORER.EXE C:\\", "Drive C:", "", "", 0, 0, 3);
@@ -105,11 +103,9 @@ TEST(TileDataFormat, RecordOverwritesEveryByteAndCutsTextsToCapacity) {
 }
 
 TEST(TileDataFormat, EmptyWindowGivesEmptyFileAndTilesBeyondGridAreKept) {
-  TessaraModel m;
+  TileGrid m;
   EXPECT_TRUE(EncodeTileData(m).empty());
 
-  m.Cols = 2;
-  m.Rows = 2;
   m.Tile(64, 64).Filename = "far.exe";
   m.Tile(3, 2).Filename = "outside.exe";
   m.Tile(2, 1).Description = "no file name: empty";
@@ -168,7 +164,7 @@ TEST(TileDataFormat, DecodingSkipsWhatMustNotReachTheTileArray) {
 TEST(TileDataFormat, LaterRecordForTheSameCellComesLater) {
   const auto tiles = DecodeTileData(OneTile(2, 3, "old.exe") + OneTile(1, 1) + OneTile(2, 3, "new.exe"));
   ASSERT_EQ(tiles.size(), 3u);
-  TessaraModel m;
+  TileGrid m;
   for (const auto& t : tiles) m.Tile(t.Col, t.Row).AssignFields(t.Tile);
   EXPECT_EQ(m.Tile(2, 3).Filename, "new.exe");
 }
@@ -181,7 +177,7 @@ TEST(TileDataFormat, RoundTripOfRandomTiles) {
     return s;
   };
   for (int round = 0; round < 5; ++round) {
-    TessaraModel m;
+    TileGrid m;
     for (int i = 0; i < 200; ++i) {
       const int col = 1 + static_cast<int>(rng() % 64), row = 1 + static_cast<int>(rng() % 64);
       std::string file = text(300);
@@ -189,7 +185,7 @@ TEST(TileDataFormat, RoundTripOfRandomTiles) {
       Fill(m.Tile(col, row), file, text(60), text(300), text(300), static_cast<std::uint16_t>(rng()),
            static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng() % 27));
     }
-    TessaraModel back;
+    TileGrid back;
     for (const auto& t : DecodeTileData(EncodeTileData(m))) back.Tile(t.Col, t.Row).AssignFields(t.Tile);
     for (int col = 1; col <= kGridMax; ++col)
       for (int row = 1; row <= kGridMax; ++row) {

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
 #include "testutil.h"

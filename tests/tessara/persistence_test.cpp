@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "render/drawbmps.h"
 #include "settings/RegVal.h"
 #include "settings/tiledata.h"

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
 #include "shell/error.h"

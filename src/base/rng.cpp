@@ -1,4 +1,4 @@
-#include "app/rng.h"
+#include "base/rng.h"
 
 #include <chrono>
 

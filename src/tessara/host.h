@@ -1,0 +1,25 @@
+#pragma once
+// What a tessara needs from the program that hosts it. The control panel implements it;
+// the window knows nothing else of the panel, and tests give it a small fake.
+namespace tessara {
+
+class TfrmTessara;
+
+class ITessaraHost {
+ public:
+  virtual ~ITessaraHost() = default;
+  // "New Tessara": a new window with default settings, within the limit of sixteen.
+  virtual void NewTessara() = 0;
+  // Brings the control panel on screen.
+  virtual void ShowControlPanel() = 0;
+  // Closes the program, saving everything as the panel's own Exit does.
+  virtual void ExitApplication() = 0;
+  // Takes a deleted window out of the list at once (the last window takes its number) and
+  // destroys it once the current message has been handled.
+  virtual void DeleteTessara(TfrmTessara* form) = 0;
+  // The snapping settings, read afresh at every step of a window move.
+  virtual bool SnapToEdges() const = 0;
+  virtual int SnapDistance() const = 0;
+};
+
+}  // namespace tessara
