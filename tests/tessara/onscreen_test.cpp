@@ -1,0 +1,42 @@
+#include "tessara/onscreen.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace tessara {
+namespace {
+
+const WorkRect kFirst{0, 0, 1280, 1024};
+const WorkRect kSecond{1280, 0, 2560, 1024};
+
+TEST(BringOnScreen, MovesUnreachableWindowsIntoTheNearestWorkArea) {
+  const struct {
+    const char* what;
+    WindowRect window;
+    std::vector<WorkRect> areas;
+    int left, top;
+  } cases[] = {
+      {"inside stays", {100, 100, 80, 120}, {kFirst}, 100, 100},
+      {"32 x 32 still on screen stays", {1248, 992, 80, 120}, {kFirst}, 1248, 992},
+      {"31 pixels on screen comes back", {1249, 100, 80, 120}, {kFirst}, 1200, 100},
+      {"far beyond the bottom right comes to the edge", {3000, 3000, 80, 120}, {kFirst}, 1200, 904},
+      {"above and left comes to the corner", {-500, -900, 80, 120}, {kFirst}, 0, 0},
+      {"on a second monitor stays", {2000, 500, 80, 120}, {kFirst, kSecond}, 2000, 500},
+      {"second monitor gone: back to the first", {2000, 500, 80, 120}, {kFirst}, 1200, 500},
+      {"nearer the second monitor goes there", {2700, 500, 80, 120}, {kFirst, kSecond}, 2480, 500},
+      {"larger than the work area sits at its corner", {5000, 10, 2000, 120}, {kFirst}, 0, 10},
+      {"near the integer limits", {INT_MAX - 10, INT_MIN + 10, 80, 120}, {kFirst}, 1200, 0},
+      {"no monitor known: unchanged", {3000, 3000, 80, 120}, {}, 3000, 3000},
+  };
+  for (const auto& c : cases) {
+    const WindowRect moved = BringOnScreen(c.window, c.areas);
+    EXPECT_EQ(moved.Left, c.left) << c.what;
+    EXPECT_EQ(moved.Top, c.top) << c.what;
+    EXPECT_EQ(moved.Width, c.window.Width) << c.what;
+    EXPECT_EQ(moved.Height, c.window.Height) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace tessara
