@@ -247,8 +247,10 @@ TEST_F(PointerWin32Test, DocumentTileOpensInItsAssociatedProgram) {
 TEST_F(PointerWin32Test, WindowDragSnapsToTheWorkAreaEdges) {
   SnapHost host;
   TfrmTessara& form = Show(300, 300, &host);
-  RECT area{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const WorkRect area{static_cast<int>(work.left), static_cast<int>(work.top), static_cast<int>(work.right),
+                      static_cast<int>(work.bottom)};
   HWND hwnd = static_cast<TessaraWindow&>(form.View()).Handle();
   // Grabbed on the border at the window's top-left pixel, dropped so that it would sit at
   // (toLeft, toTop) without snapping.
@@ -262,14 +264,14 @@ TEST_F(PointerWin32Test, WindowDragSnapsToTheWorkAreaEdges) {
     MouseTo(toLeft, toTop);
     Button(MOUSEEVENTF_LEFTUP);
     GetWindowRect(hwnd, &r);
-    return std::pair<int, int>(r.left, r.top);
+    return std::pair<int, int>(static_cast<int>(r.left), static_cast<int>(r.top));
   };
   const int width = form.CalcWidth(), height = form.CalcHeight();
-  EXPECT_EQ(drag(area.left + 5, area.top + 200), std::make_pair(area.left, area.top + 200)) << "5 px snaps";
-  EXPECT_EQ(drag(area.left + 8, area.top + 300), std::make_pair(area.left + 8, area.top + 300)) << "8 px stays";
-  EXPECT_EQ(drag(area.right - width - 3, area.top + 3), std::make_pair(area.right - width, area.top))
+  EXPECT_EQ(drag(area.Left + 5, area.Top + 200), std::make_pair(area.Left, area.Top + 200)) << "5 px snaps";
+  EXPECT_EQ(drag(area.Left + 8, area.Top + 300), std::make_pair(area.Left + 8, area.Top + 300)) << "8 px stays";
+  EXPECT_EQ(drag(area.Right - width - 3, area.Top + 3), std::make_pair(area.Right - width, area.Top))
       << "right and top edges";
-  EXPECT_EQ(drag(area.left + 400, area.bottom - 1), std::make_pair(area.left + 400, area.bottom - height))
+  EXPECT_EQ(drag(area.Left + 400, area.Bottom - 1), std::make_pair(area.Left + 400, area.Bottom - height))
       << "dragged beyond the bottom it sits on the edge";
   EXPECT_FALSE(form.Moving);
   EXPECT_EQ(GetCapture(), nullptr);
