@@ -36,7 +36,9 @@ if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   add_executable(tessara_win32_tests ${WIN32_TESTS} ${TESSARA_APP_RESOURCES})
   target_include_directories(tessara_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tessara_win32_tests PRIVATE tessara_core gtest gtest_main gmock)
-  add_dependencies(tessara_win32_tests TESSARA)
+  add_dependencies(tessara_win32_tests TESSARA launch_probe)
+  # A tiny program the launch tests start and that reports where and how it was started.
+  add_executable(launch_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/tessara/launch_probe.cpp)
   # Discovery runs the test program through Wine at test time, not at build time.
   gtest_discover_tests(tessara_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -307,4 +307,42 @@ tessara::IconImage TrayIcon() {
   });
 }
 
+tessara::IconImage DragCursor() {
+  // 0 black outline, f white fill; the tile is a framed square in the standard grey.
+  return PixelArt({
+      "0                               ",
+      "00                              ",
+      "0f0                             ",
+      "0ff0                            ",
+      "0fff0                           ",
+      "0ffff0                          ",
+      "0fffff0                         ",
+      "0ffffff0                        ",
+      "0fffffff0                       ",
+      "0ffffffff0                      ",
+      "0fffff00000                     ",
+      "0ff0ff0                         ",
+      "0f0 0ff0                        ",
+      "00  0ff0                        ",
+      "0    0ff0                       ",
+      "     0ff0                       ",
+      "      00  000000000000          ",
+      "          0ffffffffff0          ",
+      "          0f77777777f0          ",
+      "          0f78888887f0          ",
+      "          0f78888887f0          ",
+      "          0f78888887f0          ",
+      "          0f78888887f0          ",
+      "          0f78888887f0          ",
+      "          0f78888887f0          ",
+      "          0f77777777f0          ",
+      "          0ffffffffff0          ",
+      "          000000000000          ",
+      "                                ",
+      "                                ",
+      "                                ",
+      "                                ",
+  });
+}
+
 }  // namespace icongen

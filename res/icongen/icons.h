@@ -17,5 +17,8 @@ const std::vector<LibraryIcon>& LibraryIcons();
 void DrawProgramIcon(Canvas& c);
 // 16 x 16, drawn only in the 16 standard colours.
 tessara::IconImage TrayIcon();
+// 32 x 32: the pointer's arrow with a small tile below it, shown while a tile is dragged.
+// Its hot spot is the arrow's tip at (0, 0).
+tessara::IconImage DragCursor();
 
 }  // namespace icongen

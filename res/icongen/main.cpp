@@ -1,5 +1,6 @@
 // Draws the program's icons and writes them as .ico files into the folder named on the
-// command line: tessara.ico (program), tray.ico (notification area) and the library icons.
+// command line: tessara.ico (program), tray.ico (notification area), the library icons and
+// drag.cur (the cursor of a dragged tile).
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -29,6 +30,22 @@ void Write(const std::string& folder, const std::string& name, const std::vector
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+// A cursor file is an icon file with type 2 whose entries hold the hot spot where an icon's
+// entries hold planes and bit count.
+void WriteCursor(const std::string& folder, const std::string& name, const IconEntry& entry, int hotX, int hotY) {
+  std::string bytes = tessara::EncodeIcon({entry});
+  bytes[2] = 2;
+  bytes[10] = static_cast<char>(hotX);
+  bytes[11] = 0;
+  bytes[12] = static_cast<char>(hotY);
+  bytes[13] = 0;
+  const std::string path = folder + "/" + name;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,6 +58,7 @@ int main(int argc, char** argv) {
     Write(folder, "tessara.ico",
           {{Draw(icongen::DrawProgramIcon, 32), IconDepth::Argb32}, {Draw(icongen::DrawProgramIcon, 16), IconDepth::Argb32}});
     Write(folder, "tray.ico", {{icongen::TrayIcon(), IconDepth::Indexed4}});
+    WriteCursor(folder, "drag.cur", {icongen::DragCursor(), IconDepth::Indexed4}, 0, 0);
     for (const icongen::LibraryIcon& icon : icongen::LibraryIcons())
       Write(folder, icon.file, {{Draw(icon.draw, 32), IconDepth::Argb32}, {Draw(icon.draw, 16), IconDepth::Argb32}});
   } catch (const std::exception& e) {

@@ -7,6 +7,7 @@
 #include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "shell/error.h"
+#include "tessara/clipboard.h"
 
 namespace tessara {
 
@@ -43,6 +44,8 @@ std::unique_ptr<TfrmTessara> TfrmMain::MakeTessara() {
 void TfrmMain::FormCreate() {
   Randomize();
   SetApplicationTitle(Title());
+  // The tile clipboard lives in memory only: every start begins with it empty.
+  TileClipboard.Clear();
   view_.SetCaption(Title() + " - starting, please wait...");
   const std::string settings = platform_.ProgramFolder() + "settings";
   if (!DirectoryExists(settings)) CreateFolder(settings);  // a failure shows up at the first save

@@ -66,6 +66,20 @@ class ITessaraView {
   virtual std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) = 0;
   virtual std::string FindAssociatedProgram(const std::string& file) = 0;
   virtual std::string ProgramPath() = 0;
+
+  // Pointer and launching. Capturing the pointer while a button is held and asking for the
+  // leave notification are the window's own business; the form asks only for these.
+  // The application-wide cursor: the drag cursor while a tile is held, else the default.
+  virtual void SetDragCursor(bool dragging) = 0;
+  // The work area (the screen without docked bars) of the monitor nearest a screen point.
+  virtual WorkRect WorkAreaAt(int screenX, int screenY) const = 0;
+  // Moves the window, keeping its size, and has it repainted.
+  virtual void MoveTo(int left, int top) = 0;
+  // Runs a command line through the legacy starter with a normal window, never through a
+  // command shell; true when it started.
+  virtual bool StartCommandLine(const std::string& commandLine) = 0;
+  // Makes a folder the program's current folder; false when it cannot.
+  virtual bool SetCurrentFolder(const std::string& folder) = 0;
 };
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
@@ -73,6 +87,7 @@ enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
 // Key codes and modifier state the window handles.
 inline constexpr int kKeyF4 = 0x73;
 enum ShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+enum MouseButton { mbLeft, mbRight, mbMiddle };
 
 class TfrmTessara : public TessaraModel {
  public:
@@ -142,6 +157,20 @@ class TfrmTessara : public TessaraModel {
   void cmControlPanelClick();
   void ExitApplication1Click();
 
+  // Pointer interaction and launching (coordinates in window pixels; the pointer is captured
+  // while a button is held, so they may lie outside the window).
+  void FormMouseDown(MouseButton button, unsigned shift, int x, int y);
+  void FormMouseMove(unsigned shift, int x, int y);
+  void FormMouseUp(MouseButton button, unsigned shift, int x, int y);
+  void FormMouseLeave();
+  // The window lost the pointer while a button was held (another window took it): the
+  // press ends as a release outside would, and a window move as a release does.
+  void FormCaptureLost();
+  void RunTile(int col, int row);
+
+  // The tile clipboard: the tile commands act on the selected cell, if there is one.
+  bool HasSelectedCell() const;
+
   ITessaraView& View() { return *view_; }
   ITessaraHost* Host() const { return host_; }
   const std::string& ProgramFolder() const { return program_folder_; }
@@ -152,6 +181,7 @@ class TfrmTessara : public TessaraModel {
   bool LoadCachedLayers();
   void SetEffect(int effect);
   void SetLook(int borderType);
+  void MoveWindowTo(int x, int y);
 
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;

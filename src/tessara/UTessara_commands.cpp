@@ -9,13 +9,10 @@ void TfrmTessara::RunCommand(MenuId id) {
   if (entry.handler) (this->*entry.handler)();
 }
 
-// Tile commands arrive with adding tiles, the tile dialog and the tile clipboard.
+// Tile commands arrive with adding tiles and the tile dialog.
 void TfrmTessara::cmShortcutClick() {}
 void TfrmTessara::cmDriveClick() {}
 void TfrmTessara::cmPropertiesClick() {}
-void TfrmTessara::cmCutClick() {}
-void TfrmTessara::cmCopyClick() {}
-void TfrmTessara::cmPasteClick() {}
 void TfrmTessara::cmWindowPropertiesClick() {}
 
 void TfrmTessara::cmDeleteClick() {

@@ -90,23 +90,18 @@ UniqueRegion ScreenArea(HWND window, const RECT& rect) {
   return area;
 }
 
-// Lets this process's windows handle their paint messages (and whatever else is queued)
-// for a while; a WM_QUIT met on the way is put back for the real message loop.
-void PumpMessages(DWORD milliseconds) {
+// Lets this process's windows handle their paint messages for a while. Nothing else runs:
+// a key, a click or a command handled here would run inside the composition and could
+// delete, renumber or recompose a tessara whose DC and layers the capture is using. Input
+// stays queued for the real message loop.
+void PumpPaintMessages(DWORD milliseconds) {
   const DWORD start = GetTickCount();
   for (;;) {
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= milliseconds) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_PAINT);
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        return;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT)) DispatchMessageA(&msg);
   }
 }
 
@@ -431,7 +426,7 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
     RedrawWindow(win, nullptr, fresh.Get(), kUncoverRedraw);
     CombineRgn(done.Get(), done.Get(), shown.Get(), RGN_OR);
   }
-  PumpMessages(kRepaintWaitMs);
+  PumpPaintMessages(kRepaintWaitMs);
 
   {
     ScreenDC screen;
@@ -536,29 +531,14 @@ void TessaraWindow::OnPaint() {
 }
 
 LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT pointer = 0;
+  if (HandlePointerMessage(msg, wp, lp, pointer)) return pointer;
   switch (msg) {
     case WM_PAINT:
       OnPaint();
       return 0;
     case WM_ERASEBKGND:
       return TRUE;
-    case WM_RBUTTONDOWN:
-      if (form_) {
-        const Cell cell = form_->CellAt(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-        // A press on the border or in the spacing keeps the last selected cell.
-        if (cell.Valid()) {
-          form_->SelCol = cell.Col;
-          form_->SelRow = cell.Row;
-        }
-      }
-      return 0;
-    case WM_RBUTTONUP: {
-      POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-      ClientToScreen(hwnd_, &pt);
-      TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_,
-                     nullptr);
-      return 0;
-    }
     case WM_COMMAND: {
       const UINT id = LOWORD(wp);
       if (HIWORD(wp) == 0 && lp == 0 && id >= kCommandBase && id < kCommandBase + kMenuCount) {

@@ -83,6 +83,16 @@ class TessaraWindow final : public ITessaraView {
   std::string FindAssociatedProgram(const std::string& file) override;
   std::string ProgramPath() override;
 
+  // Pointer and launching (UTessara_pointer_win32.cpp).
+  void SetDragCursor(bool dragging) override;
+  WorkRect WorkAreaAt(int screenX, int screenY) const override;
+  void MoveTo(int left, int top) override;
+  bool StartCommandLine(const std::string& commandLine) override;
+  bool SetCurrentFolder(const std::string& folder) override;
+  // The pointer's messages: buttons, moves, leaving, the lost capture and the cursor.
+  // True when the message was one of them; `result` is then its answer.
+  bool HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
   HWND Handle() const { return hwnd_; }
   // The context menu, built when first needed: most windows of a start never open it.
   HMENU Menu();
@@ -105,6 +115,7 @@ class TessaraWindow final : public ITessaraView {
   // Check marks by item, kept while the menu is not built yet.
   std::array<bool, kMenuCount> checks_{};
   HDC paint_dc_ = nullptr;  // the window's DC while WM_PAINT runs
+  bool tracking_leave_ = false;  // a leave notification has been asked for
 };
 
 }  // namespace tessara

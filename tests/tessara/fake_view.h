@@ -96,7 +96,13 @@ struct FakeTessaraView : ITessaraView {
   void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int c) override {
     texts.push_back({layer.Width(), x, y, text, c});
   }
-  void PaintRect(const Bitmap24&, int, int, int, int) override { ++paints; }
+  void PaintRect(const Bitmap24& layer, int x, int y, int w, int h) override {
+    ++paints;
+    int index = -1;
+    for (int m = 0; m < 3 && form; ++m)
+      if (&layer == &form->Layers[static_cast<std::size_t>(m)]) index = m;
+    painted.push_back({index, x, y, w, h});
+  }
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override {
     const std::string key = file + "#" + std::to_string(index);
     extractions.push_back(key);
@@ -120,6 +126,42 @@ struct FakeTessaraView : ITessaraView {
   std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) override {
     ++icons_from_cache;
     return std::make_unique<FakeIcon>("cache:" + path);
+  }
+
+  // Pointer and launching.
+  struct PaintCall {
+    int layer;  // index into the form's Layers, -1 for another image
+    int x, y, width, height;
+  };
+  std::vector<PaintCall> painted;
+  bool drag_cursor = false;
+  // Monitors' work areas; a point on none of them gets the first (the nearest, roughly).
+  std::vector<WorkRect> monitors{{0, 0, 1024, 738}};
+  std::vector<std::pair<int, int>> moves;
+  std::vector<std::string> started;
+  std::set<std::string> startable;  // command lines the starter accepts
+  std::vector<std::string> folders;  // folders made current, in order
+  std::set<std::string> folders_present;
+
+  void SetDragCursor(bool dragging) override { drag_cursor = dragging; }
+  WorkRect WorkAreaAt(int x, int y) const override {
+    for (const WorkRect& m : monitors)
+      if (x >= m.Left && x < m.Right && y >= m.Top && y < m.Bottom) return m;
+    return monitors.front();
+  }
+  void MoveTo(int l, int t) override {
+    moves.emplace_back(l, t);
+    left = l;
+    top = t;
+  }
+  bool StartCommandLine(const std::string& commandLine) override {
+    started.push_back(commandLine);
+    return startable.count(commandLine) != 0;
+  }
+  bool SetCurrentFolder(const std::string& folder) override {
+    if (!folders_present.count(folder)) return false;
+    folders.push_back(folder);
+    return true;
   }
 };
 

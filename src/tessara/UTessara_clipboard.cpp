@@ -1,0 +1,59 @@
+// TfrmTessara: cut, copy and paste of tiles through the program's own clipboard.
+#include "shell/error.h"
+#include "tessara/UTessara.h"
+#include "tessara/clipboard.h"
+
+namespace tessara {
+
+TTileRecord TileClipboard;
+
+bool TfrmTessara::HasSelectedCell() const {
+  // Before the first press on a cell nothing is selected; a tile command then does nothing.
+  return SelCol >= 1 && SelCol <= kGridMax && SelRow >= 1 && SelRow <= kGridMax;
+}
+
+void TfrmTessara::cmCopyClick() {
+  if (!HasSelectedCell()) return;
+  // Copying an empty cell empties the clipboard in effect: its Filename is empty.
+  TileClipboard.AssignFields(Tile(SelCol, SelRow));
+  DrawCell(NormalLayer, SelCol, SelRow);
+}
+
+void TfrmTessara::cmCutClick() {
+  if (!HasSelectedCell()) return;
+  TTileRecord& tile = Tile(SelCol, SelRow);
+  if (tile.Empty()) return;
+  TileClipboard.AssignFields(tile);
+  tile.Description.clear();
+  tile.StartIn.clear();
+  tile.IconFile.clear();
+  tile.IconIndex = 0;
+  tile.LibIcon = 0;
+  tile.Drive = 0;
+  tile.Filename.clear();
+  // Every icon of the grid is built again; the composition that follows draws every tile,
+  // so drawing each one here as well would only be overwritten.
+  for (int col = 1; col <= Cols; ++col)
+    for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
+  tile.Icon.reset();  // the cell may lie outside the grid in use
+  IconsBuilt = true;
+  ComposeLayers();
+  DrawCell(NormalLayer, SelCol, SelRow);
+}
+
+void TfrmTessara::cmPasteClick() {
+  if (!HasSelectedCell()) return;
+  TTileRecord& tile = Tile(SelCol, SelRow);
+  if (!tile.Empty()) {
+    ShowMessage("Cannot paste on a used tile. Delete it first!");
+    return;
+  }
+  tile.AssignFields(TileClipboard);
+  // The icon is built anew from the pasted fields (the fallbacks may rewrite IconFile and
+  // IconIndex); the composition then draws it.
+  LoadIconOnly(SelCol, SelRow);
+  ComposeLayers();
+  DrawCell(NormalLayer, SelCol, SelRow);
+}
+
+}  // namespace tessara

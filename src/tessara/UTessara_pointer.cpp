@@ -1,0 +1,129 @@
+// TfrmTessara: the pointer. Dragging the window (with snapping), the hover and pressed looks
+// of tiles, starting a tile with a click, and moving tiles by dragging them.
+#include <utility>
+
+#include "settings/atomicfile.h"
+#include "tessara/UTessara.h"
+#include "tessara/launch.h"
+
+namespace tessara {
+
+void TfrmTessara::FormMouseDown(MouseButton button, unsigned shift, int x, int y) {
+  const Cell cell = CellAt(x, y);
+  if (button == mbLeft && (!cell.Valid() || Tile(cell.Col, cell.Row).Empty() || (shift & ssCtrl))) {
+    DownX = x;
+    DownY = y;
+    WorkArea = view_->WorkAreaAt(view_->Left() + x, view_->Top() + y);
+    Moving = true;
+    return;
+  }
+  // A press outside every cell keeps the last selection for the context menu.
+  if (!cell.Valid()) return;
+  SelCol = cell.Col;
+  SelRow = cell.Row;
+  DrawCell(PressedLayer, SelCol, SelRow);
+  if (button == mbLeft) {
+    Pressing = true;
+    view_->SetDragCursor(true);
+  }
+}
+
+void TfrmTessara::MoveWindowTo(int x, int y) {
+  const int left = view_->Left();
+  const int top = view_->Top();
+  const int width = view_->Width();
+  const int height = view_->Height();
+  const int freeLeft = left + (x - DownX);
+  const int freeTop = top + (y - DownY);
+  int newLeft = freeLeft;
+  int newTop = freeTop;
+  // The monitor under the pointer, at every step: on one monitor this is the desktop's work
+  // area, and with several a window can be dragged onto the next one.
+  WorkArea = view_->WorkAreaAt(left + x, top + y);
+  // Each test reads the settings afresh and looks at the unsnapped place, so a later test
+  // overrides an earlier one: right beats left, bottom beats top.
+  auto snapping = [&] { return host_ && host_->SnapToEdges(); };
+  auto distance = [&] { return host_ ? host_->SnapDistance() : 0; };
+  if (snapping() && freeLeft - WorkArea.Left < distance()) newLeft = WorkArea.Left;
+  if (snapping() && freeTop - WorkArea.Top < distance()) newTop = WorkArea.Top;
+  if (snapping() && WorkArea.Right - (freeLeft + width) < distance()) newLeft = WorkArea.Right - width;
+  if (snapping() && WorkArea.Bottom - (freeTop + height) < distance()) newTop = WorkArea.Bottom - height;
+  // Nothing is recomposed on the way: a transparent window carries its old background.
+  view_->MoveTo(newLeft, newTop);
+}
+
+void TfrmTessara::FormMouseMove(unsigned, int x, int y) {
+  if (Moving) {
+    MoveWindowTo(x, y);
+    return;
+  }
+  const Cell cell = CellAt(x, y);
+  if (HoverCol != -1) DrawCell(NormalLayer, HoverCol, HoverRow);
+  // Empty cells and the spacing never light up.
+  if (cell.Valid() && !Tile(cell.Col, cell.Row).Empty()) DrawCell(HoverLayer, cell.Col, cell.Row);
+}
+
+void TfrmTessara::FormMouseLeave() {
+  if (HoverCol != -1) DrawCell(NormalLayer, HoverCol, HoverRow);
+  HoverCol = -1;
+}
+
+void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
+  if (Moving && button == mbLeft) {
+    Moving = false;
+    // The background behind a transparent window is captured at its new place.
+    if (BackType == 2) ComposeLayers();
+    return;
+  }
+  const Cell cell = CellAt(x, y);
+  if (HasSelectedCell()) {
+    // The pointer may rest on another cell, still raised: it stays the hovered one, or the
+    // next move would leave it raised for good.
+    const int hoverCol = HoverCol, hoverRow = HoverRow;
+    DrawCell(NormalLayer, SelCol, SelRow);
+    if (hoverCol != -1 && (hoverCol != SelCol || hoverRow != SelRow)) {
+      HoverCol = hoverCol;
+      HoverRow = hoverRow;
+    }
+  }
+  view_->SetDragCursor(false);
+  if (!cell.Valid()) {
+    Pressing = false;
+    return;
+  }
+  if (!Pressing) return;
+  Pressing = false;
+  if (cell.Col == SelCol && cell.Row == SelRow) {
+    RunTile(SelCol, SelRow);
+    return;
+  }
+  // An empty target receives the tile; an occupied one swaps places with it, icons included.
+  std::swap(Tile(SelCol, SelRow), Tile(cell.Col, cell.Row));
+  ComposeLayers();
+}
+
+void TfrmTessara::FormCaptureLost() {
+  if (Moving) {
+    FormMouseUp(mbLeft, ssNone, DownX, DownY);
+    return;
+  }
+  if (!Pressing) return;
+  Pressing = false;
+  if (HasSelectedCell()) DrawCell(NormalLayer, SelCol, SelRow);
+  view_->SetDragCursor(false);
+}
+
+void TfrmTessara::RunTile(int col, int row) {
+  const TTileRecord& tile = Tile(col, row);
+  if (tile.Filename.empty()) return;
+  // A folder that cannot be made current leaves the current one; the start goes ahead and
+  // the folder is not restored afterwards.
+  if (!tile.StartIn.empty()) view_->SetCurrentFolder(tile.StartIn);
+  if (view_->StartCommandLine(QuotedCommand(tile.Filename, FileExists))) return;
+  // A document: its associated program, with the document's name as one argument. A
+  // program path with a blank is quoted for the same reason as the tile's own.
+  const std::string program = view_->FindAssociatedProgram(tile.Filename);
+  if (!program.empty()) view_->StartCommandLine(QuotedCommand(program, FileExists) + " " + Quoted(tile.Filename));
+}
+
+}  // namespace tessara

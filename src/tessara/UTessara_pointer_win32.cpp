@@ -1,0 +1,133 @@
+// The tessara's window: the pointer's messages, the drag cursor, the work area, window moves
+// and the starter of command lines.
+#include <windows.h>
+
+#include "../../res/resource.h"
+#include "tessara/UTessara_win32.h"
+
+namespace tessara {
+
+namespace {
+
+// The drag cursor is application-wide: every tessara shows it while a tile is held.
+bool g_dragging = false;
+
+HCURSOR DragCursor() {
+  static HCURSOR cursor = [] {
+    HCURSOR own = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_TILEDRAG));
+    return own ? own : LoadCursor(nullptr, IDC_SIZEALL);
+  }();
+  return cursor;
+}
+
+unsigned ShiftOf(WPARAM wp) {
+  unsigned shift = ssNone;
+  if (wp & MK_SHIFT) shift |= ssShift;
+  if (wp & MK_CONTROL) shift |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+  return shift;
+}
+
+int XOf(LPARAM lp) { return static_cast<short>(LOWORD(lp)); }
+int YOf(LPARAM lp) { return static_cast<short>(HIWORD(lp)); }
+
+}  // namespace
+
+void TessaraWindow::SetDragCursor(bool dragging) {
+  g_dragging = dragging;
+  SetCursor(dragging ? DragCursor() : LoadCursor(nullptr, IDC_ARROW));
+}
+
+WorkRect TessaraWindow::WorkAreaAt(int screenX, int screenY) const {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  HMONITOR monitor = MonitorFromPoint(POINT{screenX, screenY}, MONITOR_DEFAULTTONEAREST);
+  if (!monitor || !GetMonitorInfoA(monitor, &info)) {
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    return {area.left, area.top, area.right, area.bottom};
+  }
+  return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+void TessaraWindow::MoveTo(int left, int top) {
+  SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  UpdateWindow(hwnd_);
+}
+
+bool TessaraWindow::StartCommandLine(const std::string& commandLine) {
+  return WinExec(commandLine.c_str(), SW_SHOWNORMAL) > 31;
+}
+
+bool TessaraWindow::SetCurrentFolder(const std::string& folder) {
+  return SetCurrentDirectoryA(folder.c_str()) != 0;
+}
+
+bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  result = 0;
+  MouseButton button = mbLeft;
+  switch (msg) {
+    // The class takes double clicks; the second press of one is an ordinary press.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) button = mbRight;
+      if (msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK) button = mbMiddle;
+      // The pointer stays ours while a button is held, even outside the window.
+      if (GetCapture() != hwnd_) SetCapture(hwnd_);
+      if (form_) form_->FormMouseDown(button, ShiftOf(wp), XOf(lp), YOf(lp));
+      return true;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      if (msg == WM_RBUTTONUP) button = mbRight;
+      if (msg == WM_MBUTTONUP) button = mbMiddle;
+      // The form ends the press first, so the lost capture that follows finds nothing held.
+      if (form_) form_->FormMouseUp(button, ShiftOf(wp), XOf(lp), YOf(lp));
+      if (!hwnd_) return true;
+      if ((wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == hwnd_) ReleaseCapture();
+      // A leave while the pointer was captured was ignored: a release outside the window
+      // ends the hover now.
+      POINT at{};
+      if (form_ && GetCursorPos(&at) && WindowFromPoint(at) != hwnd_) form_->FormMouseLeave();
+      if (msg == WM_RBUTTONUP) {
+        POINT pt{XOf(lp), YOf(lp)};
+        ClientToScreen(hwnd_, &pt);
+        TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_,
+                       nullptr);
+      }
+      return true;
+    }
+    case WM_MOUSEMOVE:
+      if (!tracking_leave_) {
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = hwnd_;
+        tracking_leave_ = TrackMouseEvent(&track) != FALSE;
+      }
+      if (form_) form_->FormMouseMove(ShiftOf(wp), XOf(lp), YOf(lp));
+      return true;
+    case WM_MOUSELEAVE:
+      tracking_leave_ = false;
+      // A leave also arrives while a drag holds the pointer: the drag is not over.
+      if (GetCapture() == hwnd_) return true;
+      if (form_) form_->FormMouseLeave();
+      return true;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != hwnd_ && form_) form_->FormCaptureLost();
+      return true;
+    case WM_SETCURSOR:
+      if (!g_dragging) return false;
+      SetCursor(DragCursor());
+      result = TRUE;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tessara

@@ -1,0 +1,445 @@
+// The pointer and the tile clipboard of a tessara against the recording fake: window moves
+// with snapping, which layer each cell is shown from, clicks, tile moves and the clipboard.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/error.h"
+#include "tessara/UTessara.h"
+#include "tessara/clipboard.h"
+#include "tessara/fake_view.h"
+
+namespace tessara {
+namespace {
+
+using testing::FakeIcon;
+using testing::FakeTessaraView;
+
+struct FakeHost : ITessaraHost {
+  void NewTessara() override {}
+  void ShowControlPanel() override {}
+  void ExitApplication() override {}
+  void DeleteTessara(TfrmTessara*) override {}
+  bool SnapToEdges() const override {
+    ++snap_reads;
+    return snap;
+  }
+  int SnapDistance() const override {
+    ++distance_reads;
+    return distance;
+  }
+  bool snap = true;
+  int distance = 8;
+  mutable int snap_reads = 0, distance_reads = 0;
+};
+
+struct Shown {
+  int layer, col, row;
+  friend bool operator==(const Shown&, const Shown&) = default;
+};
+std::ostream& operator<<(std::ostream& os, const Shown& s) {
+  return os << "layer " << s.layer << " cell (" << s.col << "," << s.row << ")";
+}
+
+class PointerTest : public ::testing::Test {
+ protected:
+  PointerTest() { form = Make(view); }
+
+  std::unique_ptr<TfrmTessara> Make(FakeTessaraView*& v) {
+    auto owned = std::make_unique<FakeTessaraView>();
+    v = owned.get();
+    auto f = std::make_unique<TfrmTessara>(&host, std::move(owned), "C:\\prog\\");
+    f->FormCreate();
+    f->Cols = 3;
+    f->Rows = 2;
+    f->BorderType = 2;  // border 1: the outermost pixel is no cell
+    f->CellSpacing = 4;
+    f->BackType = 0;
+    f->ApplySize();
+    v->left = 200;
+    v->top = 150;
+    return f;
+  }
+
+  void Put(TfrmTessara& f, int col, int row, const std::string& file) {
+    TTileRecord& t = f.Tile(col, row);
+    t.Filename = file;
+    t.Description = "tile " + file;
+    t.IconFile = file;
+    t.IconIndex = 1;
+    t.Icon = std::make_unique<FakeIcon>(file);
+  }
+
+  // The middle of a cell, in window pixels.
+  std::pair<int, int> Mid(int col, int row) const {
+    const CellRect r = form->CellRectOf(col, row);
+    return {r.Left + r.Width / 2, r.Top + r.Height / 2};
+  }
+  void Press(int col, int row, MouseButton b = mbLeft, unsigned shift = ssNone) {
+    auto [x, y] = Mid(col, row);
+    form->FormMouseDown(b, shift, x, y);
+  }
+  void Move(int col, int row) {
+    auto [x, y] = Mid(col, row);
+    form->FormMouseMove(ssNone, x, y);
+  }
+  void Release(int col, int row, MouseButton b = mbLeft) {
+    auto [x, y] = Mid(col, row);
+    form->FormMouseUp(b, ssNone, x, y);
+  }
+  void Click(int col, int row) {
+    Press(col, row);
+    Release(col, row);
+  }
+
+  // The cells painted since the last call, each checked to be exactly one cell's rectangle.
+  std::vector<Shown> TakeShown() {
+    std::vector<Shown> out;
+    for (const auto& p : view->painted) {
+      const Cell c = form->CellAt(p.x, p.y);
+      const CellRect r = form->CellRectOf(c.Col, c.Row);
+      EXPECT_TRUE(c.Valid() && r.Left == p.x && r.Top == p.y && r.Width == p.width && r.Height == p.height)
+          << "a paint that is not one cell at " << p.x << "," << p.y << " " << p.width << "x" << p.height;
+      out.push_back({p.layer, c.Col, c.Row});
+    }
+    view->painted.clear();
+    return out;
+  }
+
+  FakeHost host;
+  FakeTessaraView* view = nullptr;
+  std::unique_ptr<TfrmTessara> form;
+};
+
+TEST_F(PointerTest, WindowMoveSnapsToTheWorkAreaOfTheMonitorUnderThePointer) {
+  struct Case {
+    const char* what;
+    bool snap;
+    int width, height;  // window size
+    int toLeft, toTop;  // unsnapped place the drag asks for
+    int left, top;      // where the window ends
+  };
+  const Case cases[] = {
+      {"5 px from the left edge snaps", true, 100, 80, 5, 300, 0, 300},
+      {"8 px from the left edge stays", true, 100, 80, 8, 300, 8, 300},
+      {"30 px beyond the left edge sits on it", true, 100, 80, -30, 300, 0, 300},
+      {"near the top and the right", true, 100, 80, 920, 3, 924, 0},
+      {"wider than the area: right beats left", true, 1100, 80, 10, 300, -76, 300},
+      {"taller than the area: bottom beats top", true, 100, 800, 300, 2, 300, -62},
+      {"snapping off follows anywhere", false, 100, 80, -300, -50, -300, -50},
+      {"a second monitor is reachable", true, 100, 80, 1400, 300, 1400, 300},
+      {"and its edges snap", true, 100, 80, 1030, 300, 1024, 300},
+  };
+  view->monitors = {{0, 0, 1024, 738}, {1024, 0, 2048, 738}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host.snap = c.snap;
+    view->SetBounds(200, 150, c.width, c.height);
+    // A press on the border (no cell) grabs the window at (0, 0).
+    form->FormMouseDown(mbLeft, ssNone, 0, 0);
+    ASSERT_TRUE(form->Moving);
+    host.distance_reads = 0;
+    form->FormMouseMove(ssNone, c.toLeft - 200, c.toTop - 150);
+    EXPECT_EQ(view->left, c.left);
+    EXPECT_EQ(view->top, c.top);
+    EXPECT_EQ(view->width, c.width) << "the size is kept";
+    if (c.snap) {
+      EXPECT_EQ(host.distance_reads, 4) << "the distance is read afresh for each test";
+    }
+    form->FormMouseUp(mbLeft, ssNone, 0, 0);
+    EXPECT_FALSE(form->Moving);
+  }
+  EXPECT_EQ(view->captures, 0) << "an opaque window is never recomposed by a move";
+  EXPECT_TRUE(view->started.empty());
+}
+
+TEST_F(PointerTest, TransparentWindowIsRecomposedOnceOnReleaseOfAMove) {
+  form->BackType = 2;
+  Put(*form, 1, 1, "C:\\a.exe");
+  // An empty cell and Ctrl with a tile both grab the window.
+  for (unsigned shift : {static_cast<unsigned>(ssNone), static_cast<unsigned>(ssCtrl)}) {
+    if (shift == ssNone) Press(2, 1); else Press(1, 1, mbLeft, ssCtrl);
+    EXPECT_TRUE(form->Moving);
+    EXPECT_FALSE(form->Pressing);
+    form->FormMouseMove(ssNone, 60, 70);
+    form->FormMouseMove(ssNone, 90, 20);
+    EXPECT_EQ(view->captures, shift == ssNone ? 0 : 1);
+    Release(1, 1);
+    EXPECT_EQ(view->captures, shift == ssNone ? 1 : 2);
+  }
+  EXPECT_EQ(view->moves.size(), 4u);
+  EXPECT_TRUE(view->started.empty()) << "Ctrl with a press on a tile never starts it";
+  EXPECT_EQ(form->SelCol, -1);
+}
+
+TEST_F(PointerTest, CellsAreShownFromTheirLayersThroughPressMovesLeaveAndRelease) {
+  Put(*form, 1, 1, "C:\\a.exe");
+  Put(*form, 2, 1, "C:\\b.exe");
+  form->ComposeLayers();
+  view->painted.clear();
+
+  Press(1, 1);
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{PressedLayer, 1, 1}}));
+  EXPECT_TRUE(view->drag_cursor);
+  Move(1, 1);  // the pressed look gives way to the hover look
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{NormalLayer, 1, 1}, {HoverLayer, 1, 1}}));
+  Move(3, 1);  // an empty cell never lights up
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{NormalLayer, 1, 1}}));
+  EXPECT_EQ(form->HoverCol, -1);
+  Move(2, 1);
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{HoverLayer, 2, 1}}));
+  form->FormMouseLeave();
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{NormalLayer, 2, 1}}));
+  EXPECT_EQ(form->HoverCol, -1);
+  form->FormMouseLeave();
+  EXPECT_TRUE(TakeShown().empty());
+
+  // Released outside the window: the press is cancelled, the pressed cell shown flat.
+  form->FormMouseUp(mbLeft, ssNone, -5, 300);
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{NormalLayer, 1, 1}}));
+  EXPECT_FALSE(view->drag_cursor);
+  EXPECT_FALSE(form->Pressing);
+  EXPECT_TRUE(view->started.empty());
+  EXPECT_EQ(form->Tile(1, 1).Filename, "C:\\a.exe");
+
+  // A right press on a tile selects it; a right press on the border keeps that selection;
+  // a release over another tile keeps that one raised and recorded as hovered.
+  Press(2, 1, mbRight);
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{PressedLayer, 2, 1}}));
+  EXPECT_FALSE(form->Pressing);
+  EXPECT_FALSE(view->drag_cursor);
+  Move(1, 1);
+  TakeShown();
+  Release(1, 1, mbRight);
+  EXPECT_EQ(TakeShown(), (std::vector<Shown>{{NormalLayer, 2, 1}}));
+  EXPECT_EQ(form->HoverCol, 1);
+  form->FormMouseDown(mbRight, ssNone, 0, 0);
+  EXPECT_EQ(form->SelCol, 2);
+  EXPECT_EQ(form->SelRow, 1);
+  EXPECT_TRUE(view->started.empty());
+}
+
+TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped) {
+  form->BackType = 2;
+  Put(*form, 1, 1, "C:\\a.exe");
+  Put(*form, 2, 1, "C:\\b.exe");
+  view->startable = {"C:\\a.exe", "C:\\b.exe"};
+  form->IconsBuilt = true;  // the icons of Put stay: a first composition would extract them
+  const TileIcon* iconA = form->Tile(1, 1).Icon.get();
+  const TileIcon* iconB = form->Tile(2, 1).Icon.get();
+
+  Click(1, 1);
+  EXPECT_EQ(view->started, (std::vector<std::string>{"C:\\a.exe"}));
+  Click(2, 1);
+  Click(2, 1);  // a double click is two presses
+  EXPECT_EQ(view->started.size(), 3u);
+  EXPECT_EQ(view->captures, 0);
+
+  // Onto another tile: the two swap, icons included, with one composition.
+  Press(1, 1);
+  Move(2, 1);
+  Release(2, 1);
+  EXPECT_EQ(view->started.size(), 3u) << "a drop onto another tile starts nothing";
+  EXPECT_EQ(view->captures, 1);
+  EXPECT_EQ(form->Tile(1, 1).Filename, "C:\\b.exe");
+  EXPECT_EQ(form->Tile(1, 1).Description, "tile C:\\b.exe");
+  EXPECT_EQ(form->Tile(1, 1).Icon.get(), iconB);
+  EXPECT_EQ(form->Tile(2, 1).Filename, "C:\\a.exe");
+  EXPECT_EQ(form->Tile(2, 1).Icon.get(), iconA);
+  EXPECT_EQ(form->SelCol, 1) << "the selection names the cell where the press began";
+
+  // Onto an empty cell: the tile moves there and leaves its cell empty.
+  Press(2, 1);
+  Release(3, 2);
+  EXPECT_TRUE(form->Tile(2, 1).Empty());
+  EXPECT_EQ(form->Tile(3, 2).Filename, "C:\\a.exe");
+  EXPECT_EQ(form->Tile(3, 2).Icon.get(), iconA);
+  EXPECT_EQ(view->captures, 2);
+
+  // Released on the spacing between cells or with another button: nothing changes.
+  Press(3, 2);
+  const CellRect r = form->CellRectOf(3, 2);
+  form->FormMouseUp(mbLeft, ssNone, r.Left - 2, r.Top + 5);
+  Press(3, 2, mbRight);
+  Release(1, 1, mbRight);
+  EXPECT_EQ(form->Tile(3, 2).Filename, "C:\\a.exe");
+  EXPECT_EQ(form->Tile(1, 1).Filename, "C:\\b.exe");
+  EXPECT_EQ(view->captures, 2);
+  EXPECT_EQ(view->started.size(), 3u);
+}
+
+TEST_F(PointerTest, RunTileTriesTheCommandLineThenTheAssociatedProgram) {
+  struct Case {
+    const char* what;
+    std::string filename, startIn;
+    std::vector<std::string> startable;
+    std::string association;
+    std::vector<std::string> started;
+    std::vector<std::string> folders;
+  };
+  const Case cases[] = {
+      {"a program in its folder", "C:\\tools\\a.exe -x", "C:\\work", {"C:\\tools\\a.exe -x"}, "",
+       {"C:\\tools\\a.exe -x"}, {"C:\\work"}},
+      {"a drive tile passes unchanged", "EXPLORER.EXE D:\\", "", {"EXPLORER.EXE D:\\"}, "",
+       {"EXPLORER.EXE D:\\"}, {}},
+      {"a document opens in its program", "C:\\docs\\my notes.txt", "C:\\missing", {}, "C:\\win\\notepad.exe",
+       {"C:\\docs\\my notes.txt", "C:\\win\\notepad.exe \"C:\\docs\\my notes.txt\""}, {}},
+      {"nothing starts and nothing is said", "C:\\x.qqq", "", {}, "", {"C:\\x.qqq"}, {}},
+  };
+  std::vector<std::string> messages;
+  const MessageHandler old = SetMessageHandler([&](const std::string& t) { messages.push_back(t); });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    view->started.clear();
+    view->folders.clear();
+    view->folders_present = {"C:\\work"};
+    view->startable = {c.startable.begin(), c.startable.end()};
+    view->associations.clear();
+    if (!c.association.empty()) view->associations[c.filename] = c.association;
+    form->Tile(2, 2).Filename = c.filename;
+    form->Tile(2, 2).StartIn = c.startIn;
+    form->RunTile(2, 2);
+    EXPECT_EQ(view->started, c.started);
+    EXPECT_EQ(view->folders, c.folders);
+  }
+  form->Tile(2, 2).Filename.clear();
+  view->started.clear();
+  form->RunTile(2, 2);
+  EXPECT_TRUE(view->started.empty()) << "an empty cell starts nothing";
+  EXPECT_TRUE(messages.empty());
+  SetMessageHandler(old);
+}
+
+TEST_F(PointerTest, LostCaptureEndsAHeldTileOrAWindowMove) {
+  Put(*form, 1, 1, "C:\\a.exe");
+  Press(1, 1);
+  form->FormCaptureLost();
+  EXPECT_FALSE(form->Pressing);
+  EXPECT_FALSE(view->drag_cursor);
+  form->BackType = 2;
+  Press(2, 2);
+  form->FormCaptureLost();
+  EXPECT_FALSE(form->Moving);
+  EXPECT_EQ(view->captures, 1);
+  EXPECT_TRUE(view->started.empty());
+}
+
+// ---- the tile clipboard ----
+
+class ClipboardTest : public PointerTest {
+ protected:
+  ClipboardTest() {
+    TileClipboard.Clear();
+    old_ = SetMessageHandler([this](const std::string& t) { messages.push_back(t); });
+  }
+  ~ClipboardTest() override { SetMessageHandler(old_); }
+  void Select(TfrmTessara& f, int col, int row) {
+    const CellRect r = f.CellRectOf(col, row);
+    f.FormMouseDown(mbRight, ssNone, r.Left + 1, r.Top + 1);
+    f.FormMouseUp(mbRight, ssNone, r.Left + 1, r.Top + 1);
+  }
+  std::vector<std::string> messages;
+
+ private:
+  MessageHandler old_;
+};
+
+TEST_F(ClipboardTest, CopyInOneTessaraPastesAnEqualTileInAnother) {
+  FakeTessaraView* otherView = nullptr;
+  auto other = Make(otherView);
+  Put(*form, 1, 1, "C:\\a.exe");
+  TTileRecord& source = form->Tile(1, 1);
+  source.StartIn = "C:\\work";
+  source.LibIcon = 4;
+  source.Drive = 3;
+  form->ComposeLayers();
+  otherView->icons = {"C:\\prog\\TESSARA.DLL#4"};
+  Select(*form, 1, 1);
+  form->cmCopyClick();
+  EXPECT_FALSE(TileClipboard.Icon) << "the clipboard holds no icon";
+  other->ComposeLayers();
+  const int compositions = otherView->paints;
+  Select(*other, 3, 2);
+  other->cmPasteClick();
+  const TTileRecord& pasted = other->Tile(3, 2);
+  EXPECT_EQ(pasted.Filename, "C:\\a.exe");
+  EXPECT_EQ(pasted.Description, "tile C:\\a.exe");
+  EXPECT_EQ(pasted.StartIn, "C:\\work");
+  EXPECT_EQ(pasted.LibIcon, 4);
+  EXPECT_EQ(pasted.Drive, 3);
+  ASSERT_TRUE(pasted.Icon);
+  EXPECT_EQ(static_cast<FakeIcon&>(*pasted.Icon).Source, "C:\\prog\\TESSARA.DLL#4") << "built anew";
+  EXPECT_GT(otherView->paints, compositions);
+  EXPECT_EQ(source.Filename, "C:\\a.exe") << "copying leaves the source";
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ClipboardTest, CutThenPasteTwiceMovesThenCopiesTheTile) {
+  Put(*form, 1, 1, "C:\\a.exe");
+  form->Tile(1, 1).Description = std::string(40, 'd');
+  form->ComposeLayers();
+  Select(*form, 1, 1);
+  form->cmCutClick();
+  EXPECT_TRUE(form->Tile(1, 1).Empty());
+  EXPECT_EQ(form->Tile(1, 1).Description, "");
+  EXPECT_EQ(form->Tile(1, 1).IconIndex, 0);
+  EXPECT_FALSE(form->Tile(1, 1).Icon);
+  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
+  for (auto [col, row] : {std::pair{2, 1}, std::pair{3, 2}}) {
+    Select(*form, col, row);
+    form->cmPasteClick();
+    EXPECT_EQ(form->Tile(col, row).Filename, "C:\\a.exe");
+    EXPECT_EQ(form->Tile(col, row).Description, std::string(40, 'd'));
+  }
+  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe") << "pasting leaves the clipboard";
+
+  // Cutting an empty cell keeps the clipboard; copying one empties it in effect.
+  Select(*form, 1, 1);
+  form->cmCutClick();
+  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
+  form->cmCopyClick();
+  EXPECT_TRUE(TileClipboard.Empty());
+  Select(*form, 1, 2);
+  form->cmPasteClick();
+  EXPECT_TRUE(form->Tile(1, 2).Empty());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ClipboardTest, PasteOnAUsedTileKeepsBothAndSaysSo) {
+  Put(*form, 1, 1, "C:\\a.exe");
+  Put(*form, 2, 1, "C:\\b.exe");
+  form->ComposeLayers();
+  Select(*form, 1, 1);
+  form->cmCopyClick();
+  Select(*form, 2, 1);
+  const int paints = view->paints;
+  form->cmPasteClick();
+  EXPECT_EQ(messages, (std::vector<std::string>{"Cannot paste on a used tile. Delete it first!"}));
+  EXPECT_EQ(form->Tile(2, 1).Filename, "C:\\b.exe");
+  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
+  EXPECT_EQ(view->paints, paints) << "the image stays as it was";
+}
+
+TEST_F(ClipboardTest, TileCommandsWithoutASelectedCellTouchNothing) {
+  Put(*form, 1, 1, "C:\\a.exe");
+  TileClipboard.Filename = "C:\\clip.exe";
+  form->FormMouseDown(mbRight, ssNone, 0, 0);  // a right press outside every cell
+  ASSERT_EQ(form->SelCol, -1);
+  form->cmCutClick();
+  form->cmCopyClick();
+  form->cmPasteClick();
+  EXPECT_EQ(TileClipboard.Filename, "C:\\clip.exe");
+  EXPECT_EQ(form->Tile(1, 1).Filename, "C:\\a.exe");
+  for (int col = 1; col <= 3; ++col)
+    for (int row = 1; row <= 2; ++row)
+      if (col != 1 || row != 1) {
+        EXPECT_TRUE(form->Tile(col, row).Empty());
+      }
+  EXPECT_TRUE(view->painted.empty());
+  EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace tessara
