@@ -9,10 +9,7 @@ void TfrmTessara::RunCommand(MenuId id) {
   if (entry.handler) (this->*entry.handler)();
 }
 
-// Tile commands arrive with adding tiles, the tile dialog and the tile clipboard.
-void TfrmTessara::cmShortcutClick() {}
-void TfrmTessara::cmDriveClick() {}
-void TfrmTessara::cmPropertiesClick() {}
+// Tile commands arrive with the tile clipboard.
 void TfrmTessara::cmCutClick() {}
 void TfrmTessara::cmCopyClick() {}
 void TfrmTessara::cmPasteClick() {}
