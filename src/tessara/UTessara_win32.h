@@ -83,6 +83,14 @@ class TessaraWindow final : public ITessaraView {
   std::string FindAssociatedProgram(const std::string& file) override;
   std::string ProgramPath() override;
 
+  // Drops, new tiles and the tile dialog.
+  DroppedFile TakeDrop(std::uintptr_t drop) override;
+  void AcceptDrops() override;
+  ShortcutFields ResolveShortcut(const std::string& file) override;
+  std::unique_ptr<IPropertiesView> CreatePropertiesView() override;
+  bool StartCommandLine(const std::string& commandLine) override;
+  bool SetCurrentFolder(const std::string& folder) override;
+
   HWND Handle() const { return hwnd_; }
   // The context menu, built when first needed: most windows of a start never open it.
   HMENU Menu();
