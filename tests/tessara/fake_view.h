@@ -130,7 +130,7 @@ struct FakeTessaraView : ITessaraView {
   std::map<std::string, ShortcutFields> shortcuts;  // unlisted files resolve to nothing
   std::vector<std::string> resolved;
   std::vector<std::string> commands, folders;
-  // Plays the user in each tile dialog; the last dialog's view is kept for inspection.
+  // Plays the user in each tile dialog.
   std::function<bool(TfrmProperties&, FakePropertiesView&)> dialog_answer;
   std::map<std::string, int> dialog_icon_counts;
   int dialogs = 0;
