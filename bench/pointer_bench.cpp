@@ -66,6 +66,10 @@ struct BenchView final : ITessaraView {
   }
   bool StartCommandLine(const std::string&) override { return true; }
   bool SetCurrentFolder(const std::string&) override { return true; }
+  DroppedFile TakeDrop(std::uintptr_t) override { return {}; }
+  void AcceptDrops() override {}
+  ShortcutFields ResolveShortcut(const std::string&) override { return {}; }
+  std::unique_ptr<IPropertiesView> CreatePropertiesView() override { return nullptr; }
 };
 
 std::unique_ptr<TfrmTessara> LargestWindow(int backType, BenchView*& view) {

@@ -33,10 +33,16 @@ if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   include(GoogleTest)
+  # A library of twelve icons for the tile dialog's tests, made like TESSARA.DLL.
+  add_library(twelve_icons SHARED ${CMAKE_SOURCE_DIR}/tests/res/twelve_icons.rc ${CMAKE_SOURCE_DIR}/res/iconlib_entry.c)
+  set_target_properties(twelve_icons PROPERTIES PREFIX "")
+  target_include_directories(twelve_icons PRIVATE ${CMAKE_BINARY_DIR}/res/icons)
+  target_link_options(twelve_icons PRIVATE -nostdlib -Wl,-e,DllMainCRTStartup)
+  add_dependencies(twelve_icons tessara_icons)
   add_executable(tessara_win32_tests ${WIN32_TESTS} ${TESSARA_APP_RESOURCES})
   target_include_directories(tessara_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tessara_win32_tests PRIVATE tessara_core gtest gtest_main gmock)
-  add_dependencies(tessara_win32_tests TESSARA launch_probe)
+  add_dependencies(tessara_win32_tests TESSARA launch_probe twelve_icons)
   # A tiny program the launch tests start and that reports where and how it was started.
   add_executable(launch_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/tessara/launch_probe.cpp)
   # Discovery runs the test program through Wine at test time, not at build time.

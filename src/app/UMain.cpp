@@ -194,4 +194,12 @@ std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {
   return removed;
 }
 
+bool TfrmMain::ExecuteOpenDlg(std::string& fileName) {
+  std::string name = OpenDlgFileName;
+  if (!platform_.ExecuteOpenDlg(name)) return false;
+  OpenDlgFileName = name;
+  fileName = name;
+  return true;
+}
+
 }  // namespace tessara

@@ -28,6 +28,9 @@ class IMainPlatform {
   virtual std::unique_ptr<ITessaraView> CreateTessaraView() = 0;
   // Asks for ReleaseClosed to run once the current message has been handled.
   virtual void PostReleaseClosed() = 0;
+  // The open-file dialog "Import Text File", preset to `fileName`; true and the chosen full
+  // name, or false when cancelled (or the name cannot be kept, which it reports itself).
+  virtual bool ExecuteOpenDlg(std::string& fileName) = 0;
 };
 
 enum class MainCheck { SnapEdges, Startup };
@@ -93,7 +96,10 @@ class TfrmMain : public ITessaraHost {
   void ExitApplication() override { btnExitClick(); }
   bool SnapToEdges() const override;
   int SnapDistance() const override;
+  bool ExecuteOpenDlg(std::string& fileName) override;
   void ReleaseClosed();
+  // The open-file dialog lives as long as the panel: it opens with the name last chosen.
+  std::string OpenDlgFileName;
 
   std::string Title() const;     // "Tessara v1.99.0.3 beta"
   std::string StartupLinkName() const;

@@ -1,6 +1,7 @@
 #include "app/UMain_win32.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <array>
@@ -10,6 +11,7 @@
 #include "base/globals.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
+#include "shell/filenames_win32.h"
 #include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
@@ -318,6 +320,15 @@ std::unique_ptr<ITessaraView> MainWindow::CreateTessaraView() {
 }
 
 void MainWindow::PostReleaseClosed() { PostMessageA(hwnd_, WM_APP_RELEASECLOSED, 0, 0); }
+
+bool MainWindow::ExecuteOpenDlg(std::string& fileName) {
+  OpenDialogSettings settings;
+  settings.Title = "Import Text File";
+  settings.Filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
+  settings.DefaultExt = "txt";
+  settings.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  return RunOpenDialog(ApplicationWindow(), settings, std::string(), fileName);
+}
 
 void MainWindow::OnCommand(UINT id, UINT code) {
   switch (id) {

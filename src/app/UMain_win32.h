@@ -77,6 +77,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
                       const std::string& description) override;
   std::unique_ptr<ITessaraView> CreateTessaraView() override;
   void PostReleaseClosed() override;
+  bool ExecuteOpenDlg(std::string& fileName) override;
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   HWND hwnd_ = nullptr;

@@ -45,6 +45,7 @@ void TfrmTessara::FormCreate() {
   SelCol = -1;
   SelRow = -1;
   IconsBuilt = false;
+  view_->AcceptDrops();
 }
 
 void TfrmTessara::SetNumber(int number) {

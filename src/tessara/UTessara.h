@@ -3,10 +3,12 @@
 // split by concern across UTessara*.cpp. The window, GDI and the shell sit behind
 // ITessaraView, implemented by the Win32 edge and by recording fakes in tests.
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "dialogs/UProperties.h"
 #include "render/bitmap24.h"
 #include "render/effects.h"
 #include "settings/RegVal.h"
@@ -19,6 +21,20 @@ namespace tessara {
 struct ScreenSize {
   int Width = 0;
   int Height = 0;
+};
+
+// The first file of a drop and where it landed (client coordinates). A name the program
+// cannot keep leaves Name empty and says why in Problem.
+struct DroppedFile {
+  int X = 0, Y = 0;
+  std::string Name;
+  std::string Problem;
+};
+
+// What a shortcut file gives; texts it does not give stay empty.
+struct ShortcutFields {
+  std::string Target, WorkingFolder, Description, IconLocation;
+  int IconNumber = 1;  // the icon index plus 1
 };
 
 class ITessaraView {
@@ -66,6 +82,15 @@ class ITessaraView {
   virtual std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) = 0;
   virtual std::string FindAssociatedProgram(const std::string& file) = 0;
   virtual std::string ProgramPath() = 0;
+
+  // Drops, new tiles and the tile dialog.
+  // Reads the drop point and the first file's name, then releases the drop.
+  virtual DroppedFile TakeDrop(std::uintptr_t drop) = 0;
+  // Registers the window as a target for files dropped from the shell.
+  virtual void AcceptDrops() = 0;
+  virtual ShortcutFields ResolveShortcut(const std::string& file) = 0;
+  // The platform side of a new tile dialog, owned by the application.
+  virtual std::unique_ptr<IPropertiesView> CreatePropertiesView() = 0;
 
   // Pointer and launching. Capturing the pointer while a button is held and asking for the
   // leave notification are the window's own business; the form asks only for these.
@@ -171,6 +196,10 @@ class TfrmTessara : public TessaraModel {
   // The tile clipboard: the tile commands act on the selected cell, if there is one.
   bool HasSelectedCell() const;
 
+  // Making and editing tiles.
+  // The shell's drop message; `drop` is the handle it carries.
+  void WMDropFiles(std::uintptr_t drop);
+
   ITessaraView& View() { return *view_; }
   ITessaraHost* Host() const { return host_; }
   const std::string& ProgramFolder() const { return program_folder_; }
@@ -182,6 +211,8 @@ class TfrmTessara : public TessaraModel {
   void SetEffect(int effect);
   void SetLook(int borderType);
   void MoveWindowTo(int x, int y);
+  void MakeTileFromDrop(int col, int row, const std::string& name);
+  void HandDropToTile(const TTileRecord& tile, const std::string& name);
 
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;

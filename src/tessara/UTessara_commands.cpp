@@ -9,10 +9,6 @@ void TfrmTessara::RunCommand(MenuId id) {
   if (entry.handler) (this->*entry.handler)();
 }
 
-// Tile commands arrive with adding tiles and the tile dialog.
-void TfrmTessara::cmShortcutClick() {}
-void TfrmTessara::cmDriveClick() {}
-void TfrmTessara::cmPropertiesClick() {}
 void TfrmTessara::cmWindowPropertiesClick() {}
 
 void TfrmTessara::cmDeleteClick() {

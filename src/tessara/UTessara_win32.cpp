@@ -559,6 +559,9 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Alt+F4 goes on to become a close, which this window refuses.
       return msg == WM_SYSKEYDOWN ? DefWindowProcA(hwnd_, msg, wp, lp) : 0;
     }
+    case WM_DROPFILES:
+      if (form_) form_->WMDropFiles(static_cast<std::uintptr_t>(wp));
+      return 0;
     case WM_CLOSE:
       // Only the program closes a tessara (delete, exit), so the control panel's list never
       // holds a destroyed window; a close from elsewhere (Alt+F4, another program) is refused.

@@ -93,6 +93,12 @@ class TessaraWindow final : public ITessaraView {
   // True when the message was one of them; `result` is then its answer.
   bool HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
+  // Drops, new tiles and the tile dialog.
+  DroppedFile TakeDrop(std::uintptr_t drop) override;
+  void AcceptDrops() override;
+  ShortcutFields ResolveShortcut(const std::string& file) override;
+  std::unique_ptr<IPropertiesView> CreatePropertiesView() override;
+
   HWND Handle() const { return hwnd_; }
   // The context menu, built when first needed: most windows of a start never open it.
   HMENU Menu();

@@ -1,6 +1,8 @@
 #pragma once
 // What a tessara needs from the program that hosts it. The control panel implements it;
 // the window knows nothing else of the panel, and tests give it a small fake.
+#include <string>
+
 namespace tessara {
 
 class TfrmTessara;
@@ -20,6 +22,9 @@ class ITessaraHost {
   // The snapping settings, read afresh at every step of a window move.
   virtual bool SnapToEdges() const = 0;
   virtual int SnapDistance() const = 0;
+  // The control panel's open-file dialog, which keeps the last chosen name for the next
+  // time; true and the chosen full name, or false when cancelled.
+  virtual bool ExecuteOpenDlg(std::string& fileName) = 0;
 };
 
 }  // namespace tessara

@@ -46,6 +46,15 @@ struct FakePlatform : IMainPlatform {
     views.push_back(view.get());
     return view;
   }
+  // Answers of the open dialog in turn ("" cancels) and what it was preset to.
+  std::vector<std::string> open_answers, open_presets;
+  bool ExecuteOpenDlg(std::string& name) override {
+    open_presets.push_back(name);
+    const std::string answer = open_answers.at(open_presets.size() - 1);
+    if (answer.empty()) return false;
+    name = answer;
+    return true;
+  }
 };
 
 struct FakeMainView : IMainView {
@@ -340,6 +349,19 @@ TEST_F(MainFormTest, DeletingTheOnlyWindowLeavesNone) {
   form->FormClose();
   form->FormDestroy();
   EXPECT_EQ(Written().IntegerValue("tsCount"), 0);
+}
+
+TEST_F(MainFormTest, OpenDialogOpensWithTheNameLastChosen) {
+  auto form = Start();
+  platform.open_answers = {"C:\\Tools\\a.exe", "", "C:\\b.txt", ""};
+  std::string name;
+  ASSERT_TRUE(form->ExecuteOpenDlg(name));
+  EXPECT_EQ(name, "C:\\Tools\\a.exe");
+  EXPECT_FALSE(form->ExecuteOpenDlg(name));  // a cancel keeps the last name
+  ASSERT_TRUE(form->ExecuteOpenDlg(name));
+  EXPECT_FALSE(form->ExecuteOpenDlg(name));
+  EXPECT_EQ(platform.open_presets,
+            (std::vector<std::string>{"", "C:\\Tools\\a.exe", "C:\\Tools\\a.exe", "C:\\b.txt"}));
 }
 
 }  // namespace

@@ -9,31 +9,16 @@
 #include "shell/error.h"
 #include "tessara/UTessara.h"
 #include "tessara/clipboard.h"
+#include "tessara/fake_host.h"
 #include "tessara/fake_view.h"
 
 namespace tessara {
 namespace {
 
+using testing::FakeHost;
 using testing::FakeIcon;
 using testing::FakeTessaraView;
 
-struct FakeHost : ITessaraHost {
-  void NewTessara() override {}
-  void ShowControlPanel() override {}
-  void ExitApplication() override {}
-  void DeleteTessara(TfrmTessara*) override {}
-  bool SnapToEdges() const override {
-    ++snap_reads;
-    return snap;
-  }
-  int SnapDistance() const override {
-    ++distance_reads;
-    return distance;
-  }
-  bool snap = true;
-  int distance = 8;
-  mutable int snap_reads = 0, distance_reads = 0;
-};
 
 struct Shown {
   int layer, col, row;

@@ -11,6 +11,7 @@
 #include "render/icofile.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
+#include "dialogs/fake_properties_view.h"
 #include "tessara/UTessara.h"
 
 namespace tessara::testing {
@@ -126,6 +127,35 @@ struct FakeTessaraView : ITessaraView {
   std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) override {
     ++icons_from_cache;
     return std::make_unique<FakeIcon>("cache:" + path);
+  }
+
+  // Drops, new tiles and the tile dialog.
+  DroppedFile drop;  // what the next drop carries
+  std::vector<std::uintptr_t> drops_taken;
+  int accept_drops = 0;
+  std::map<std::string, ShortcutFields> shortcuts;  // unlisted files resolve to nothing
+  std::vector<std::string> resolved;
+  // Plays the user in each tile dialog.
+  std::function<bool(TfrmProperties&, FakePropertiesView&)> dialog_answer;
+  std::map<std::string, int> dialog_icon_counts;
+  int dialogs = 0;
+  DroppedFile TakeDrop(std::uintptr_t handle) override {
+    drops_taken.push_back(handle);
+    return drop;
+  }
+  void AcceptDrops() override { ++accept_drops; }
+  ShortcutFields ResolveShortcut(const std::string& file) override {
+    resolved.push_back(file);
+    auto it = shortcuts.find(file);
+    return it == shortcuts.end() ? ShortcutFields{} : it->second;
+  }
+  std::unique_ptr<IPropertiesView> CreatePropertiesView() override {
+    auto view = std::make_unique<FakePropertiesView>();
+    view->answer = dialog_answer;
+    view->icon_counts = dialog_icon_counts;
+    view->program = ProgramPath();
+    ++dialogs;
+    return view;
   }
 
   // Pointer and launching.

@@ -23,6 +23,7 @@
 #include "shell/error.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
+#include "tessara/fake_host.h"
 
 namespace tessara {
 namespace {
@@ -95,14 +96,6 @@ void Button(DWORD flags) {
   Pump(40);
 }
 
-struct SnapHost : ITessaraHost {
-  void NewTessara() override {}
-  void ShowControlPanel() override {}
-  void ExitApplication() override {}
-  void DeleteTessara(TfrmTessara*) override {}
-  bool SnapToEdges() const override { return true; }
-  int SnapDistance() const override { return 8; }
-};
 
 class PointerWin32Test : public ::testing::Test {
  protected:
@@ -245,7 +238,7 @@ TEST_F(PointerWin32Test, DocumentTileOpensInItsAssociatedProgram) {
 }
 
 TEST_F(PointerWin32Test, WindowDragSnapsToTheWorkAreaEdges) {
-  SnapHost host;
+  testing::FakeHost host;
   TfrmTessara& form = Show(300, 300, &host);
   RECT work{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);

@@ -1,0 +1,108 @@
+#include "shell/filenames_win32.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "base/tile.h"
+#include "shell/error.h"
+
+namespace tessara {
+
+namespace {
+
+// The name in the ANSI code page; false when a character has no exact counterpart there
+// (no best-fit look-alikes: they would name another file) or the name is too long.
+bool FitsAnsi(const std::wstring& wide, std::string& out, bool& unmappable) {
+  out.clear();
+  unmappable = false;
+  if (wide.empty()) return true;
+  BOOL usedDefault = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, &usedDefault);
+  if (size <= 0) {
+    unmappable = true;
+    return false;
+  }
+  out.resize(static_cast<std::size_t>(size));
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(), size,
+                      nullptr, &usedDefault);
+  unmappable = usedDefault != FALSE;
+  return !unmappable && out.size() <= kFilenameCap;
+}
+
+}  // namespace
+
+std::wstring WideFromAnsi(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+  return out;
+}
+
+AnsiFileName ToAnsiFileName(const std::wstring& wide) {
+  AnsiFileName result;
+  bool unmappable = false;
+  std::string name;
+  if (FitsAnsi(wide, name, unmappable)) {
+    result.Name = name;
+    return result;
+  }
+  const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (size > 0) {
+    std::wstring shortName(size, L'\0');
+    const DWORD got = GetShortPathNameW(wide.c_str(), shortName.data(), size);
+    shortName.resize(got < size ? got : 0);
+    std::string shortAnsi;
+    bool shortUnmappable = false;
+    if (!shortName.empty() && FitsAnsi(shortName, shortAnsi, shortUnmappable)) {
+      result.Name = shortAnsi;
+      return result;
+    }
+  }
+  result.Problem = unmappable
+                       ? "This file's name holds characters that the system's code page cannot show, and the "
+                         "file has no short name that could stand for it:\n" + name
+                       : "This file's name is longer than 255 characters, and the file has no short name that "
+                         "could stand for it:\n" + name;
+  return result;
+}
+
+bool RunOpenDialog(HWND owner, const OpenDialogSettings& settings, const std::string& initialFolder,
+                   std::string& name) {
+  std::wstring filter = WideFromAnsi(settings.Filter);
+  for (wchar_t& c : filter)
+    if (c == L'|') c = L'\0';
+  filter.push_back(L'\0');
+  filter.push_back(L'\0');
+  const std::wstring title = settings.Title ? WideFromAnsi(settings.Title) : std::wstring();
+  const std::wstring defExt = settings.DefaultExt ? WideFromAnsi(settings.DefaultExt) : std::wstring();
+  const std::wstring folder = WideFromAnsi(initialFolder);
+  // Room for the longest path the shell can hand over.
+  std::vector<wchar_t> file(32768, L'\0');
+  const std::wstring preset = WideFromAnsi(name);
+  if (preset.size() < file.size()) preset.copy(file.data(), preset.size());
+
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  ofn.lpstrDefExt = defExt.empty() ? nullptr : defExt.c_str();
+  ofn.Flags = settings.Flags | OFN_EXPLORER;
+  if (!GetOpenFileNameW(&ofn)) return false;
+  const AnsiFileName chosen = ToAnsiFileName(file.data());
+  if (chosen.Name.empty()) {
+    ShowMessage(chosen.Problem);
+    return false;
+  }
+  name = chosen.Name;
+  return true;
+}
+
+}  // namespace tessara

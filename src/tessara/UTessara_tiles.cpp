@@ -1,0 +1,172 @@
+// TfrmTessara: tiles made from dropped files and by the "New..." commands, and the tile dialog.
+#include <string>
+
+#include "dialogs/UProperties.h"
+#include "settings/atomicfile.h"
+#include "shell/alTools.h"
+#include "shell/error.h"
+#include "tessara/UTessara.h"
+#include "tessara/launch.h"
+#include "tessara/tilefields.h"
+
+namespace tessara {
+
+namespace {
+
+constexpr const char* kSelfMessage = "Can't make a shortcut to myself...";
+constexpr const char* kOccupiedMessage = "Please select an empty tile";
+
+// The kind test looks at the last four characters only.
+bool EndsWithKind(const std::string& name, const char* kind) {
+  const std::string tail = name.size() <= 4 ? name : name.substr(name.size() - 4);
+  return alTools::UpperCaseFold(tail) == kind;
+}
+
+}  // namespace
+
+void TfrmTessara::WMDropFiles(std::uintptr_t drop) {
+  const DroppedFile dropped = view_->TakeDrop(drop);
+  // The window stays a drop target whatever happens below.
+  struct Renew {
+    ITessaraView& view;
+    ~Renew() { view.AcceptDrops(); }
+  } renew{*view_};
+
+  const Cell cell = CellAt(dropped.X, dropped.Y);
+  if (!dropped.Name.empty() && SameFileName(dropped.Name, view_->ProgramPath())) {
+    ShowMessage(kSelfMessage);
+    return;
+  }
+  if (!cell.Valid()) return;
+  const TTileRecord& tile = Tile(cell.Col, cell.Row);
+  if (!tile.Empty() && tile.Drive != 0) return;
+  if (dropped.Name.empty()) {
+    if (!dropped.Problem.empty()) ShowMessage(dropped.Problem);
+    return;
+  }
+  if (tile.Empty())
+    MakeTileFromDrop(cell.Col, cell.Row, dropped.Name);
+  else
+    HandDropToTile(tile, dropped.Name);
+}
+
+void TfrmTessara::HandDropToTile(const TTileRecord& tile, const std::string& name) {
+  // A failure to change folder or to start is not reported: the drop simply does nothing.
+  if (!tile.StartIn.empty()) view_->SetCurrentFolder(tile.StartIn);
+  // Both names are quoted where a blank would split them; no command shell is involved.
+  view_->StartCommandLine(QuotedCommand(tile.Filename, FileExists) + " " + Quoted(name));
+}
+
+void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
+  TTileRecord& r = Tile(col, row);
+  r.Filename = FitText(name, kFilenameCap);
+  if (EndsWithKind(r.Filename, ".LNK")) {
+    const ShortcutFields link = view_->ResolveShortcut(r.Filename);
+    r.Filename = FitText(link.Target, kFilenameCap);
+    r.StartIn = FitText(link.WorkingFolder, kStartInCap);
+    r.Description = FitText(link.Description, kDescriptionCap);
+    r.IconFile = FitText(link.IconLocation, kIconFileCap);
+    r.IconIndex = static_cast<std::uint16_t>(link.IconNumber);
+    if (r.Filename.empty()) r.Filename = FitText(name, kFilenameCap);
+    if (r.Description.empty()) r.Description = NamedDescription(r.Filename);
+    if (r.StartIn.empty()) r.StartIn = FitText(FolderPart(r.Filename), kStartInCap);
+    if (r.IconFile.empty()) {
+      r.IconFile = r.Filename;
+      r.IconIndex = 1;
+    }
+  } else if (!EndsWithKind(r.Filename, ".BMP")) {
+    r.Description = NamedDescription(r.Filename);
+    r.StartIn = FitText(FolderPart(r.Filename), kStartInCap);
+    r.IconFile = r.Filename;
+    r.IconIndex = 1;
+  }
+  r.LibIcon = 0;
+  r.Drive = 0;
+  LoadTileIcon(col, row);
+}
+
+void TfrmTessara::cmShortcutClick() {
+  if (!HasSelectedCell()) return;
+  TTileRecord& r = Tile(SelCol, SelRow);
+  if (!r.Empty()) {
+    ShowMessage(kOccupiedMessage);
+    return;
+  }
+  std::string name;
+  if (host_ && host_->ExecuteOpenDlg(name)) {
+    if (SameFileName(name, view_->ProgramPath())) {
+      ShowMessage(kSelfMessage);
+    } else {
+      r.Filename = FitText(name, kFilenameCap);
+      r.Description = FitText(FileNamePart(name), kDescriptionCap);
+      r.StartIn = FitText(FolderPart(name), kStartInCap);
+      r.IconFile = FitText(name, kIconFileCap);
+      r.IconIndex = 1;
+      r.LibIcon = 0;
+      r.Drive = 0;
+      LoadTileIcon(SelCol, SelRow);
+    }
+  }
+  DrawCell(NormalLayer, SelCol, SelRow);
+}
+
+void TfrmTessara::cmDriveClick() {
+  if (!HasSelectedCell()) return;
+  TTileRecord& r = Tile(SelCol, SelRow);
+  if (!r.Empty()) {
+    ShowMessage(kOccupiedMessage);
+    return;
+  }
+  {
+    TfrmProperties dialog(view_->CreatePropertiesView());
+    dialog.Caption = "New Drive";
+    dialog.DriveMode = true;
+    dialog.Label1 = "Drive";
+    dialog.Edit4 = IconLibraryPath();
+    dialog.SelectedIcon = 1;
+    dialog.DriveNumber = 1;
+    if (dialog.ShowModal()) {
+      const char letter = static_cast<char>(64 + dialog.DriveNumber);
+      r.Filename = std::string("EXPLORER.EXE ") + letter + ":\\";
+      r.Description = std::string("Drive ") + letter + ":";
+      r.StartIn.clear();
+      r.Drive = static_cast<std::uint8_t>(dialog.DriveNumber);
+      ApplyIconChoice(r, dialog.Edit4, dialog.SelectedIcon, IconLibraryPath());
+      LoadTileIcon(SelCol, SelRow);
+    }
+  }
+  DrawCell(NormalLayer, SelCol, SelRow);
+}
+
+void TfrmTessara::cmPropertiesClick() {
+  if (!HasSelectedCell()) return;
+  TTileRecord& r = Tile(SelCol, SelRow);
+  {
+    TfrmProperties dialog(view_->CreatePropertiesView());
+    dialog.Caption = "Properties";
+    dialog.DriveMode = false;
+    dialog.Label1 = "Filename";
+    dialog.Edit1 = r.Filename;
+    dialog.Edit2 = r.Description;
+    dialog.Edit3 = r.StartIn;
+    if (r.LibIcon != 0) {
+      dialog.Edit4 = IconLibraryPath();
+      dialog.SelectedIcon = static_cast<std::uint16_t>(r.LibIcon + 1);
+    } else {
+      dialog.Edit4 = r.IconFile;
+      dialog.SelectedIcon = r.IconIndex;
+    }
+    if (dialog.ShowModal()) {
+      r.Filename = FitText(dialog.Edit1, kFilenameCap);
+      r.Description = FitText(dialog.Edit2, kDescriptionCap);
+      r.StartIn = FitText(dialog.Edit3, kStartInCap);
+      ApplyIconChoice(r, dialog.Edit4, dialog.SelectedIcon, IconLibraryPath());
+      LoadTileIcon(SelCol, SelRow);
+      // The old icon may have been larger than the new one: nothing of it may stay.
+      ComposeLayers();
+    }
+  }
+  DrawCell(NormalLayer, SelCol, SelRow);
+}
+
+}  // namespace tessara

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# A file dropped from outside (an X drag-and-drop source, as a file manager drops) onto an
+# empty cell of a window shown from its cached layers becomes a tile; after exit and a new
+# start the tile data file holds it, its icon cache file exists and the layer files show it.
+source "$(dirname "$0")/e2e_lib.sh"
+new_program_folder
+
+DROP="$PF/xdnd_drop"
+cc -O1 -o "$DROP" "$E2E_ROOT/tests/e2e/xdnd_drop.c" -lX11 || fail "cannot build the drag source"
+
+# One plain grey window of two 36-pixel cells, no frame: cell (2,1) is x 36..71 of the window.
+printf '[1\\Integers]\r\nLeft=200\r\nTop=200\r\nCols=2\r\nRows=1\r\nTileWidth=36\r\nTileHeight=36\r\n' >"$PF/tswin.ini"
+printf 'CellSpacing=0\r\nBorderType=0\r\nBorderSpacing=0\r\nBackType=0\r\nColor=8421504\r\nOpacity=0\r\nEffect=0\r\n' >>"$PF/tswin.ini"
+printf '[Integers]\r\ntsCount=1\r\n' >"$PF/tessara.ini"
+mkdir -p "$PF/docs"
+echo "dropped" >"$PF/docs/notes.txt"
+
+# Exit as a user does: a second start brings the panel on screen, then Alt+E.
+exit_program() {
+  (cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
+  local w i
+  w=$(panel_window)
+  for i in $(seq 1 100); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$X" -lt 1280 ] && break
+    sleep 0.1
+  done
+  panel_key alt+e
+  wait_exit || fail "the program did not end after Alt+E"
+}
+
+# Pixels of cell (2,1) in a layer file that differ from the background grey.
+cell_marks() {
+  python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+off, = struct.unpack_from("<I", data, 10)
+w, h = struct.unpack_from("<ii", data, 18)
+stride = (3 * w + 3) & ~3
+marks = 0
+for y in range(36):
+    row = off + (h - 1 - y) * stride
+    for x in range(36, 72):
+        if data[row + 3 * x:row + 3 * x + 3] != b"\x80\x80\x80":
+            marks += 1
+print(marks)
+PY
+}
+
+# The first start composes the window and leaves its layers in their cache files.
+start_tessara
+wait_tessaras 1
+exit_program
+for m in 0 1 2; do [ -f "$PF/settings/tessara1_$m.bmp" ] || fail "layer file $m missing after the first run"; done
+expect_eq "$(cell_marks "$PF/settings/tessara1_0.bmp")" 0 "marks in the empty cell before the drop"
+
+# The second start shows the window from those files; the drop lands on the empty cell.
+start_tessara
+wait_tessaras 1
+"$DROP" 254 218 "$PF/docs/notes.txt" || fail "the drop was not taken"
+exit_program
+
+dat="$PF/settings/tessara1.dat"
+[ -f "$dat" ] || fail "no tile data file"
+grep -q 'notes.txt' "$dat" || fail "the dropped file is not in the tile data file"
+grep -qa 'Notes' "$dat" || fail "the tile's description is not in the tile data file"
+[ -s "$PF/settings/tessara1_2_1.ico" ] || fail "no icon cache file for the new tile"
+marks=$(cell_marks "$PF/settings/tessara1_0.bmp")
+[ "$marks" -gt 20 ] || fail "the saved normal layer does not show the new tile ($marks marked pixels)"
+
+# A new start shows the tile from the files.
+start_tessara
+wait_tessaras 1
+w=$(xdotool search --onlyvisible --name '^ts$' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$w")"
+shown=$(xwd -root -silent | convert xwd:- -crop "36x36+$((X + 36))+$Y" -depth 8 txt:- | grep -vc '#808080' || true)
+[ "$shown" -gt 20 ] || fail "the window does not show the tile after the restart ($shown pixels)"
+echo "ok"
