@@ -16,7 +16,6 @@ void TfrmTessara::cmPropertiesClick() {}
 void TfrmTessara::cmCutClick() {}
 void TfrmTessara::cmCopyClick() {}
 void TfrmTessara::cmPasteClick() {}
-void TfrmTessara::cmWindowPropertiesClick() {}
 
 void TfrmTessara::cmDeleteClick() {
   if (!view_->Confirm("Are you sure you want to delete this tessara and all its contents?")) return;
