@@ -76,12 +76,12 @@ void TfrmTSProperties::SetLetterFont(const FontSpec& font) {
 
 void TfrmTSProperties::pnlColorClick() {
   int color = color_;
-  if (view_->ChooseColor(color)) SetPanelColor(color);
+  if (view_->ChooseColorDialog(color)) SetPanelColor(color);
 }
 
 void TfrmTSProperties::SpeedButton1Click() {
   std::string file;
-  if (view_->OpenPicture(FolderOf(bitmap_file_), file)) SetBitmapFile(file);
+  if (view_->OpenPictureDialog(FolderOf(bitmap_file_), file)) SetBitmapFile(file);
 }
 
 void TfrmTSProperties::SpeedButton2Click() { SetBitmapFile(view_->DesktopWallpaper()); }
@@ -89,16 +89,16 @@ void TfrmTSProperties::SpeedButton2Click() { SetBitmapFile(view_->DesktopWallpap
 void TfrmTSProperties::pnlHintExampleMouseDown(TSMouseButton button) {
   if (button == TSMouseButton::Left) {
     int color = hint_color_;
-    if (view_->ChooseColor(color)) SetHintColors(color, hint_text_color_);
+    if (view_->ChooseColorDialog(color)) SetHintColors(color, hint_text_color_);
   } else if (button == TSMouseButton::Right) {
     int color = hint_text_color_;
-    if (view_->ChooseColor(color)) SetHintColors(hint_color_, color);
+    if (view_->ChooseColorDialog(color)) SetHintColors(hint_color_, color);
   }
 }
 
 void TfrmTSProperties::btnFontClick() {
   FontSpec font = font_;
-  if (!view_->ChooseFont(font)) return;
+  if (!view_->ChooseFontDialog(font)) return;
   font_chosen_ = true;
   SetLetterFont(font);
 }

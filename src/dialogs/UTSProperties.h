@@ -53,9 +53,9 @@ class ITSPropertiesView {
   // Runs the dialog until OK (true) or Cancel (false).
   virtual bool ShowModal() = 0;
   // The common dialogs; false when cancelled.
-  virtual bool ChooseColor(int& color) = 0;
-  virtual bool ChooseFont(FontSpec& font) = 0;
-  virtual bool OpenPicture(const std::string& initialFolder, std::string& file) = 0;
+  virtual bool ChooseColorDialog(int& color) = 0;
+  virtual bool ChooseFontDialog(FontSpec& font) = 0;
+  virtual bool OpenPictureDialog(const std::string& initialFolder, std::string& file) = 0;
   // The current user's desktop wallpaper file name; empty when none is set.
   virtual std::string DesktopWallpaper() = 0;
   // The system's window-text colour (red in the low byte).

@@ -105,6 +105,33 @@ class TessaraWindow final : public ITessaraView {
   // Check marks by item, kept while the menu is not built yet.
   std::array<bool, kMenuCount> checks_{};
   HDC paint_dc_ = nullptr;  // the window's DC while WM_PAINT runs
+
+  // Window properties: the dialog, the drive letter font and the floating hint.
+ public:
+  std::unique_ptr<ITSPropertiesView> MakePropertiesView() override;
+  void SetLetterFont(const FontSpec& font) override;
+  void ShowHint(const std::string& text, int background, int textColor, int x, int y,
+                const CellRect& avoid) override;
+  void HideHint() override;
+  // The pointer handling calls these: a move (client point), leaving the window, a press.
+  void HintMouseMove(int x, int y);
+  void HintMouseLeave();
+  void HintPress();
+  void HintTimer();
+  static constexpr UINT_PTR kHintTimer = 0x4854;
+  HWND HintWindow() const { return hint_.Get(); }
+
+ private:
+  // The drive letter font of the settings, or the default one for an empty face.
+  HFONT CreateLetterFont();
+  FontSpec letter_font_;
+  UniqueWindow hint_;
+  std::string hint_text_;
+  COLORREF hint_back_ = 0, hint_fore_ = 0;
+  Cell hint_rest_;          // the cell the pointer rests on, waiting for the timer
+  bool hint_pressed_ = false;  // a press hid the hint: no new one until another cell
+  bool hint_tracking_ = false;
+  friend LRESULT CALLBACK HintWindowProc(HWND, UINT, WPARAM, LPARAM);
 };
 
 }  // namespace tessara

@@ -42,18 +42,18 @@ struct FakeTSPropertiesView : ITSPropertiesView {
   }
   void ShowFont(const FontSpec& f) override { font = f; }
   bool ShowModal() override { return user ? user(*form) : false; }
-  bool ChooseColor(int& c) override {
+  bool ChooseColorDialog(int& c) override {
     color_presets.push_back(c);
     if (colors.empty()) return false;
     c = colors.front();
     colors.erase(colors.begin());
     return true;
   }
-  bool ChooseFont(FontSpec& f) override {
+  bool ChooseFontDialog(FontSpec& f) override {
     if (font_ok) f = chosen_font;
     return font_ok;
   }
-  bool OpenPicture(const std::string& folder, std::string& file) override {
+  bool OpenPictureDialog(const std::string& folder, std::string& file) override {
     open_folder = folder;
     if (open_ok) file = opened;
     return open_ok;
