@@ -70,6 +70,10 @@ struct BenchView final : ITessaraView {
   void AcceptDrops() override {}
   ShortcutFields ResolveShortcut(const std::string&) override { return {}; }
   std::unique_ptr<IPropertiesView> CreatePropertiesView() override { return nullptr; }
+  std::unique_ptr<ITSPropertiesView> MakePropertiesView() override { return nullptr; }
+  void SetLetterFont(const FontSpec&) override {}
+  void ShowHint(const std::string&, int, int, int, int, const CellRect&) override {}
+  void HideHint() override {}
 };
 
 std::unique_ptr<TfrmTessara> LargestWindow(int backType, BenchView*& view) {

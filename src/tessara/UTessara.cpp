@@ -10,14 +10,17 @@
 
 namespace tessara {
 
-TRegVal::Lines TessaraBooleanKeys() { return {"LetterShadow=0"}; }
+// Keys after "Effect" and "BMPFilename" (and "LetterShadow") came later; a file without them
+// means no floating hint and the default drive letter font.
+TRegVal::Lines TessaraBooleanKeys() { return {"LetterShadow=0", "FloatHint=0", "LetterFontItalic=0"}; }
 TRegVal::Lines TessaraIntegerKeys() {
   return {"Left=0",       "Top=0",           "Cols=2",        "Rows=3",
           "TileWidth=36", "TileHeight=36",   "CellSpacing=0", "Color=$707070",
           "Border=2",     "BorderSpacing=0", "BorderType=2",  "BackType=0",
-          "Opacity=50",   "Effect=0"};
+          "Opacity=50",   "Effect=0",        "HintColor=10813439", "HintTextColor=0",
+          "LetterFontHeight=-11", "LetterFontWeight=400"};
 }
-TRegVal::Lines TessaraStringKeys() { return {"BMPFilename="}; }
+TRegVal::Lines TessaraStringKeys() { return {"BMPFilename=", "LetterFontName="}; }
 
 TfrmTessara::TfrmTessara(ITessaraHost* host, std::unique_ptr<ITessaraView> view,
                          const std::string& programFolder)
@@ -81,6 +84,7 @@ void TfrmTessara::LoadTessara(int number) {
   Effect = ini.IntegerValue("Effect");
   BMPFilename = ini.StringValue("BMPFilename");
   LetterShadow = ini.BooleanValue("LetterShadow");
+  ReadPropertyKeys();
   // A hand-edited file may hold anything; the grid must stay inside the tile array.
   ClampToModel();
   view_->SetColor(Color);
@@ -206,6 +210,7 @@ void TfrmTessara::SaveTessara() {
   ini.StoreInteger("Effect", Effect);
   ini.StoreString("BMPFilename", BMPFilename);
   ini.StoreBoolean("LetterShadow", LetterShadow);
+  StorePropertyKeys();
   ini.WriteSettings();
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "dialogs/UProperties.h"
+#include "base/fontspec.h"
+#include "dialogs/UTSProperties.h"
 #include "render/bitmap24.h"
 #include "render/effects.h"
 #include "settings/RegVal.h"
@@ -105,6 +107,17 @@ class ITessaraView {
   virtual bool StartCommandLine(const std::string& commandLine) = 0;
   // Makes a folder the program's current folder; false when it cannot.
   virtual bool SetCurrentFolder(const std::string& folder) = 0;
+
+  // Window properties: the dialog, the drive letter font and the floating hint.
+  // The controls of a new window properties dialog.
+  virtual std::unique_ptr<ITSPropertiesView> MakePropertiesView() = 0;
+  // The font of drive letters; an empty face gives the default one.
+  virtual void SetLetterFont(const FontSpec& font) = 0;
+  // Shows `text` in a small box near the screen point (x, y) that takes no focus and leaves
+  // the screen rectangle `avoid` (the tile under the pointer) uncovered.
+  virtual void ShowHint(const std::string& text, int background, int textColor, int x, int y,
+                        const CellRect& avoid) = 0;
+  virtual void HideHint() = 0;
 };
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
@@ -200,6 +213,17 @@ class TfrmTessara : public TessaraModel {
   // The shell's drop message; `drop` is the handle it carries.
   void WMDropFiles(std::uintptr_t drop);
 
+  // Window properties, floating hint and drive letter font.
+  void ApplyProperties();
+  // The pointer rests on a cell (screen point x, y): shows its description when the hint is on.
+  void HintOver(int col, int row, int screenX, int screenY);
+  // The pointer left the cell, left the window or pressed a button.
+  void HintHide();
+  bool FloatHint = false;
+  int HintColor = kHintExampleColor;
+  int HintTextColor = 0;
+  FontSpec LetterFont{"", -11, 400, false};  // an empty face: the default font
+
   ITessaraView& View() { return *view_; }
   ITessaraHost* Host() const { return host_; }
   const std::string& ProgramFolder() const { return program_folder_; }
@@ -224,6 +248,11 @@ class TfrmTessara : public TessaraModel {
   // a start shows only the normal layer.
   std::array<bool, 3> layer_in_file_{};
   Bitmap24 picture_;  // the background picture, kept to reuse its memory
+
+  // Window properties: the keys of the hint and the drive letter font.
+  void ReadPropertyKeys();
+  void StorePropertyKeys();
+  Cell hint_cell_;  // the cell whose hint is shown; none when hidden
 };
 
 // The window keys of "tswin.ini" in their order, with the defaults of a saved window.

@@ -9,7 +9,6 @@ void TfrmTessara::RunCommand(MenuId id) {
   if (entry.handler) (this->*entry.handler)();
 }
 
-void TfrmTessara::cmWindowPropertiesClick() {}
 
 void TfrmTessara::cmDeleteClick() {
   if (!view_->Confirm("Are you sure you want to delete this tessara and all its contents?")) return;

@@ -76,6 +76,7 @@ bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT
     case WM_MBUTTONDBLCLK:
       if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) button = mbRight;
       if (msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK) button = mbMiddle;
+      HintPress();
       // The pointer stays ours while a button is held, even outside the window.
       if (GetCapture() != hwnd_) SetCapture(hwnd_);
       if (form_) form_->FormMouseDown(button, ShiftOf(wp), XOf(lp), YOf(lp));
@@ -110,9 +111,14 @@ bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT
         tracking_leave_ = TrackMouseEvent(&track) != FALSE;
       }
       if (form_) form_->FormMouseMove(ShiftOf(wp), XOf(lp), YOf(lp));
+      if (hwnd_) HintMouseMove(XOf(lp), YOf(lp));
+      return true;
+    case WM_MOUSEHOVER:
+      HintRest();
       return true;
     case WM_MOUSELEAVE:
       tracking_leave_ = false;
+      HintMouseLeave();
       // A leave also arrives while a drag holds the pointer: the drag is not over.
       if (GetCapture() == hwnd_) return true;
       if (form_) form_->FormMouseLeave();

@@ -14,6 +14,7 @@
 #include "shell/alTools.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
+#include "tessara/UTessara_picture_win32.h"
 
 namespace tessara {
 
@@ -328,6 +329,8 @@ bool TessaraWindow::ChooseColorDialog(int& color) {
 }
 
 void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) {
+  // Pictures of other kinds go to the system's imaging services.
+  if (!IsWindowsBitmapFile(path)) return LoadSystemPicture(path, picture);
   UniqueBitmap bitmap(static_cast<HBITMAP>(
       LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!bitmap) throw Error("Cannot load the picture " + path);
@@ -452,15 +455,8 @@ void TessaraWindow::DrawLayerText(Bitmap24& layer, int x, int y, const std::stri
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
     if (!select.Ok()) return;
-    if (!font_) {
-      // Made on the first drive letter: most windows never draw one.
-      LOGFONTA lf{};
-      lf.lfHeight = -MulDiv(8, GetDeviceCaps(mem_dc_.Get(), LOGPIXELSY), 72);
-      lf.lfWeight = FW_NORMAL;
-      lf.lfCharSet = DEFAULT_CHARSET;
-      lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-      font_.Reset(CreateFontIndirectA(&lf));
-    }
+    // Made on the first drive letter: most windows never draw one.
+    if (!font_) font_.Reset(CreateLetterFont());
     ScopedSelect font(mem_dc_.Get(), font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(mem_dc_.Get(), TRANSPARENT);
     SetTextColor(mem_dc_.Get(), ToColorRef(color));

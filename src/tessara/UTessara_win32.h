@@ -122,6 +122,32 @@ class TessaraWindow final : public ITessaraView {
   std::array<bool, kMenuCount> checks_{};
   HDC paint_dc_ = nullptr;  // the window's DC while WM_PAINT runs
   bool tracking_leave_ = false;  // a leave notification has been asked for
+
+  // Window properties: the dialog, the drive letter font and the floating hint.
+ public:
+  std::unique_ptr<ITSPropertiesView> MakePropertiesView() override;
+  void SetLetterFont(const FontSpec& font) override;
+  void ShowHint(const std::string& text, int background, int textColor, int x, int y,
+                const CellRect& avoid) override;
+  void HideHint() override;
+  // The pointer handling calls these: a move (client point), leaving the window, a press.
+  void HintMouseMove(int x, int y);
+  void HintMouseLeave();
+  void HintPress();
+  // The pointer has rested on a cell (the system's hover notification).
+  void HintRest();
+  HWND HintWindow() const { return hint_.Get(); }
+
+ private:
+  // The drive letter font of the settings, or the default one for an empty face.
+  HFONT CreateLetterFont();
+  FontSpec letter_font_;
+  UniqueWindow hint_;
+  std::string hint_text_;
+  COLORREF hint_back_ = 0, hint_fore_ = 0;
+  Cell hint_rest_;             // the cell under the pointer, waiting for the hover notification
+  bool hint_pressed_ = false;  // a press hid the hint: no new one until another cell
+  friend LRESULT CALLBACK HintWindowProc(HWND, UINT, WPARAM, LPARAM);
 };
 
 }  // namespace tessara

@@ -12,6 +12,7 @@
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
 #include "dialogs/fake_properties_view.h"
+#include "dialogs/fake_tsproperties_view.h"
 #include "tessara/UTessara.h"
 
 namespace tessara::testing {
@@ -193,6 +194,30 @@ struct FakeTessaraView : ITessaraView {
     folders.push_back(folder);
     return true;
   }
+
+  // Window properties: the dialog, the drive letter font and the floating hint.
+  struct HintCall {
+    std::string text;
+    int background, color, x, y;
+    CellRect avoid;
+  };
+  // The dialog's user, run when the dialog is shown; `properties` is valid while it is open.
+  std::function<bool(TfrmTSProperties&)> properties_user;
+  FakeTSPropertiesView* properties = nullptr;
+  std::vector<FontSpec> letter_fonts;
+  std::vector<HintCall> hints;
+  int hint_hides = 0;
+  std::unique_ptr<ITSPropertiesView> MakePropertiesView() override {
+    auto dialog = std::make_unique<FakeTSPropertiesView>();
+    dialog->user = properties_user;
+    properties = dialog.get();
+    return dialog;
+  }
+  void SetLetterFont(const FontSpec& font) override { letter_fonts.push_back(font); }
+  void ShowHint(const std::string& text, int background, int c, int x, int y, const CellRect& avoid) override {
+    hints.push_back({text, background, c, x, y, avoid});
+  }
+  void HideHint() override { ++hint_hides; }
 };
 
 }  // namespace tessara::testing

@@ -1,0 +1,486 @@
+#include "dialogs/UTSProperties_win32.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <vector>
+
+#include "shell/error.h"
+#include "shell/window_win32.h"
+
+namespace tessara {
+
+namespace {
+
+// Control ids. The bars' labels and bars follow one another per bar.
+enum : int {
+  kFirstCaption = 100,  // + 3 * bar: the caption; + 1: the value label; + 2: the bar
+  kGroupSize = 200,
+  kGroupBorder,
+  kBlackFrame,
+  k3DFrame,
+  kBackGroup,
+  kBackFirst,  // three radio buttons
+  kFont = kBackFirst + 3,
+  kLetterShadow,
+  kGroupHint,
+  kFloatHint,
+  kHintExample,
+  kHintHelp,
+  kColorCaption,
+  kColorPanel,
+  kBitmapCaption,
+  kBitmapFile,
+  kBrowse,
+  kWallpaper,
+  kOpacity,
+  kApply,
+};
+
+constexpr int kClientWidth = 475;
+constexpr int kClientHeight = 319;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+struct ControlDef {
+  int id;
+  const char* kind;
+  const char* caption;
+  DWORD style;
+  DWORD exStyle;
+  int left, top, width, height;  // client pixels at 96 dpi
+};
+
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kBar = SBS_HORZ | WS_TABSTOP;
+constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr DWORD kPanel = SS_CENTER | SS_CENTERIMAGE | WS_BORDER;  // no SS_NOTIFY: presses reach the form
+
+int BarId(TSBar bar, int part) { return kFirstCaption + 3 * static_cast<int>(bar) + part; }
+
+// Controls inside a group box are placed relative to the box, as the box shows them.
+std::vector<ControlDef> Controls() {
+  std::vector<ControlDef> c;
+  c.push_back({kGroupSize, "BUTTON", " Window && Tile Size ", BS_GROUPBOX, 0, 4, 4, 201, 149});
+  struct Row {
+    const char* caption;
+    int labelTop, barTop, barHeight;
+  };
+  const Row rows[kTSBarCount] = {{"Columns:", 17, 16, 16},        {"Rows:", 37, 36, 16},
+                                 {"Tile Width:", 61, 60, 16},     {"Tile Height:", 81, 80, 16},
+                                 {"Border Spacing:", 105, 104, 16}, {"Cell Spacing:", 125, 124, 17}};
+  for (int i = 0; i < kTSBarCount; ++i) {
+    const TSBar bar = static_cast<TSBar>(i);
+    c.push_back({BarId(bar, 0), "STATIC", rows[i].caption, kLabel, 0, 4 + 8, 4 + rows[i].labelTop, 78, 13});
+    c.push_back({BarId(bar, 1), "STATIC", "", kLabel, 0, 4 + 88, 4 + rows[i].labelTop, 30, 13});
+    c.push_back({BarId(bar, 2), "SCROLLBAR", "", kBar, 0, 4 + 120, 4 + rows[i].barTop, 69, rows[i].barHeight});
+  }
+  c.push_back({kGroupBorder, "BUTTON", " Window Border ", BS_GROUPBOX, 0, 4, 156, 97, 73});
+  c.push_back({kBlackFrame, "BUTTON", "Black Line", kCheck, 0, 4 + 8, 156 + 16, 73, 17});
+  c.push_back({k3DFrame, "BUTTON", "3D Raised", kCheck, 0, 4 + 8, 156 + 36, 77, 17});
+  c.push_back({kBackGroup, "BUTTON", " Background ", BS_GROUPBOX, 0, 108, 156, 97, 73});
+  for (int i = 0; i < 3; ++i)
+    c.push_back({kBackFirst + i, "BUTTON", kBackTypeItems[static_cast<std::size_t>(i)],
+                 BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0u), 0, 108 + 8, 156 + 15 + 18 * i, 85, 17});
+  c.push_back({kFont, "BUTTON", "Drive Letter Font", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 4, 236, 149, 33});
+  c.push_back({kLetterShadow, "BUTTON", "Drive Letter Shadow", kCheck, 0, 20, 272, 121, 17});
+  c.push_back({kGroupHint, "BUTTON", " Floating Hint ", BS_GROUPBOX, 0, 212, 4, 221, 93});
+  c.push_back({kFloatHint, "BUTTON", "Use Floating Hint", kCheck, 0, 212 + 8, 4 + 16, 117, 17});
+  c.push_back({kHintExample, "STATIC", "Example", kPanel, 0, 212 + 64, 4 + 36, 125, 21});
+  c.push_back({kHintHelp, "STATIC", "Change with: Left-click = Background color\nRight-click = Font color",
+               SS_CENTER | SS_NOPREFIX, 0, 212 + 8, 4 + 60, 204, 26});
+  c.push_back({kColorCaption, "STATIC", "Background Color:", kLabel, 0, 220, 112, 92, 13});
+  c.push_back({kColorPanel, "STATIC", "", kPanel, 0, 316, 108, 117, 21});
+  c.push_back({kBitmapCaption, "STATIC", "Background Bitmap:", kLabel, 0, 220, 140, 100, 13});
+  c.push_back({kBitmapFile, "EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 220, 156,
+               225, 21});
+  c.push_back({kBrowse, "BUTTON", "...", BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP, 0, 446, 156, 21, 21});
+  c.push_back({kWallpaper, "BUTTON", "Use Windows Background", BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP, 0, 220, 180,
+               247, 22});
+  c.push_back({kOpacity, "STATIC", "Oppacity,,,", kLabel | WS_DISABLED, 0, 256, 220, 60, 13});
+  c.push_back({IDCANCEL, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, 232, 284, 75, 25});
+  c.push_back({kApply, "BUTTON", "&Apply", BS_PUSHBUTTON | WS_TABSTOP, 0, 312, 284, 75, 25});
+  c.push_back({IDOK, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 392, 284, 75, 25});
+  return c;
+}
+
+void RegisterPropertiesClass(HINSTANCE instance) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExA(instance, kTSPropertiesClass, &wc)) return;
+  wc = WNDCLASSEXA{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = RoutedWindowProc<TSPropertiesWindow>;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kTSPropertiesClass;
+  RegisterClassExA(&wc);
+}
+
+COLORREF ToColorRef(int color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
+
+// The other windows of this thread, disabled while the dialog runs as a modal form does.
+struct ThreadWindows {
+  HWND self;
+  std::vector<HWND> disabled;
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    auto* w = reinterpret_cast<ThreadWindows*>(lp);
+    if (hwnd != w->self && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+      EnableWindow(hwnd, FALSE);
+      w->disabled.push_back(hwnd);
+    }
+    return TRUE;
+  }
+};
+
+}  // namespace
+
+TSPropertiesWindow::TSPropertiesWindow(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {
+  RegisterPropertiesClass(instance);
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  RECT rc{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+  AdjustWindowRectEx(&rc, kStyle, FALSE, kExStyle);
+  CreateWindowExA(kExStyle, kTSPropertiesClass, "Window properties", kStyle, Scaled(486), Scaled(182),
+                  rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, instance, this);
+  if (!hwnd_) throw Error("Cannot create the window properties dialog");
+  CreateControls();
+}
+
+TSPropertiesWindow::~TSPropertiesWindow() {
+  form_ = nullptr;
+  if (tooltip_) DestroyWindow(tooltip_);
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void TSPropertiesWindow::CreateControls() {
+  const int height = -Scaled(11);
+  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  bold_font_.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  for (const ControlDef& d : Controls()) {
+    HWND control = CreateWindowExA(d.exStyle, d.kind, d.caption, WS_CHILD | WS_VISIBLE | d.style, Scaled(d.left),
+                                   Scaled(d.top), Scaled(d.width), Scaled(d.height), hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance_, nullptr);
+    if (!control) throw Error("Cannot create the window properties dialog");
+    const bool value = d.id >= kFirstCaption && d.id < kFirstCaption + 3 * kTSBarCount && (d.id - kFirstCaption) % 3 == 1;
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(value ? bold_font_.Get() : font_.Get()), FALSE);
+  }
+  for (int i = 0; i < kTSBarCount; ++i) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = kTSBarRanges[static_cast<std::size_t>(i)].Min;
+    si.nMax = kTSBarRanges[static_cast<std::size_t>(i)].Max;
+    si.nPos = si.nMin;
+    SetScrollInfo(Item(BarId(static_cast<TSBar>(i), 2)), SB_CTL, &si, FALSE);
+  }
+  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+  if (tooltip_) {
+    // The panel lets presses through to the dialog, so the tip is set on its rectangle.
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = kColorPanel;
+    GetWindowRect(Item(kColorPanel), &tool.rect);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tool.rect), 2);
+    tool.lpszText = const_cast<char*>("Click to change");
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void TSPropertiesWindow::ShowBar(TSBar bar, int position) {
+  SetScrollPos(Item(BarId(bar, 2)), SB_CTL, position, TRUE);
+}
+
+void TSPropertiesWindow::ShowLabel(TSBar bar, const std::string& text) {
+  SetWindowTextA(Item(BarId(bar, 1)), text.c_str());
+}
+
+void TSPropertiesWindow::ShowColor(int color) {
+  color_brush_.Reset(CreateSolidBrush(ToColorRef(color)));
+  InvalidateRect(Item(kColorPanel), nullptr, TRUE);
+}
+
+void TSPropertiesWindow::ShowBackType(int index) {
+  for (int i = 0; i < 3; ++i) CheckDlgButton(hwnd_, kBackFirst + i, i == index ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void TSPropertiesWindow::ShowBitmapFile(const std::string& file) {
+  SetWindowTextA(Item(kBitmapFile), file.c_str());
+}
+
+void TSPropertiesWindow::ShowCheck(TSCheck check, bool checked) {
+  static constexpr int ids[kTSCheckCount] = {kLetterShadow, kBlackFrame, k3DFrame, kFloatHint};
+  CheckDlgButton(hwnd_, ids[static_cast<int>(check)], checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void TSPropertiesWindow::ShowHintExample(int background, int text) {
+  hint_brush_.Reset(CreateSolidBrush(ToColorRef(background)));
+  hint_text_ = ToColorRef(text);
+  InvalidateRect(Item(kHintExample), nullptr, TRUE);
+}
+
+void TSPropertiesWindow::ShowFont(const FontSpec& font) {
+  LOGFONTA lf{};
+  lf.lfHeight = font.Height;
+  lf.lfWeight = font.Weight;
+  lf.lfItalic = font.Italic ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, font.Face.c_str(), LF_FACESIZE);
+  letter_font_.Reset(CreateFontIndirectA(&lf));
+  if (letter_font_) SendMessageA(Item(kFont), WM_SETFONT, reinterpret_cast<WPARAM>(letter_font_.Get()), TRUE);
+}
+
+bool TSPropertiesWindow::ShowModal() {
+  ThreadWindows others{hwnd_, {}};
+  EnumThreadWindows(GetCurrentThreadId(), ThreadWindows::Visit, reinterpret_cast<LPARAM>(&others));
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd_);
+  SetFocus(Item(IDOK));
+  running_ = true;
+  ok_ = false;
+  MSG msg;
+  while (running_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // The program is ending: the quit goes on to the main loop.
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (IsDialogMessageA(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  for (HWND w : others.disabled)
+    if (IsWindow(w)) EnableWindow(w, TRUE);
+  ShowWindow(hwnd_, SW_HIDE);
+  return ok_;
+}
+
+void TSPropertiesWindow::Close(bool ok) {
+  ok_ = ok;
+  running_ = false;
+}
+
+bool TSPropertiesWindow::ChooseColorDialog(int& color) {
+  static COLORREF custom[16] = {};
+  CHOOSECOLORA cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = hwnd_;
+  cc.rgbResult = ToColorRef(color);
+  cc.lpCustColors = custom;
+  cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
+  if (!ChooseColorA(&cc)) return false;
+  color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
+  return true;
+}
+
+bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
+  LOGFONTA lf{};
+  lf.lfHeight = font.Height;
+  lf.lfWeight = font.Weight;
+  lf.lfItalic = font.Italic ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, font.Face.c_str(), LF_FACESIZE);
+  CHOOSEFONTA cf{};
+  cf.lStructSize = sizeof cf;
+  cf.hwndOwner = hwnd_;
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+  // The dialog may write into the LOGFONT even when cancelled: it is read only on OK.
+  if (!ChooseFontA(&cf)) return false;
+  font.Face = lf.lfFaceName;
+  font.Height = lf.lfHeight;
+  font.Weight = lf.lfWeight;
+  font.Italic = lf.lfItalic != 0;
+  return true;
+}
+
+bool TSPropertiesWindow::OpenPictureDialog(const std::string& initialFolder, std::string& file) {
+  static constexpr char kFilter[] =
+      "All (*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf)\0*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf\0"
+      "CompuServe GIF Image (*.gif)\0*.gif\0Device Independent Bitmap (*.dib)\0*.dib\0"
+      "Bitmaps (*.bmp)\0*.bmp\0Icons (*.ico)\0*.ico\0Enhanced Metafiles (*.emf)\0*.emf\0"
+      "Metafiles (*.wmf)\0*.wmf\0";
+  char name[MAX_PATH] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = kFilter;
+  ofn.nFilterIndex = 4;
+  ofn.lpstrFile = name;
+  ofn.nMaxFile = sizeof name;
+  ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+  ofn.lpstrTitle = "Open Background Bitmap";
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameA(&ofn)) return false;
+  file = name;
+  return true;
+}
+
+std::string TSPropertiesWindow::DesktopWallpaper() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return {};
+  char value[MAX_PATH * 2] = {};
+  DWORD size = sizeof value - 1;
+  DWORD type = 0;
+  const LONG result =
+      RegQueryValueExA(key, "Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
+  return std::string(value, strnlen(value, size));
+}
+
+int TSPropertiesWindow::WindowTextColor() { return static_cast<int>(GetSysColor(COLOR_WINDOWTEXT)); }
+
+void TSPropertiesWindow::OnScroll(HWND bar, int code) {
+  const int id = GetDlgCtrlID(bar);
+  if (!form_ || id < kFirstCaption || id >= kFirstCaption + 3 * kTSBarCount || (id - kFirstCaption) % 3 != 2)
+    return;
+  const TSBar which = static_cast<TSBar>((id - kFirstCaption) / 3);
+  const TSBarRange range = kTSBarRanges[static_cast<std::size_t>(which)];
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_POS | SIF_TRACKPOS;
+  GetScrollInfo(bar, SB_CTL, &si);
+  int pos = form_->Position(which);
+  switch (code) {
+    case SB_LINELEFT:
+    case SB_PAGELEFT:  // a click in the track moves by one as well
+      --pos;
+      break;
+    case SB_LINERIGHT:
+    case SB_PAGERIGHT:
+      ++pos;
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    case SB_LEFT:
+      pos = range.Min;
+      break;
+    case SB_RIGHT:
+      pos = range.Max;
+      break;
+    default:
+      return;
+  }
+  form_->SetPosition(which, pos);
+}
+
+void TSPropertiesWindow::OnCommand(int id, int code) {
+  if (!form_) return;
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case IDOK:
+      Close(true);
+      break;
+    case IDCANCEL:
+      Close(false);
+      break;
+    case kApply:
+      form_->btnApplyClick();
+      break;
+    case kBlackFrame:
+      form_->SetChecked(TSCheck::BlackFrame, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
+      break;
+    case k3DFrame:
+      form_->SetChecked(TSCheck::Frame3D, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
+      break;
+    case kLetterShadow:
+      form_->SetChecked(TSCheck::DriveLetterShadow, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
+      break;
+    case kFloatHint:
+      form_->SetChecked(TSCheck::FloatHint, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
+      break;
+    case kBackFirst:
+    case kBackFirst + 1:
+    case kBackFirst + 2:
+      form_->SetBackType(id - kBackFirst);
+      break;
+    case kFont:
+      form_->btnFontClick();
+      break;
+    case kBrowse:
+      form_->SpeedButton1Click();
+      break;
+    case kWallpaper:
+      form_->SpeedButton2Click();
+      break;
+    default:
+      break;
+  }
+}
+
+bool TSPropertiesWindow::OnMouseDown(int x, int y, TSMouseButton button) {
+  if (!form_) return false;
+  const POINT pt{x, y};
+  for (int id : {kColorPanel, kHintExample}) {
+    RECT rc{};
+    GetWindowRect(Item(id), &rc);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rc), 2);
+    if (!PtInRect(&rc, pt)) continue;
+    if (id == kHintExample)
+      form_->pnlHintExampleMouseDown(button);
+    else if (button == TSMouseButton::Left)
+      form_->pnlColorClick();
+    return true;
+  }
+  return false;
+}
+
+LRESULT TSPropertiesWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_HSCROLL:
+      OnScroll(reinterpret_cast<HWND>(lp), LOWORD(wp));
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const TSMouseButton button = msg == WM_LBUTTONDOWN   ? TSMouseButton::Left
+                                   : msg == WM_RBUTTONDOWN ? TSMouseButton::Right
+                                                           : TSMouseButton::Middle;
+      OnMouseDown(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)), button);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+      if (id == kColorPanel && color_brush_) return reinterpret_cast<LRESULT>(color_brush_.Get());
+      if (id == kHintExample && hint_brush_) {
+        LOGBRUSH lb{};
+        GetObjectA(hint_brush_.Get(), sizeof lb, &lb);
+        SetTextColor(dc, hint_text_);
+        SetBkColor(dc, lb.lbColor);
+        return reinterpret_cast<LRESULT>(hint_brush_.Get());
+      }
+      if (id >= kFirstCaption && id < kFirstCaption + 3 * kTSBarCount && (id - kFirstCaption) % 3 == 1) {
+        SetTextColor(dc, ToColorRef(kValueLabelColor));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      return DefWindowProcA(hwnd_, msg, wp, lp);
+    }
+    case WM_CLOSE:
+      Close(false);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd_, msg, wp, lp);
+  }
+}
+
+}  // namespace tessara

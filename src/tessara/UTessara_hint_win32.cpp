@@ -1,0 +1,135 @@
+// The tessara's floating hint: a small box of our own (the system's tooltip ignores chosen
+// colours under visual styles) that never activates, never takes a press and stays clear
+// of the tile under the pointer. The system's hover notification tells when the pointer has
+// come to rest on a tile.
+#include "tessara/UTessara_win32.h"
+
+namespace tessara {
+
+namespace {
+
+constexpr const char* kHintClass = "TTessaraHint";
+constexpr UINT kHintDelayMs = 500;
+constexpr int kHintPadX = 4, kHintPadY = 2;
+// Distance between the tile's edge and the box.
+constexpr int kHintGap = 2;
+
+}  // namespace
+
+LRESULT CALLBACK HintWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+  auto* self = reinterpret_cast<TessaraWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (dc && self) {
+        RECT rc{};
+        GetClientRect(hwnd, &rc);
+        UniqueBrush brush(CreateSolidBrush(self->hint_back_));
+        FillRect(dc, &rc, brush.Get());
+        HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, self->hint_fore_);
+        DrawTextA(dc, self->hint_text_.c_str(), static_cast<int>(self->hint_text_.size()), &rc,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, old);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+void TessaraWindow::ShowHint(const std::string& text, int background, int textColor, int x, int /*y*/,
+                             const CellRect& avoid) {
+  if (!hint_) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExA(instance_, kHintClass, &wc)) {
+      wc = WNDCLASSEXA{};
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = HintWindowProc;
+      wc.hInstance = instance_;
+      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+      wc.lpszClassName = kHintClass;
+      RegisterClassExA(&wc);
+    }
+    hint_.Reset(CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kHintClass, "", WS_POPUP,
+                                0, 0, 1, 1, nullptr, nullptr, instance_, this));
+    if (!hint_) return;  // a hint is a nicety: without a window there is none
+  }
+  hint_text_ = text;
+  hint_back_ = static_cast<COLORREF>(background) & 0xFFFFFF;
+  hint_fore_ = static_cast<COLORREF>(textColor) & 0xFFFFFF;
+  RECT measure{0, 0, 0, 0};
+  {
+    HDC dc = GetDC(hint_.Get());
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(hint_.Get(), dc);
+  }
+  const int width = measure.right + 2 * kHintPadX;
+  const int height = measure.bottom + 2 * kHintPadY;
+  const ScreenSize screen = Screen();
+  // Below the tile, or above it where the screen ends; across, from the pointer, kept on
+  // the screen. Either way the tile's rows stay clear.
+  int top = avoid.Top + avoid.Height + kHintGap;
+  if (top + height > screen.Height) top = avoid.Top - kHintGap - height;
+  int left = x;
+  if (left + width > screen.Width) left = screen.Width - width;
+  if (left < 0) left = 0;
+  SetWindowPos(hint_.Get(), HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(hint_.Get(), nullptr, TRUE);
+}
+
+void TessaraWindow::HideHint() {
+  if (hint_) ShowWindow(hint_.Get(), SW_HIDE);
+}
+
+void TessaraWindow::HintMouseMove(int x, int y) {
+  if (!form_) return;
+  const Cell cell = form_->CellAt(x, y);
+  if (cell.Col == hint_rest_.Col && cell.Row == hint_rest_.Row) return;
+  form_->HintHide();
+  hint_rest_ = cell;
+  hint_pressed_ = false;
+  if (!cell.Valid() || !form_->FloatHint) return;
+  // A hover notification once the pointer has rested on this cell for the delay.
+  TRACKMOUSEEVENT track{};
+  track.cbSize = sizeof track;
+  track.dwFlags = TME_HOVER;
+  track.hwndTrack = hwnd_;
+  track.dwHoverTime = kHintDelayMs;
+  TrackMouseEvent(&track);
+}
+
+void TessaraWindow::HintRest() {
+  if (!form_ || hint_pressed_ || !hint_rest_.Valid()) return;
+  POINT at{};
+  GetCursorPos(&at);
+  form_->HintOver(hint_rest_.Col, hint_rest_.Row, at.x, at.y);
+}
+
+void TessaraWindow::HintMouseLeave() {
+  hint_rest_ = {};
+  if (form_) form_->HintHide();
+}
+
+void TessaraWindow::HintPress() {
+  hint_pressed_ = true;
+  if (form_) form_->HintHide();
+}
+
+}  // namespace tessara
