@@ -83,6 +83,9 @@ class TessaraWindow final : public ITessaraView {
   std::string FindAssociatedProgram(const std::string& file) override;
   std::string ProgramPath() override;
 
+  // Reachability of files.
+  bool DirectoryReachable(const std::string& folder) override;
+
   HWND Handle() const { return hwnd_; }
   // The context menu, built when first needed: most windows of a start never open it.
   HMENU Menu();

@@ -24,6 +24,7 @@ struct FakeIcon : TileIcon {
   }
   bool Usable() const override { return Source.rfind("cache:", 0) != 0 || CacheValid(); }
   std::string FileBytes() const override {
+    if (Source.rfind("bytes:", 0) == 0) return Source.substr(6);
     if (Source.rfind("cache:", 0) != 0) return MadeBytes();
     std::string bytes;
     return CacheValid() && ReadWholeFile(Source.substr(6), bytes) ? bytes : std::string();
@@ -121,6 +122,10 @@ struct FakeTessaraView : ITessaraView {
     ++icons_from_cache;
     return std::make_unique<FakeIcon>("cache:" + path);
   }
+
+  // Reachability of files.
+  std::set<std::string> unreachable;  // folders, with their trailing separator
+  bool DirectoryReachable(const std::string& folder) override { return !unreachable.count(folder); }
 };
 
 }  // namespace tessara::testing
