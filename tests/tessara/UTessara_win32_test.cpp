@@ -370,14 +370,14 @@ TEST_F(TessaraWin32Test, MissingOrUnreadablePictureFallsBackToTheColourAndAnErro
   EXPECT_EQ(At(form->Layers[NormalLayer], 20, 20), FromColor(0x123456));
 }
 
-// A top-down bitmap file of the given kind, 6 x 4 pixels. Indexed kinds get a table of 4
-// colours (all that the pixels use), the others the pixel's own colour.
+// A top-down bitmap file of the given kind, 6 x 4 pixels. Indexed kinds store 4 colours
+// (all that the pixels use); bit masks put red in the low byte, the reverse of the usual order.
 struct TopDownKind {
   const char* name;
   WORD bits;
   DWORD compression;
   DWORD headerSize;
-  DWORD colorsUsed;  // 0: as many as the depth allows, though only 4 are stored
+  DWORD colorsUsed;  // 0: as many as the depth allows
   bool truncated;    // the last row is missing
 };
 
@@ -386,50 +386,37 @@ Px PaletteColor(int i) { return {60 * i + 5, 200 - 50 * i, 33 * i}; }
 int PaletteIndex(int x, int y) { return (x + 2 * y) % 4; }
 
 std::string TopDownBmp(const TopDownKind& k) {
-  constexpr int kW = 6, kH = 4;
-  const bool masked = k.compression == BI_BITFIELDS;
-  std::string header(k.headerSize + (masked && k.headerSize == 40 ? 12 : 0), '\0');
-  auto put = [&](std::string& to, std::size_t at, DWORD v, int size) {
-    for (int i = 0; i < size; ++i) to[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
-  };
-  put(header, 0, k.headerSize, 4);
-  put(header, 4, kW, 4);
-  put(header, 8, static_cast<DWORD>(-kH), 4);
-  put(header, 12, 1, 2);
-  put(header, 14, k.bits, 2);
-  put(header, 16, k.compression, 4);
-  put(header, 32, k.colorsUsed, 4);
-  // Masks with red in the low byte: the reverse of the usual order, so they must be read.
-  if (masked || k.headerSize >= 52)
-    for (int c = 0; c < 3; ++c) put(header, 40 + 4 * static_cast<std::size_t>(c), masked ? 0xFFu << (8 * c) : 0, 4);
-  if (k.headerSize >= 108) put(header, 56, 0x73524742, 4);  // sRGB
-  std::string palette;
-  if (k.bits <= 8)
-    for (int i = 0; i < 4; ++i) {
-      const Px p = PaletteColor(i);
-      palette += {static_cast<char>(p.b), static_cast<char>(p.g), static_cast<char>(p.r), 0};
-    }
+  BITMAPV5HEADER h{};
+  h.bV5Size = k.headerSize;
+  h.bV5Width = 6;
+  h.bV5Height = -4;
+  h.bV5Planes = 1;
+  h.bV5BitCount = k.bits;
+  h.bV5Compression = k.compression;
+  h.bV5ClrUsed = k.colorsUsed;
+  h.bV5RedMask = 0xFF;
+  h.bV5GreenMask = 0xFF00;
+  h.bV5BlueMask = 0xFF0000;
+  h.bV5CSType = 0x73524742;  // sRGB
+  std::string tables(reinterpret_cast<const char*>(&h), k.headerSize);
+  if (k.compression == BI_BITFIELDS && k.headerSize == 40) tables.append(reinterpret_cast<const char*>(&h.bV5RedMask), 12);
+  for (int i = 0; k.bits == 8 && i < 4; ++i) tables += {char(PaletteColor(i).b), char(PaletteColor(i).g), char(PaletteColor(i).r), 0};
   std::string pixels;
-  const std::size_t stride = ((kW * k.bits + 31) / 32) * 4;
-  for (int y = 0; y < (k.truncated ? kH - 1 : kH); ++y) {
-    std::string row(stride, '\0');
-    for (int x = 0; x < kW; ++x) {
+  for (int y = 0; y < (k.truncated ? 3 : 4); ++y) {
+    std::string row;
+    for (int x = 0; x < 6; ++x) {
       const Px p = TopDownPixel(x, y);
-      if (k.bits == 8) row[static_cast<std::size_t>(x)] = static_cast<char>(PaletteIndex(x, y));
-      if (k.bits == 24) row.replace(3 * static_cast<std::size_t>(x), 3, {static_cast<char>(p.b), static_cast<char>(p.g), static_cast<char>(p.r)});
-      if (k.bits == 32) put(row, 4 * static_cast<std::size_t>(x), static_cast<DWORD>(p.r | p.g << 8 | p.b << 16), 4);
+      if (k.bits == 8) row += char(PaletteIndex(x, y));
+      if (k.bits >= 24) row += {char(k.bits == 24 ? p.b : p.r), char(p.g), char(k.bits == 24 ? p.r : p.b)};
+      if (k.bits == 32) row += '\0';
     }
-    pixels += row;
+    pixels += row + std::string((4 - row.size() % 4) % 4, '\0');
   }
-  std::string file(14, '\0');
-  file[0] = 'B';
-  file[1] = 'M';
-  const std::size_t offBits = 14 + header.size() + palette.size();
-  put(file, 2, static_cast<DWORD>(offBits + pixels.size()), 4);
-  put(file, 10, static_cast<DWORD>(offBits), 4);
   // Room behind the pixels, so a table of 256 colours lies within the file.
-  const std::string tail(k.truncated ? 0 : 1024, '\0');
-  return file + header + palette + pixels + tail;
+  if (!k.truncated) pixels += std::string(1024, '\0');
+  BITMAPFILEHEADER f{0x4D42, 0, 0, 0, static_cast<DWORD>(sizeof f + tables.size())};
+  f.bfSize = f.bfOffBits + static_cast<DWORD>(pixels.size());
+  return std::string(reinterpret_cast<const char*>(&f), sizeof f) + tables + pixels;
 }
 
 TEST_F(TessaraWin32Test, TopDownPicturesAreConvertedWithoutHandingTheirHeaderToGdi) {
