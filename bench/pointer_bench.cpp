@@ -74,6 +74,7 @@ struct BenchView final : ITessaraView {
   void SetLetterFont(const FontSpec&) override {}
   void ShowHint(const std::string&, int, int, int, int, const CellRect&) override {}
   void HideHint() override {}
+  bool DirectoryReachable(const std::string&) override { return true; }
 };
 
 std::unique_ptr<TfrmTessara> LargestWindow(int backType, BenchView*& view) {

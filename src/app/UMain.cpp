@@ -1,6 +1,7 @@
 #include "app/UMain.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include "base/globals.h"
@@ -55,10 +56,25 @@ void TfrmMain::FormCreate() {
   // A negative count in a hand-edited file means no windows.
   TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
   if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
+  // No error of one window may stop the others: it is shown, and start-up goes on.
   for (int i = 1; i <= TessaraCount; ++i) {
-    tessaras_[i] = MakeTessara();
-    tessaras_[i]->LoadTessara(i);
-    tessaras_[i]->FormShow();
+    std::unique_ptr<TfrmTessara> form;
+    try {
+      form = MakeTessara();
+      form->LoadTessara(i);
+    } catch (const std::exception& e) {
+      // A window that could not be made or loaded stays out of this session; its files are
+      // left as they are for the next start.
+      ShowError(e.what());
+      continue;
+    }
+    tessaras_[i] = std::move(form);
+    try {
+      tessaras_[i]->FormShow();
+    } catch (const std::exception& e) {
+      ShowError(e.what());
+      tessaras_[i]->View().Show();  // loaded, so kept: it shows its colour until it composes
+    }
   }
   Saved = false;
 }
@@ -188,7 +204,8 @@ std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {
   std::unique_ptr<TfrmTessara> removed = std::move(tessaras_[k]);
   if (k != n) {
     tessaras_[k] = std::move(tessaras_[n]);
-    tessaras_[k]->SetNumber(k);
+    // The last slot is empty when that window failed at start.
+    if (tessaras_[k]) tessaras_[k]->SetNumber(k);
   }
   TessaraCount = n - 1;
   return removed;

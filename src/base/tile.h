@@ -27,6 +27,9 @@ class TileIcon {
   virtual bool Usable() const { return true; }
   // The cache file that already holds exactly this icon; a save then skips rewriting it.
   std::string SavedAs;
+  // Shown for this session in place of the icon of a file that could not be reached; never
+  // written to the icon cache.
+  bool StandIn = false;
 };
 
 struct TTileRecord {

@@ -2,6 +2,7 @@
 #include "tessara/UTessara.h"
 
 #include <string>
+#include <vector>
 
 #include "base/globals.h"
 #include "base/rng.h"
@@ -9,6 +10,15 @@
 #include "settings/tiledata.h"
 
 namespace tessara {
+
+namespace {
+
+bool IconFileIntact(const std::string& path) {
+  std::string bytes;
+  return ReadWholeFile(path, bytes) && IsValidIconFile(bytes);
+}
+
+}  // namespace
 
 // Keys after "Effect" and "BMPFilename" (and "LetterShadow") came later; a file without them
 // means no floating hint and the default drive letter font.
@@ -52,11 +62,30 @@ void TfrmTessara::FormCreate() {
 }
 
 void TfrmTessara::SetNumber(int number) {
-  // Layers still in the files of the old number are taken in before the number changes.
+  // Layers and icons still in the files of the old number are taken in before the number
+  // changes: the window that takes that number next may write over them.
   for (int m = HoverLayer; m <= PressedLayer; ++m) Layer(m);
+  if (number != Tag) TakeInCachedIcons();
   Tag = number;
   ini.IniSection = std::to_string(number);
   layers_saved_ = false;  // the files of the new number hold another window's image
+}
+
+void TfrmTessara::TakeInCachedIcons() {
+  if (Tag < 1) return;
+  for (int col = 1; col <= kGridMax; ++col) {
+    for (int row = 1; row <= kGridMax; ++row) {
+      TTileRecord& tile = Tile(col, row);
+      if (tile.Empty() || !tile.Icon || tile.Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
+        continue;
+      std::string bytes = tile.Icon->FileBytes();
+      // A file that turned out unreadable is no icon to keep: extracted afresh instead.
+      if (bytes.empty())
+        LoadIconOnly(col, row);
+      else
+        tile.Icon = view_->IconFromFileBytes(std::move(bytes));
+    }
+  }
 }
 
 void TfrmTessara::ApplySize() {
@@ -182,7 +211,15 @@ void TfrmTessara::FormShow() {
 
 void TfrmTessara::SaveTessara() {
   if (Starting) return;
-  if (LayersReady) {
+  if (LayersReady && HoldsStandIns()) {
+    // The next start must compose again and try the real picture and icons, not show the
+    // stand-ins from the cache.
+    for (int m = 0; m < 3; ++m) {
+      const std::string path = LayerCacheFile(program_folder_, Tag, m);
+      if (FileExists(path)) DeleteFileAt(path);
+    }
+    layers_saved_ = false;
+  } else if (LayersReady) {
     // Unchanged layers are not written again: a save of a window that only moved costs
     // three small writes instead of three window-sized ones.
     bool intact = layers_saved_;
@@ -215,25 +252,46 @@ void TfrmTessara::SaveTessara() {
 }
 
 void TfrmTessara::SaveTiles() {
+  // The icon work comes first: a fallback found now changes the record, and the tile file
+  // must hold the record as it is after it.
+  std::vector<bool> write(static_cast<std::size_t>(kGridMax) * kGridMax);
+  for (int col = 1; col <= kGridMax; ++col) {
+    for (int row = 1; row <= kGridMax; ++row) {
+      TTileRecord& tile = Tile(col, row);
+      if (tile.Empty() || !tile.Icon || tile.Icon->StandIn) continue;
+      const std::string path = IconCacheFile(program_folder_, Tag, col, row);
+      // Rewriting an unchanged icon would only cost a flushed write per tile at every save;
+      // a file that is no longer a valid icon is repaired.
+      if (tile.Icon->SavedAs == path && IconFileIntact(path)) continue;
+      // An icon whose bytes cannot be had (its cache file gone or corrupt) is extracted again.
+      if (!tile.Icon->Usable()) LoadIconOnly(col, row);
+      write[TileIndex(col, row)] = tile.Icon && !tile.Icon->StandIn;
+    }
+  }
   // A tile file that cannot be written is an error like any other: skipping it in silence
   // would throw away every tile change while the user believes it saved.
   SaveFileOrThrow(TileDataFile(program_folder_, Tag), EncodeTileData(*this));
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord& tile = Tile(col, row);
-      if (tile.Empty() || !tile.Icon) continue;
-      const std::string path = IconCacheFile(program_folder_, Tag, col, row);
-      // Rewriting an unchanged icon would only cost a flushed write per tile at every save.
-      if (tile.Icon->SavedAs == path && FileExists(path)) continue;
-      // A cached icon whose file has gone is extracted again, so the save restores the file.
-      if (!tile.Icon->Usable()) LoadIconOnly(col, row);
-      if (!tile.Icon) continue;
-      const std::string bytes = tile.Icon->FileBytes();
+      if (!write[TileIndex(col, row)]) continue;
+      TileIcon& icon = *Tile(col, row).Icon;
+      const std::string bytes = icon.FileBytes();
       if (bytes.empty()) continue;
+      const std::string path = IconCacheFile(program_folder_, Tag, col, row);
       SaveFileOrThrow(path, bytes);
-      tile.Icon->SavedAs = path;
+      icon.SavedAs = path;
     }
   }
+}
+
+bool TfrmTessara::HoldsStandIns() const {
+  if (picture_stand_in_) return true;
+  for (int col = 1; col <= kGridMax; ++col)
+    for (int row = 1; row <= kGridMax; ++row) {
+      const TTileRecord& tile = Tile(col, row);
+      if (!tile.Empty() && tile.Icon && tile.Icon->StandIn) return true;
+    }
+  return false;
 }
 
 void TfrmTessara::FormDestroy() {

@@ -118,6 +118,11 @@ class ITessaraView {
   virtual void ShowHint(const std::string& text, int background, int textColor, int x, int y,
                         const CellRect& avoid) = 0;
   virtual void HideHint() = 0;
+
+  // Reachability of files.
+  // Whether a folder can be reached now: false while the removable drive or network share
+  // holding it is away, so a failed extraction need not mean the file is gone.
+  virtual bool DirectoryReachable(const std::string& folder) = 0;
 };
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
@@ -168,6 +173,9 @@ class TfrmTessara : public TessaraModel {
   void SyncMenuChecks();
   // Resizes the window to the formulas of its grid.
   void ApplySize();
+  // Layer m to be drawn into. Whatever draws into a layer takes it from here, so the
+  // change reaches the layer cache files at the next save.
+  Bitmap24& DrawingLayer(int m);
 
   // Context menu commands.
   void RunCommand(MenuId id);
@@ -238,6 +246,16 @@ class TfrmTessara : public TessaraModel {
   void MakeTileFromDrop(int col, int row, const std::string& name);
   void HandDropToTile(const TTileRecord& tile, const std::string& name);
 
+  bool LoadBackground();
+  // The picture, or an icon of a file out of reach, is shown by a stand-in this session; the
+  // caches must not keep the stand-in, so the real one comes back once it can be read.
+  bool HoldsStandIns() const;
+  // Icons still read lazily from the files of this number are taken into memory.
+  void TakeInCachedIcons();
+  // After a failed extraction: true when the icon file is really gone or holds no such icon
+  // (its folder can be reached), false when it may only be out of reach for now.
+  bool IconSourceGone(const std::string& file);
+
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
@@ -253,6 +271,11 @@ class TfrmTessara : public TessaraModel {
   void ReadPropertyKeys();
   void StorePropertyKeys();
   Cell hint_cell_;  // the cell whose hint is shown; none when hidden
+
+  // The layers show the plain colour in place of a picture that could not be read.
+  bool picture_stand_in_ = false;
+  // The picture whose error was last shown: a window reports one unreadable picture once.
+  std::string picture_error_shown_;
 };
 
 // The window keys of "tswin.ini" in their order, with the defaults of a saved window.

@@ -1,9 +1,11 @@
 // TfrmTessara: composition of the three layers, tiles, cell shading and painting.
+#include <new>
 #include <string>
 
 #include "render/drawbmps.h"
 #include "render/shading.h"
 #include "settings/atomicfile.h"
+#include "shell/error.h"
 #include "tessara/UTessara.h"
 
 namespace tessara {
@@ -12,6 +14,7 @@ void TfrmTessara::ComposeLayers() {
   LayersReady = false;
   layers_saved_ = false;
   layer_in_file_ = {};
+  picture_stand_in_ = false;
   const int width = view_->Width();
   const int height = view_->Height();
   // The same-sized images of the last composition are reused: a fresh window-sized
@@ -27,8 +30,7 @@ void TfrmTessara::ComposeLayers() {
       ApplyEffect(normal, params, scratch_);
       break;
     case 1:
-      if (!BMPFilename.empty() && FileExists(BMPFilename)) {
-        view_->LoadPicture(BMPFilename, picture_);
+      if (!BMPFilename.empty() && FileExists(BMPFilename) && LoadBackground()) {
         TileBitmap(normal, picture_);
       } else {
         FillBitmap(normal, Rgb::FromColor(Color));
@@ -62,9 +64,45 @@ void TfrmTessara::ComposeLayers() {
   FormPaint();
 }
 
+bool TfrmTessara::LoadBackground() {
+  std::string error;
+  try {
+    view_->LoadPicture(BMPFilename, picture_);
+    picture_error_shown_.clear();
+    return true;
+  } catch (const Error& e) {
+    error = e.what();
+  } catch (const std::bad_alloc&) {
+    error = "Cannot load the picture " + BMPFilename;
+  }
+  // One unreadable picture must not cost the window (or, at start, every later window):
+  // the window shows its colour instead and keeps its settings, so the picture comes back
+  // once it can be read.
+  picture_.Clear();
+  picture_stand_in_ = true;
+  if (picture_error_shown_ != BMPFilename) {
+    picture_error_shown_ = BMPFilename;
+    ShowError(error);
+  }
+  return false;
+}
+
+Bitmap24& TfrmTessara::DrawingLayer(int m) {
+  Bitmap24& layer = Layer(m);
+  layers_saved_ = false;
+  return layer;
+}
+
 void TfrmTessara::FormPaint() {
   const Bitmap24& normal = Layers[NormalLayer];
   if (LayersReady && !normal.Empty()) view_->PaintRect(normal, 0, 0, normal.Width(), normal.Height());
+}
+
+bool TfrmTessara::IconSourceGone(const std::string& file) {
+  // Without a folder of its own the name cannot be out of reach.
+  const std::size_t slash = file.find_last_of("\\/");
+  if (slash == std::string::npos) return true;
+  return view_->DirectoryReachable(file.substr(0, slash + 1));
 }
 
 void TfrmTessara::LoadIconOnly(int col, int row) {
@@ -81,20 +119,24 @@ void TfrmTessara::LoadIconOnly(int col, int row) {
     // IconIndex 0 names no icon of the file: it goes down the fallbacks like a missing one.
     if (r.IconIndex >= 1) icon = view_->ExtractTileIcon(r.IconFile, r.IconIndex - 1);
     if (!icon) {
-      const std::string program = view_->FindAssociatedProgram(r.IconFile);
-      r.IconFile = FitText(program, kIconFileCap);
-      r.IconIndex = 1;
-      if (!program.empty()) icon = view_->ExtractTileIcon(program, 0);
-    }
-    if (!icon) {
-      r.IconFile = FitText(IconLibraryPath(), kIconFileCap);
-      r.IconIndex = 1;
-      icon = view_->ExtractTileIcon(IconLibraryPath(), 0);
-    }
-    if (!icon) {
-      r.IconFile = FitText(view_->ProgramPath(), kIconFileCap);
-      r.IconIndex = 1;
-      icon = view_->ExtractTileIcon(view_->ProgramPath(), 0);
+      std::string source = view_->FindAssociatedProgram(r.IconFile);
+      if (!source.empty()) icon = view_->ExtractTileIcon(source, 0);
+      if (!icon) {
+        source = IconLibraryPath();
+        icon = view_->ExtractTileIcon(source, 0);
+      }
+      if (!icon) {
+        source = view_->ProgramPath();
+        icon = view_->ExtractTileIcon(source, 0);
+      }
+      if (IconSourceGone(r.IconFile)) {
+        r.IconFile = FitText(source, kIconFileCap);
+        r.IconIndex = 1;
+      } else if (icon) {
+        // The file may only be away for now (a removable drive, a network share): the user's
+        // choice stays, and the fallback is shown for this session only.
+        icon->StandIn = true;
+      }
     }
   }
   r.Icon = std::move(icon);
@@ -122,7 +164,7 @@ void TfrmTessara::DrawTile(int col, int row) {
   int x = 0, y = 0;
   IconPosition(col, row, x, y);
   for (int m = NormalLayer; m <= PressedLayer; ++m) {
-    Bitmap24& layer = Layer(m);
+    Bitmap24& layer = DrawingLayer(m);
     if (layer.Empty()) continue;
     if (r.Icon) view_->DrawIcon(layer, *r.Icon, x, y);
     if (r.Drive != 0) {
@@ -135,6 +177,7 @@ void TfrmTessara::DrawTile(int col, int row) {
 
 void TfrmTessara::ShadeCells(int mode, Bitmap24& layer) {
   if (layer.Empty()) return;
+  layers_saved_ = false;
   tessara::ShadeCells(layer, mode == 0 ? CellShade::Raised : CellShade::Sunken,
                       CellGrid{Cols, Rows, TileWidth, TileHeight, CellSpacing, Border});
 }

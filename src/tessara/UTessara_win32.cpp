@@ -3,11 +3,13 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "render/bmpread.h"
 #include "render/icofile.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
@@ -351,48 +353,22 @@ void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) {
 }
 
 void TessaraWindow::RedrawTopDown(const std::string& path, Bitmap24& picture) {
-  // Wine's LoadImage gives a file stored top row first an all-black image; GDI draws such a
-  // file right from its own header, so it is drawn again from the file's bytes.
+  // Wine's LoadImage gives a file stored top row first an all-black image, so such a file
+  // is read again from its bytes. The pixels are converted here, straight into the
+  // picture: no header of the file is ever handed to GDI, which would read a whole header,
+  // colour table or bit masks that the file need not hold.
   std::string bytes;
-  {
-    UniqueKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
-      file.Release();
-      return;
-    }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1LL << 30)) return;
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size())
-      return;
-  }
-  constexpr std::size_t kFileHeader = sizeof(BITMAPFILEHEADER);
-  if (bytes.size() < kFileHeader + sizeof(BITMAPINFOHEADER) || bytes[0] != 'B' || bytes[1] != 'M') return;
-  std::uint32_t offBits = 0;
-  std::memcpy(&offBits, bytes.data() + 10, sizeof offBits);
-  if (offBits < kFileHeader + sizeof(BITMAPINFOHEADER) || offBits >= bytes.size()) return;
-  // The header and colour table, copied to aligned memory.
-  std::vector<std::uint32_t> header((offBits - kFileHeader + 3) / 4);
-  std::memcpy(header.data(), bytes.data() + kFileHeader, offBits - kFileHeader);
-  const auto* info = reinterpret_cast<const BITMAPINFO*>(header.data());
-  const BITMAPINFOHEADER& h = info->bmiHeader;
-  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biHeight >= 0) return;
-  if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) return;
-  const int width = h.biWidth;
-  const int height = -h.biHeight;
-  if (width != picture.Width() || height != picture.Height()) return;
-  const std::size_t stride = ((static_cast<std::size_t>(width) * h.biBitCount + 31) / 32) * 4;
-  if (bytes.size() - offBits < stride * static_cast<std::size_t>(height)) return;
-  {
-    ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(picture.Handle()));
-    if (!select.Ok()) return;
-    StretchDIBits(mem_dc_.Get(), 0, 0, width, height, 0, 0, width, height, bytes.data() + offBits, info,
-                  DIB_RGB_COLORS, SRCCOPY);
-  }
+  if (!ReadWholeFile(path, bytes)) throw Error("Cannot load the picture " + path);
+  constexpr std::size_t kHeightAt = sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight);
+  std::int32_t height = 0;
+  if (bytes.size() < kHeightAt + sizeof height) return;
+  std::memcpy(&height, bytes.data() + kHeightAt, sizeof height);
+  if (height >= 0) return;  // stored bottom-up: LoadImage read it right
   GdiFlush();
+  if (!DecodeBitmapFile(bytes, picture)) {
+    picture.Clear();
+    throw Error("Cannot load the picture " + path);
+  }
 }
 
 void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
@@ -503,6 +479,8 @@ std::string TessaraWindow::FindAssociatedProgram(const std::string& file) {
 }
 
 std::string TessaraWindow::ProgramPath() { return ::alTools::ProgramPath(); }
+
+bool TessaraWindow::DirectoryReachable(const std::string& folder) { return DirectoryExists(folder); }
 
 void TessaraWindow::OnPaint() {
   PAINTSTRUCT ps;

@@ -99,6 +99,9 @@ class TessaraWindow final : public ITessaraView {
   ShortcutFields ResolveShortcut(const std::string& file) override;
   std::unique_ptr<IPropertiesView> CreatePropertiesView() override;
 
+  // Reachability of files.
+  bool DirectoryReachable(const std::string& folder) override;
+
   HWND Handle() const { return hwnd_; }
   // The context menu, built when first needed: most windows of a start never open it.
   HMENU Menu();

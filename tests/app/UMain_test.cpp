@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,8 +43,13 @@ struct FakePlatform : IMainPlatform {
   int release_posts = 0;
   void PostReleaseClosed() override { ++release_posts; }
   std::unique_ptr<ITessaraView> CreateTessaraView() override {
+    if (static_cast<int>(views.size()) + 1 == failing_view) {
+      views.push_back(nullptr);
+      throw Error("Cannot create a tessara window");
+    }
     auto view = std::make_unique<FakeTessaraView>();
     views.push_back(view.get());
+    if (prepare) prepare(*view);
     return view;
   }
   // Answers of the open dialog in turn ("" cancels) and what it was preset to.
@@ -55,6 +61,9 @@ struct FakePlatform : IMainPlatform {
     name = answer;
     return true;
   }
+
+  int failing_view = 0;  // the view made n-th fails to be made
+  std::function<void(FakeTessaraView&)> prepare;
 };
 
 struct FakeMainView : IMainView {
@@ -362,6 +371,51 @@ TEST_F(MainFormTest, OpenDialogOpensWithTheNameLastChosen) {
   EXPECT_FALSE(form->ExecuteOpenDlg(name));
   EXPECT_EQ(platform.open_presets,
             (std::vector<std::string>{"", "C:\\Tools\\a.exe", "C:\\Tools\\a.exe", "C:\\b.txt"}));
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
+  const std::string picture = folder.Path() + "broken.bmp";
+  WriteText(picture, "no picture");
+  WriteText(folder.Path() + "tessara.ini", "[Integers]\r\ntsCount=4\r\n");
+  WriteText(folder.Path() + "tswin.ini",
+            "[1\\Integers]\r\nBackType=1\r\nColor=$102030\r\n[1\\Strings]\r\nBMPFilename=" + picture +
+                "\r\n[3\\Integers]\r\nCols=5\r\n");
+  std::vector<std::string> errors;
+  const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
+  platform.failing_view = 4;
+  platform.prepare = [](FakeTessaraView& v) {
+    v.picture_loader = [](const std::string& path, Bitmap24&) { throw Error("Cannot load the picture " + path); };
+  };
+  auto form = Start();
+  SetErrorHandler(previous);
+
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0], "Cannot load the picture " + picture);
+  EXPECT_EQ(errors[1], "Cannot create a tessara window");
+  EXPECT_EQ(form->TessaraCount, 4);
+  ASSERT_EQ(platform.views.size(), 4u);
+  for (int slot : {1, 2, 3}) {
+    ASSERT_TRUE(form->Tessara(slot)) << slot;
+    EXPECT_TRUE(platform.views[static_cast<std::size_t>(slot - 1)]->shown) << slot;
+  }
+  EXPECT_EQ(form->Tessara(4), nullptr);
+  TfrmTessara& plain = *form->Tessara(1);
+  EXPECT_EQ(plain.BMPFilename, picture) << "the picture may come back";
+  EXPECT_EQ(plain.Layers[NormalLayer].Pixel(5, 5)[2], 0x30) << "composed in its colour";
+  EXPECT_EQ(form->Tessara(3)->Cols, 5);
+
+  // Saving and deleting go on around the empty slot, and the failed window's settings stay.
+  form->FormClose();
+  EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("BMPFilename=" + picture), std::string::npos);
+  form->DeleteTessara(form->Tessara(2));
+  EXPECT_EQ(form->Tessara(2), nullptr);
+  EXPECT_EQ(form->TessaraCount, 3);
 }
 
 }  // namespace

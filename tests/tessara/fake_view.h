@@ -26,6 +26,7 @@ struct FakeIcon : TileIcon {
   }
   bool Usable() const override { return Source.rfind("cache:", 0) != 0 || CacheValid(); }
   std::string FileBytes() const override {
+    if (Source.rfind("bytes:", 0) == 0) return Source.substr(6);
     if (Source.rfind("cache:", 0) != 0) return MadeBytes();
     std::string bytes;
     return CacheValid() && ReadWholeFile(Source.substr(6), bytes) ? bytes : std::string();
@@ -218,6 +219,10 @@ struct FakeTessaraView : ITessaraView {
     hints.push_back({text, background, c, x, y, avoid});
   }
   void HideHint() override { ++hint_hides; }
+
+  // Reachability of files.
+  std::set<std::string> unreachable;  // folders, with their trailing separator
+  bool DirectoryReachable(const std::string& folder) override { return !unreachable.count(folder); }
 };
 
 }  // namespace tessara::testing

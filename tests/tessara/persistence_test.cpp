@@ -267,3 +267,93 @@ TEST_F(PersistenceTest, LayersLeftInTheirFilesFollowTheWindowToANewNumber) {
 
 }  // namespace
 }  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(PersistenceTest, SaveOfACachedWindowRepairsIconFilesAndStoresTheRecordsAfterTheirIconWork) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  WriteText(File("tessara2_3_2.ico"), "not an icon");
+  fs::remove(File("tessara2_1_1.ico"));
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  // a.exe has lost its icon: the save falls back to the library for it.
+  view->icons = {"C:\\b.exe#0", form->IconLibraryPath() + "#0"};
+  form->LoadTessara(2);
+  form->FormShow();
+  ASSERT_EQ(view->captures, 0) << "shown from its cached layers";
+  form->SaveTessara();
+  EXPECT_TRUE(IsValidIconFile(ReadText(File("tessara2_3_2.ico"))));
+  EXPECT_TRUE(IsValidIconFile(ReadText(File("tessara2_1_1.ico"))));
+  const std::vector<DecodedTile> records = DecodeTileData(ReadText(File("tessara2.dat")));
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].Tile.IconFile, form->IconLibraryPath());
+}
+
+TEST_F(PersistenceTest, RenumberedWindowSavesItsOwnIconsNotThoseOfItsOldNumber) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  const std::string a = ReadText(File("tessara2_1_1.ico")), b = ReadText(File("tessara2_3_2.ico"));
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->LoadTessara(2);
+  form->FormShow();
+  form->SetNumber(1);
+  // The window that takes number 2 saves first.
+  WriteText(File("tessara2_1_1.ico"), testing::FakeIcon("C:\\another.exe#0").MadeBytes());
+  fs::remove(File("tessara2_3_2.ico"));
+  form->SaveTessara();
+  EXPECT_EQ(ReadText(File("tessara1_1_1.ico")), a);
+  EXPECT_EQ(ReadText(File("tessara1_3_2.ico")), b);
+  EXPECT_TRUE(view->extractions.empty());
+}
+
+TEST_F(PersistenceTest, TileDrawnIntoCachedLayersReachesTheirFiles) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->LoadTessara(2);
+  form->FormShow();
+  TTileRecord& t = form->Tile(2, 4);
+  t.Filename = t.IconFile = "C:\\b.exe";
+  t.IconIndex = 1;
+  view->icons = {"C:\\b.exe#0"};
+  form->LoadTileIcon(2, 4);
+  form->SaveTessara();
+  for (int m = 0; m < 3; ++m)
+    EXPECT_EQ(ReadText(File("tessara2_" + std::to_string(m) + ".bmp")), EncodeBmp24(form->Layer(m))) << m;
+}
+
+TEST_F(PersistenceTest, IconFileOutOfReachKeepsItsRecordAndComesBackWithItsDrive) {
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->SetNumber(1);
+  TTileRecord& t = form->Tile(1, 1);
+  t.Filename = t.IconFile = "E:\\apps\\tool.exe";
+  t.IconIndex = 3;
+  view->unreachable = {"E:\\apps\\"};
+  view->icons = {form->IconLibraryPath() + "#0"};
+  form->ApplySize();
+  form->ComposeLayers();
+  ASSERT_TRUE(t.Icon) << "the library's icon stands in";
+  form->SaveTessara();
+  const std::vector<DecodedTile> records = DecodeTileData(ReadText(File("tessara1.dat")));
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].Tile.IconFile, "E:\\apps\\tool.exe");
+  EXPECT_EQ(records[0].Tile.IconIndex, 3);
+  EXPECT_FALSE(fs::exists(File("tessara1_1_1.ico"))) << "the stand-in is not cached";
+  EXPECT_FALSE(fs::exists(File("tessara1_0.bmp"))) << "nor the image that shows it";
+
+  FakeTessaraView* later;
+  auto back = NewForm(&later);
+  later->icons = {"E:\\apps\\tool.exe#2"};
+  back->LoadTessara(1);
+  back->FormShow();
+  ASSERT_TRUE(back->Tile(1, 1).Icon);
+  EXPECT_EQ(static_cast<testing::FakeIcon&>(*back->Tile(1, 1).Icon).Source, "E:\\apps\\tool.exe#2");
+}
+
+}  // namespace
+}  // namespace tessara

@@ -121,6 +121,17 @@ TEST_F(PersistenceWin32Test, DeletedIconIsExtractedAgainAndWrittenAtTheNextSave)
   EXPECT_TRUE(IsValidIconFile(ReadFile(folder_ / "settings" / "tessara3_1_1.ico")));
 }
 
+TEST_F(PersistenceWin32Test, CorruptIconFileOfACachedWindowIsRepairedAtTheNextSave) {
+  auto saved = SavedWindow();
+  std::ofstream(folder_ / "settings" / "tessara3_1_1.ico", std::ios::binary) << "no icon here";
+  auto loaded = MakeForm();
+  loaded->LoadTessara(3);
+  loaded->FormShow();
+  ASSERT_FALSE(loaded->IconsBuilt) << "shown from the cached layers";
+  loaded->SaveTessara();
+  EXPECT_EQ(ReadFile(folder_ / "settings" / "tessara3_1_1.ico"), saved->Tile(1, 1).Icon->FileBytes());
+}
+
 TEST_F(PersistenceWin32Test, MissingSettingsFolderFailsTheSaveAndKeepsTheOldSettings) {
   auto saved = SavedWindow();
   const std::string before = ReadFile(folder_ / "tswin.ini");
