@@ -106,10 +106,11 @@ void TessaraWindow::HintMouseMove(int x, int y) {
   hint_rest_ = cell;
   hint_pressed_ = false;
   if (!cell.Valid() || !form_->FloatHint) return;
-  // A hover notification once the pointer has rested on this cell for the delay.
+  // A hover notification once the pointer has rested on this cell for the delay. The leave
+  // notice is asked for again with it: Wine replaces the tracked flags instead of adding them.
   TRACKMOUSEEVENT track{};
   track.cbSize = sizeof track;
-  track.dwFlags = TME_HOVER;
+  track.dwFlags = TME_HOVER | TME_LEAVE;
   track.hwndTrack = hwnd_;
   track.dwHoverTime = kHintDelayMs;
   TrackMouseEvent(&track);
