@@ -92,13 +92,8 @@ INT_PTR CALLBACK PropertiesWindow::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LP
     self = reinterpret_cast<PropertiesWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   }
   if (!self || !self->form_) return FALSE;
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    ReportHandlerError(e.what());
-  } catch (...) {
-    ReportHandlerError("An unexpected error occurred.");
-  }
+  INT_PTR result = TRUE;
+  if (Guarded([&] { result = self->HandleMessage(msg, wp, lp); })) return result;
   // A dialog that failed while starting would be left without its icons: it closes.
   if (msg == WM_INITDIALOG) self->Close(IDCANCEL);
   return TRUE;

@@ -118,7 +118,6 @@ void RegisterPropertiesClass(HINSTANCE instance) {
   RegisterClassExA(&wc);
 }
 
-COLORREF ToColorRef(int color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
 
 // The other windows of this thread, disabled while the dialog runs as a modal form does.
 struct ThreadWindows {
@@ -269,18 +268,7 @@ void TSPropertiesWindow::Close(bool ok) {
   running_ = false;
 }
 
-bool TSPropertiesWindow::ChooseColorDialog(int& color) {
-  static COLORREF custom[16] = {};
-  CHOOSECOLORA cc{};
-  cc.lStructSize = sizeof cc;
-  cc.hwndOwner = hwnd_;
-  cc.rgbResult = ToColorRef(color);
-  cc.lpCustColors = custom;
-  cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
-  if (!ChooseColorA(&cc)) return false;
-  color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
-  return true;
-}
+bool TSPropertiesWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_, color, CC_ANYCOLOR); }
 
 bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
   LOGFONTA lf{};

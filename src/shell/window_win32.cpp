@@ -1,5 +1,7 @@
 #include "shell/window_win32.h"
 
+#include <commdlg.h>
+
 #include "shell/error.h"
 
 namespace tessara {
@@ -21,5 +23,18 @@ void InstallMessageBoxes() {
 }
 
 void ReportHandlerError(const char* text) { ShowError(text ? text : ""); }
+
+bool ChooseColorFor(HWND owner, int& color, DWORD flags) {
+  static COLORREF custom[16] = {};
+  CHOOSECOLORA cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = owner;
+  cc.rgbResult = ToColorRef(color);
+  cc.lpCustColors = custom;
+  cc.Flags = CC_RGBINIT | flags;
+  if (!ChooseColorA(&cc)) return false;
+  color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
+  return true;
+}
 
 }  // namespace tessara

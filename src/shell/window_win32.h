@@ -21,6 +21,27 @@ void InstallMessageBoxes();
 // Shows the text of an error escaping a handler; the command in progress is abandoned.
 void ReportHandlerError(const char* text);
 
+// Runs a handler, showing the text of anything it throws; false when it threw.
+template <class F>
+bool Guarded(F&& handler) {
+  try {
+    handler();
+    return true;
+  } catch (const std::exception& e) {
+    ReportHandlerError(e.what());
+  } catch (...) {
+    ReportHandlerError("An unexpected error occurred.");
+  }
+  return false;
+}
+
+// A colour of the settings (red in the low byte) as GDI takes it.
+inline COLORREF ToColorRef(int color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
+
+// The colour dialog preset to `color` (red in the low byte); false when cancelled. Custom
+// colours are remembered for the whole run, across windows and dialogs.
+bool ChooseColorFor(HWND owner, int& color, DWORD flags);
+
 // T provides `HWND hwnd_` (accessible) and `LRESULT HandleMessage(UINT, WPARAM, LPARAM)`.
 template <class T>
 LRESULT CALLBACK RoutedWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -38,14 +59,9 @@ LRESULT CALLBACK RoutedWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self->hwnd_ = nullptr;
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    ReportHandlerError(e.what());
-  } catch (...) {
-    ReportHandlerError("An unexpected error occurred.");
-  }
-  return 0;
+  LRESULT result = 0;
+  Guarded([&] { result = self->HandleMessage(msg, wp, lp); });
+  return result;
 }
 
 }  // namespace tessara

@@ -127,8 +127,6 @@ bool ReadTopDown32(HDC dc, HBITMAP bitmap, int width, int height, std::vector<st
          height;
 }
 
-COLORREF ToColorRef(int color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
-
 }  // namespace
 
 // ---- Win32TileIcon ----
@@ -316,19 +314,7 @@ void TessaraWindow::SetMenuCheck(MenuId item, bool checked) {
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool TessaraWindow::ChooseColorDialog(int& color) {
-  // Custom colours are remembered for the whole run, across windows.
-  static COLORREF custom[16] = {};
-  CHOOSECOLORA cc{};
-  cc.lStructSize = sizeof cc;
-  cc.hwndOwner = hwnd_;
-  cc.rgbResult = ToColorRef(color);
-  cc.lpCustColors = custom;
-  cc.Flags = CC_RGBINIT | CC_FULLOPEN;
-  if (!ChooseColorA(&cc)) return false;
-  color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
-  return true;
-}
+bool TessaraWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_, color, CC_FULLOPEN); }
 
 void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) {
   // Pictures of other kinds go to the system's imaging services.

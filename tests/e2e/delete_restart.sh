@@ -5,21 +5,6 @@
 source "$(dirname "$0")/e2e_lib.sh"
 new_program_folder
 
-# Tile data files: one 821-byte record per "col,row,file,description,start in" argument.
-write_tiles() {
-  python3 - "$@" <<'PY'
-import struct, sys
-def field(text, cap):
-    data = text.encode("latin-1")[:cap]
-    return bytes([len(data)]) + data + b"\0" * (cap - len(data))
-out = b""
-for tile in sys.argv[2:]:
-    col, row, name, desc, start = tile.split(",")
-    out += struct.pack("<ii", int(col), int(row)) + field(name, 255) + field(desc, 40) + field(start, 255)
-    out += field(name, 255) + struct.pack("<HBB", 1, 0, 0)
-open(sys.argv[1], "wb").write(out)
-PY
-}
 mkdir -p "$PF/settings"
 write_tiles "$PF/settings/tessara1.dat" '1,1,C:\windows\notepad.exe,Notepad,C:\windows'
 write_tiles "$PF/settings/tessara2.dat" '2,1,C:\windows\system32\winemine.exe,Mines,C:\windows'
@@ -80,16 +65,7 @@ xdotool key --clearmodifiers Return
 wait_tessaras 2
 expect_eq "$(geometries | cut -d' ' -f1 | xargs)" "60,80,$W1,$H1 700,500,$W3,$H3" "windows left after the delete"
 
-# The parked control panel comes on screen through a second start, then exits with Alt+E.
-(cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
-w=$(panel_window)
-for i in $(seq 1 100); do
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  [ "$X" -lt 1280 ] && break
-  sleep 0.1
-done
-panel_key alt+e
-wait_exit || fail "the program did not end after Alt+E"
+exit_through_panel
 
 expect_eq "$(ini_value "$PF/tessara.ini" tsCount)" 2 tsCount
 # Values of a section's key in tswin.ini.

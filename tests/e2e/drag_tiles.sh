@@ -5,21 +5,6 @@
 source "$(dirname "$0")/e2e_lib.sh"
 new_program_folder
 
-# Tile data: one 821-byte record per "col,row,file,description" argument.
-write_tiles() {
-  python3 - "$@" <<'PY'
-import struct, sys
-def field(text, cap):
-    data = text.encode("latin-1")[:cap]
-    return bytes([len(data)]) + data + b"\0" * (cap - len(data))
-out = b""
-for tile in sys.argv[2:]:
-    col, row, name, desc = tile.split(",")
-    out += struct.pack("<ii", int(col), int(row)) + field(name, 255) + field(desc, 40) + field("", 255)
-    out += field(name, 255) + struct.pack("<HBB", 1, 0, 0)
-open(sys.argv[1], "wb").write(out)
-PY
-}
 # The places in a tile data file, in file order: "col,row,description ...".
 places() {
   python3 - "$1" <<'PY'
@@ -67,16 +52,7 @@ drag_tile 1 1 3 2   # Registry (now at 1,1) onto the empty bottom-right cell
 eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name '^ts$' | head -n 1)")"
 expect_eq "$X,$Y" "100,100" "window place after dragging tiles"
 
-# Exit through a second start, which brings the panel; Alt+E exits and saves.
-(cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
-w=$(panel_window)
-for i in $(seq 1 100); do
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  [ "$X" -lt 1280 ] && break
-  sleep 0.1
-done
-panel_key alt+e
-wait_exit || fail "the program did not end after Alt+E"
+exit_through_panel
 
 expect_eq "$(places "$PF/settings/tessara1.dat")" "2,1,Notes 3,2,Registry" "tile places after exit"
 

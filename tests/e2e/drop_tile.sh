@@ -15,19 +15,6 @@ printf '[Integers]\r\ntsCount=1\r\n' >"$PF/tessara.ini"
 mkdir -p "$PF/docs"
 echo "dropped" >"$PF/docs/notes.txt"
 
-# Exit as a user does: a second start brings the panel on screen, then Alt+E.
-exit_program() {
-  (cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
-  local w i
-  w=$(panel_window)
-  for i in $(seq 1 100); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$X" -lt 1280 ] && break
-    sleep 0.1
-  done
-  panel_key alt+e
-  wait_exit || fail "the program did not end after Alt+E"
-}
 
 # Pixels of cell (2,1) in a layer file that differ from the background grey.
 cell_marks() {
@@ -50,7 +37,7 @@ PY
 # The first start composes the window and leaves its layers in their cache files.
 start_tessara
 wait_tessaras 1
-exit_program
+exit_through_panel
 for m in 0 1 2; do [ -f "$PF/settings/tessara1_$m.bmp" ] || fail "layer file $m missing after the first run"; done
 expect_eq "$(cell_marks "$PF/settings/tessara1_0.bmp")" 0 "marks in the empty cell before the drop"
 
@@ -58,7 +45,7 @@ expect_eq "$(cell_marks "$PF/settings/tessara1_0.bmp")" 0 "marks in the empty ce
 start_tessara
 wait_tessaras 1
 "$DROP" 254 218 "$PF/docs/notes.txt" || fail "the drop was not taken"
-exit_program
+exit_through_panel
 
 dat="$PF/settings/tessara1.dat"
 [ -f "$dat" ] || fail "no tile data file"

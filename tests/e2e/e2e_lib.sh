@@ -76,3 +76,41 @@ panel_key() {
   xdotool windowfocus --sync "$w"
   xdotool key --clearmodifiers "$1"
 }
+
+# Tile data file $1: one 821-byte record per "col,row,file,description[,start in]" argument,
+# each tile's icon the first of its file.
+write_tiles() {
+  python3 - "$@" <<'PY'
+import struct, sys
+def field(text, cap):
+    data = text.encode("latin-1")[:cap]
+    return bytes([len(data)]) + data + b"\0" * (cap - len(data))
+out = b""
+for tile in sys.argv[2:]:
+    col, row, name, desc, *start = tile.split(",")
+    start = start[0] if start else ""
+    out += struct.pack("<ii", int(col), int(row)) + field(name, 255) + field(desc, 40) + field(start, 255)
+    out += field(name, 255) + struct.pack("<HBB", 1, 0, 0)
+open(sys.argv[1], "wb").write(out)
+PY
+}
+
+# Brings the parked control panel on screen as a user does, through a second start.
+show_panel() {
+  (cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
+  local w i
+  w=$(panel_window)
+  for i in $(seq 1 100); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$X" -lt 1280 ] && return 0
+    sleep 0.1
+  done
+  fail "the control panel did not come on screen"
+}
+
+# Exits and saves as a user does: the panel on screen, then Alt+E.
+exit_through_panel() {
+  show_panel
+  panel_key alt+e
+  wait_exit || fail "the program did not end after Alt+E"
+}

@@ -40,16 +40,7 @@ for i in $(seq 1 100); do
 done
 expect_eq "$(geometry)" "60,80,$W1,$H0" "window after OK"
 
-# The parked control panel comes on screen through a second start, then exits with Alt+E.
-(cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
-w=$(panel_window)
-for i in $(seq 1 100); do
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  [ "$X" -lt 1280 ] && break
-  sleep 0.1
-done
-panel_key alt+e
-wait_exit || fail "the program did not end after Alt+E"
+exit_through_panel
 expect_eq "$(ini_value "$PF/tswin.ini" Cols)" 5 "Cols in tswin.ini"
 expect_eq "$(ini_value "$PF/tswin.ini" Rows)" 2 "Rows in tswin.ini"
 expect_eq "$(ini_value "$PF/tswin.ini" FloatHint)" 0 "FloatHint in tswin.ini"
