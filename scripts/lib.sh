@@ -8,7 +8,7 @@ BUILD="$ROOT/build"
 # end-to-end checks' X drag source, which drops files on a window as a file manager does.
 PACKAGES=(cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine64 xvfb xdotool x11-apps imagemagick googletest libgtest-dev libgmock-dev
-          libbenchmark-dev python3 libx11-dev)
+          libbenchmark-dev python3 libx11-dev clang libclang-rt-14-dev)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both builds and runs every test layer:
-# native unit tests, Win32 tests under Wine on a private Xvfb, and end-to-end checks.
+# native unit tests, short fuzz runs, Win32 tests under Wine on a private Xvfb, and end-to-end checks.
 # Ends with the line "N passed, M failed" over all layers.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -62,6 +62,17 @@ if build_preset native; then
   echo "== native tests"
   run_ctest native -j"$(nproc)" --timeout 120
 fi
+
+echo "== fuzz targets, a few seconds each from the checked-in seeds"
+FUZZ_WORK=$(mktemp -d)
+FUZZ_WORK="$FUZZ_WORK" bash "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-8}" >"$LOGS/fuzz.log" 2>&1
+cat "$LOGS/fuzz.log"
+fuzz_passed=$(grep -c '^   passed: ' "$LOGS/fuzz.log")
+fuzz_failed=$(grep -c '^   FAILED: ' "$LOGS/fuzz.log")
+PASSED=$((PASSED + fuzz_passed))
+# A build that failed runs nothing: that is one failure.
+FAILED=$((FAILED + fuzz_failed + (fuzz_passed + fuzz_failed == 0 ? 1 : 0)))
+rm -rf "$FUZZ_WORK"
 
 echo "== Wine on a private X server"
 start_xvfb || { echo "0 passed, $((FAILED + 1)) failed"; exit 1; }

@@ -1,6 +1,7 @@
 #pragma once
 // TRegVal: one group of named, typed settings held as "name=value" lines (one list per type,
 // the design defaults), laid over from and written back to an INI file or the registry.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ class TRegVal {
   using Lines = std::vector<std::string>;
 
   TRegVal() = default;
+
+  // A settings file larger than this is no file of ours (corrupt or planted): it reads as
+  // missing, so the defaults apply, and the next write replaces it.
+  static constexpr std::size_t kMaxFileSize = 4u << 20;
 
   std::string IniFileName;
   std::string IniSection;
@@ -29,7 +34,8 @@ class TRegVal {
   void Set_Integers(const Lines& lines) { integers_ = lines; }
   void Set_Strings(const Lines& lines) { strings_ = lines; }
 
-  // Lays the stored values over the lines; a missing file, section or entry keeps the default.
+  // Lays the stored values over the lines; a missing or oversized file, a missing section or
+  // entry keeps the default.
   void ReadSettings();
   // Writes every line of every list. Throws Error("Unable to write to <path>") when the
   // file cannot be written; the previous file is then left exactly as it was.

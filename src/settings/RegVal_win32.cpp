@@ -1,10 +1,12 @@
 // Registry mode: one key per group under root\keyPath[\section], one REG_SZ value per line.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "settings/inifile.h"
 #include "settings/settingsbackend.h"
 #include "shell/error.h"
 
@@ -64,7 +66,8 @@ class RegistryStore : public SettingsStore {
         ERROR_SUCCESS)
       return std::nullopt;
     std::string text(buffer.data(), got);
-    while (!text.empty() && text.back() == '\0') text.pop_back();
+    // A value ends at its first terminator, and is cut where the INI store cuts it.
+    text.resize(std::min(text.find('\0'), IniFile::kMaxValueLength));
     return text;
   }
 

@@ -2,6 +2,7 @@
 // Every file the program writes goes through here: the bytes are written to a temporary
 // file beside the target, flushed to disk, and only then replace the target, so a crash,
 // a full disk or a read-only folder never leaves a truncated or half-written file.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
 // Reads a whole file; false when it does not exist or cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+enum class FileRead { Ok, Missing, TooLarge, Failed };
+// Reads a whole file of at most maxBytes bytes; a larger one is never read into memory and
+// `bytes` is left untouched unless the result is Ok.
+FileRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& bytes);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -68,6 +69,25 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   if (in.bad()) return false;
   bytes = std::move(content);
   return true;
+}
+
+FileRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& bytes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return FileRead::Missing;
+  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) return FileRead::TooLarge;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return FileRead::Failed;
+  std::string content;
+  content.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > maxBytes - content.size()) return FileRead::TooLarge;  // it grew meanwhile
+    content.append(buffer, got);
+  }
+  if (in.bad()) return FileRead::Failed;
+  bytes = std::move(content);
+  return FileRead::Ok;
 }
 
 bool FileExists(const std::string& path) {

@@ -47,6 +47,37 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   return ok;
 }
 
+FileRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& bytes) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return FileRead::Missing;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileRead::Failed;
+  LARGE_INTEGER size{};
+  FileRead result = GetFileSizeEx(file, &size) && size.QuadPart >= 0 ? FileRead::Ok : FileRead::Failed;
+  if (result == FileRead::Ok && static_cast<unsigned long long>(size.QuadPart) > maxBytes) result = FileRead::TooLarge;
+  std::string content;
+  if (result == FileRead::Ok) {
+    // One byte more than allowed shows a file that grew meanwhile.
+    content.resize(static_cast<std::size_t>(size.QuadPart) + 1);
+    std::size_t done = 0;
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(file, content.data() + done, static_cast<DWORD>(content.size() - done), &got, nullptr)) {
+        result = FileRead::Failed;
+        break;
+      }
+      done += got;
+      if (got == 0 || done == content.size()) break;
+    }
+    if (result == FileRead::Ok && done > maxBytes) result = FileRead::TooLarge;
+    content.resize(done);
+  }
+  CloseHandle(file);
+  if (result == FileRead::Ok) bytes = std::move(content);
+  return result;
+}
+
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -1,9 +1,17 @@
 #include "settings/inifile.h"
 
+#include <array>
+#include <limits>
+#include <stdexcept>
+
 namespace tessara {
 namespace {
 
-constexpr std::string_view kNewLine = "\r\n";
+constexpr std::array<std::string_view, 4> kLineEnds = {"", "\r\n", "\n", "\r"};
+constexpr std::uint8_t kNoBreak = 0;
+constexpr std::uint8_t kNewLine = 1;
+// What a line's length field can hold.
+constexpr std::size_t kMaxText = (std::size_t{1} << 30) - 1;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -64,44 +72,67 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 void IniFile::Parse(std::string_view bytes) {
+  if (bytes.size() > kMaxText) throw std::length_error("profile file too large");
   lines_.clear();
+  text_.assign(bytes);
+  // Counted first so the index is allocated once, at its final size.
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) ++count;
+  if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') ++count;
+  lines_.shrink_to_fit();
+  lines_.reserve(count);
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = start;
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    std::uint8_t eol = kNoBreak;
     std::size_t next = end;
-    if (next < bytes.size()) {
-      if (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n')
+    if (end < bytes.size()) {
+      if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') {
+        eol = kNewLine;
         next += 2;
-      else
+      } else {
+        eol = bytes[end] == '\n' ? 2 : 3;
         next += 1;
+      }
     }
-    lines_.push_back({std::string(bytes.substr(start, end - start)),
-                      std::string(bytes.substr(end, next - end))});
+    lines_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start), eol});
     start = next;
   }
 }
 
 std::string IniFile::Serialize() const {
+  std::size_t size = 0;
+  for (const Line& line : lines_) size += line.length + kLineEnds[line.eol].size();
   std::string out;
+  out.reserve(size);
   for (const Line& line : lines_) {
-    out += line.text;
-    out += line.eol;
+    out += Text(line);
+    out += kLineEnds[line.eol];
   }
   return out;
+}
+
+IniFile::Line IniFile::Append(std::string_view text, std::uint8_t eol) {
+  if (text.size() > kMaxText || text_.size() > std::numeric_limits<std::uint32_t>::max() - text.size())
+    throw std::length_error("profile file too large");
+  const Line line{static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(text.size()), eol};
+  text_ += text;
+  return line;
 }
 
 std::size_t IniFile::FindSection(std::string_view section) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     std::string_view name;
-    if (SectionHeader(Content(lines_[i].text, i == 0), name) && SameName(name, section)) return i;
+    if (SectionHeader(Content(Text(lines_[i]), i == 0), name) && SameName(name, section)) return i;
   }
   return std::string::npos;
 }
 
 std::size_t IniFile::FindKey(std::size_t header, std::string_view key) const {
   for (std::size_t i = header + 1; i < lines_.size(); ++i) {
-    const std::string_view content = Content(lines_[i].text, false);
+    const std::string_view content = Content(Text(lines_[i]), false);
     std::string_view name, value;
     if (SectionHeader(content, name)) break;
     if (Entry(content, name, value) && SameName(name, key)) return i;
@@ -115,15 +146,15 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
   const std::size_t at = FindKey(header, key);
   if (at == std::string::npos) return std::nullopt;
   std::string_view name, value;
-  Entry(Content(lines_[at].text, false), name, value);
+  Entry(Content(Text(lines_[at]), false), name, value);
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
     value = value.substr(1, value.size() - 2);
   return std::string(value.substr(0, kMaxValueLength));
 }
 
-void IniFile::InsertLine(std::size_t at, std::string text) {
-  if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = kNewLine;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), std::string(kNewLine)});
+void IniFile::InsertLine(std::size_t at, std::string_view text) {
+  if (at > 0 && lines_[at - 1].eol == kNoBreak) lines_[at - 1].eol = kNewLine;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Append(text, kNewLine));
 }
 
 void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -138,15 +169,15 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   if (at != std::string::npos) {
     // The name keeps the spelling the file already uses.
     std::string_view name, old;
-    Entry(Content(lines_[at].text, false), name, old);
-    lines_[at].text = std::string(name) + "=" + encoded;
+    Entry(Content(Text(lines_[at]), false), name, old);
+    lines_[at] = Append(std::string(name) + "=" + encoded, lines_[at].eol);
     return;
   }
   // After the section's last entry, so that blank lines and comments leading into the next
   // section stay with it.
   std::size_t last = header;
   for (std::size_t i = header + 1; i < lines_.size(); ++i) {
-    const std::string_view content = Content(lines_[i].text, false);
+    const std::string_view content = Content(Text(lines_[i]), false);
     std::string_view name;
     if (SectionHeader(content, name)) break;
     if (!content.empty() && !IsComment(content)) last = i;

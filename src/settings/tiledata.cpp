@@ -58,13 +58,12 @@ void PutText(char* field, const std::string& text, std::size_t capacity) {
   std::memcpy(field + 1, text.data(), n);
 }
 
-// A length byte above the capacity cannot come from a writer of this format; reading it
-// would run into the next field, so the record is treated as corrupt rather than cut.
-bool GetText(std::string_view record, std::size_t at, std::size_t capacity, std::string& text) {
-  const std::size_t n = Get8(record, at);
-  if (n > capacity) return false;
-  text.assign(record.substr(at + 1, n));
-  return true;
+// A text is read "at most capacity characters": a length byte above the capacity (only the
+// 40-character description can have one, the others hold 255) is cut to it, so the read
+// never runs into the next field and the record keeps its tile.
+std::string GetText(std::string_view record, std::size_t at, std::size_t capacity) {
+  const std::size_t n = std::min<std::size_t>(Get8(record, at), capacity);
+  return std::string(record.substr(at + 1, n));
 }
 
 constexpr std::size_t kBmpFileHeader = 14;
@@ -108,15 +107,19 @@ bool DecodeTileRecord(std::string_view record, DecodedTile& out) {
   if (col < 1 || col > kGridMax || row < 1 || row > kGridMax) return false;
 
   TTileRecord tile;
-  if (!GetText(record, kFilename, kFilenameCap, tile.Filename) ||
-      !GetText(record, kDescription, kDescriptionCap, tile.Description) ||
-      !GetText(record, kStartIn, kStartInCap, tile.StartIn) ||
-      !GetText(record, kIconFile, kIconFileCap, tile.IconFile))
-    return false;
-  if (tile.Filename.empty()) return false;  // an empty cell: nothing to store
-  tile.IconIndex = static_cast<std::uint16_t>(Get16(record, kIconIndex));
-  tile.LibIcon = static_cast<std::uint8_t>(Get8(record, kLibIcon));
-  tile.Drive = static_cast<std::uint8_t>(Get8(record, kDrive));
+  tile.Filename = GetText(record, kFilename, kFilenameCap);
+  // A record with no Filename empties its cell: it stays in the list so that it replaces an
+  // earlier record for the cell, with every field cleared so the cell is wholly empty.
+  if (!tile.Filename.empty()) {
+    tile.Description = GetText(record, kDescription, kDescriptionCap);
+    tile.StartIn = GetText(record, kStartIn, kStartInCap);
+    tile.IconFile = GetText(record, kIconFile, kIconFileCap);
+    tile.IconIndex = static_cast<std::uint16_t>(Get16(record, kIconIndex));
+    tile.LibIcon = static_cast<std::uint8_t>(Get8(record, kLibIcon));
+    // Only 1..26 name a drive letter; anything else would draw a character that is none.
+    const std::uint32_t drive = Get8(record, kDrive);
+    tile.Drive = static_cast<std::uint8_t>(drive <= 26 ? drive : 0);
+  }
 
   out.Col = col;
   out.Row = row;

@@ -43,17 +43,18 @@ struct DecodedTile {
   TTileRecord Tile;  // persistent fields only; no icon
 };
 
-// One record; false when it must not reach the tile array: column or row (the low byte of
-// each integer) outside 1..64, a length byte above its field's capacity, or an empty
-// Filename. `record` must hold at least kTileRecordSize bytes.
+// One record; false only when its column or row (the low byte of each integer) lies outside
+// 1..64. A text whose length byte is above its capacity is cut to the capacity; a Drive
+// above 26 reads as 0; a record with an empty Filename gives an empty tile (every field
+// cleared), which empties its cell. `record` must hold at least kTileRecordSize bytes.
 bool DecodeTileRecord(std::string_view record, DecodedTile& out);
 
 // The whole file: every non-empty cell, column 1..64 outer and row 1..64 inner, including
 // cells beyond the grid in use. An empty window gives an empty string.
 std::string EncodeTileData(const TileGrid& tiles);
 
-// Every whole, valid record in file order; a trailing piece shorter than a record and
-// invalid records are skipped silently. A cell may appear more than once: the caller
+// Every whole record for a cell in 1..64 in file order; a trailing piece shorter than a
+// record and records for other cells are skipped silently. A cell may appear more than once: the caller
 // applies the list in order, so a later record replaces an earlier one.
 std::vector<DecodedTile> DecodeTileData(std::string_view bytes);
 

@@ -3,6 +3,11 @@
 #include <algorithm>
 
 namespace tessara {
+namespace {
+// Far enough to stay off every screen, near enough that a position plus any width or offset
+// the windows add to it stays well inside an int (and inside the 16 bits some messages use).
+constexpr int kPositionLimit = 32000;
+}  // namespace
 
 int TessaraModel::UpdateBorder() {
   Border = BorderWidth[static_cast<std::size_t>(BorderType & 3)] + BorderSpacing;
@@ -42,6 +47,8 @@ void TessaraModel::IconPosition(int col, int row, int& x, int& y) const {
 }
 
 void TessaraModel::ClampToModel() {
+  Left = std::clamp(Left, -kPositionLimit, kPositionLimit);
+  Top = std::clamp(Top, -kPositionLimit, kPositionLimit);
   Cols = std::clamp(Cols, 1, kGridMax);
   Rows = std::clamp(Rows, 1, kGridMax);
   TileWidth = std::clamp(TileWidth, kTileMin, kTileMax);

@@ -207,6 +207,23 @@ TEST_F(RegValTest, IniFileEditsInPlaceAndFirstMatchWins) {
   EXPECT_EQ(dup.Get("T", "k"), std::nullopt);
 }
 
+TEST_F(RegValTest, OversizedFileReadsAsMissingAndTheNextWriteReplacesIt) {
+  const std::string head = "[Integers]\nSize=5\n;";
+  for (const std::size_t size : {TRegVal::kMaxFileSize, TRegVal::kMaxFileSize + 1}) {
+    const bool tooLarge = size > TRegVal::kMaxFileSize;
+    SCOPED_TRACE(size);
+    Write(head + std::string(size - head.size(), '\n'));
+    TRegVal s = Store();
+    s.ReadSettings();
+    EXPECT_EQ(s.IntegerValue("Size"), tooLarge ? 48 : 5);
+    EXPECT_EQ(fs::file_size(path_), size) << "reading changes nothing";
+  }
+  TRegVal s = Store();
+  s.StoreInteger("Size", 9);
+  s.WriteSettings();
+  EXPECT_EQ(Read(), "[Booleans]\r\nSound=1\r\nTray=0\r\n[Integers]\r\nColor=7368816\r\nSize=9\r\n");
+}
+
 TEST_F(RegValTest, FailedWriteThrowsAndLeavesTheOldFile) {
   const std::string old = "[Integers]\nSize=1\n; mine\n";
   Write(old);

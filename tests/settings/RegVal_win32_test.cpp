@@ -75,6 +75,29 @@ TEST(RegValWin32, IniRoundTripReplacesTheExistingFile) {
   EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));  // no temporary file was left behind
 }
 
+TEST(RegValWin32, OversizedIniFileReadsAsMissing) {
+  const std::string folder = TempFolder();
+  const std::string path = folder + "big.ini";
+  for (const std::size_t size : {TRegVal::kMaxFileSize, TRegVal::kMaxFileSize + 1}) {
+    SCOPED_TRACE(size);
+    const std::string head = "[Integers]\r\nColor=5\r\n;";
+    ASSERT_TRUE(WriteFileAtomic(path, head + std::string(size - head.size(), 'x')));
+    TRegVal s = Sample();
+    s.IniFileName = path;
+    s.ReadSettings();
+    EXPECT_EQ(s.IntegerValue("Color"), size > TRegVal::kMaxFileSize ? 7368816 : 5);
+  }
+  TRegVal s = Sample();
+  s.IniFileName = path;
+  s.WriteSettings();  // the oversized file is replaced
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes.find("[Integers]\r\nColor=7368816\r\n"), bytes.find("[Integers]"));
+  EXPECT_LT(bytes.size(), 200u);
+  EXPECT_TRUE(DeleteFileAt(path));
+  EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+}
+
 TEST(RegValWin32, RegistryRoundTrip) {
   const std::string key = "Software\\TessaraRegValTest" + std::to_string(GetCurrentProcessId());
   TRegVal s = Sample();
@@ -102,6 +125,14 @@ TEST(RegValWin32, RegistryRoundTrip) {
   EXPECT_FALSE(back.BooleanValue("Sound"));
   EXPECT_EQ(back.StringValue("Caption"), "");
   EXPECT_EQ(back.IntegerValue("Color"), 7368816);
+
+  // A long value, stored by hand, comes back cut as the INI store cuts it.
+  const std::string long_value(3000, 'r');
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, (key + "\\5\\Strings").c_str(), "Caption", REG_SZ, long_value.c_str(),
+                            static_cast<DWORD>(long_value.size() + 1)),
+            ERROR_SUCCESS);
+  back.ReadSettings();
+  EXPECT_EQ(back.StringValue("Caption"), std::string(2047, 'r'));
 
   EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), ERROR_SUCCESS);
 }

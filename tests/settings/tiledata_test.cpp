@@ -116,7 +116,7 @@ TEST(TileDataFormat, EmptyWindowGivesEmptyFileAndTilesBeyondGridAreKept) {
   EXPECT_EQ(U32(file, kTileRecordSize + 4), 64u);
 }
 
-TEST(TileDataFormat, DecodingSkipsWhatMustNotReachTheTileArray) {
+TEST(TileDataFormat, DecodingSkipsOnlyRecordsForCellsOutsideTheArray) {
   auto corrupt = [](std::size_t at, char length) {
     std::string r = OneTile(2, 2);
     r[at] = length;
@@ -142,12 +142,9 @@ TEST(TileDataFormat, DecodingSkipsWhatMustNotReachTheTileArray) {
       {"column 257 is column 1", at(257, 2), {{1, 2}}},
       {"row -255 is row 1", at(3, -255), {{3, 1}}},
       {"column 256 is column 0", at(256, 2), {}},
-      {"empty file name", OneTile(1, 1, ""), {}},
       {"file name length 255 fits", corrupt(rec::kFilename, '\xFF'), {{2, 2}}},
-      {"description length 41", corrupt(rec::kDescription, 41), {}},
       {"description length 40", corrupt(rec::kDescription, 40), {{2, 2}}},
-      {"bad record among good ones", OneTile(1, 1) + corrupt(rec::kDescription, 99) + OneTile(1, 2),
-       {{1, 1}, {1, 2}}},
+      {"bad record among good ones", OneTile(1, 1) + at(1, 99) + OneTile(1, 2), {{1, 1}, {1, 2}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -159,6 +156,42 @@ TEST(TileDataFormat, DecodingSkipsWhatMustNotReachTheTileArray) {
       EXPECT_FALSE(tiles[i].Tile.Filename.empty());
     }
   }
+}
+
+TEST(TileDataFormat, OverlongDescriptionIsCutAndOddDriveIsNone) {
+  TTileRecord t;
+  Fill(t, "a.exe", "", "C:\\start", "C:\\icons.dll", 7, 2, 3);
+  std::string r = Record(5, 6, t);
+  r[rec::kDescription] = static_cast<char>(99);  // runs into the StartIn field
+  for (std::size_t i = 1; i <= 40; ++i) r[rec::kDescription + i] = 'd';
+  struct Case {
+    std::uint8_t drive, expected;
+  } drives[] = {{0, 0}, {26, 26}, {27, 0}, {255, 0}};
+  for (const Case& c : drives) {
+    r[rec::kDrive] = static_cast<char>(c.drive);
+    const auto tiles = DecodeTileData(r);
+    ASSERT_EQ(tiles.size(), 1u);
+    EXPECT_EQ(tiles[0].Col, 5);
+    EXPECT_EQ(tiles[0].Tile.Description, std::string(40, 'd'));
+    EXPECT_EQ(tiles[0].Tile.StartIn, "C:\\start");
+    EXPECT_EQ(tiles[0].Tile.IconIndex, 7);
+    EXPECT_EQ(tiles[0].Tile.Drive, c.expected) << int(c.drive);
+  }
+}
+
+TEST(TileDataFormat, RecordWithoutFileNameEmptiesItsCell) {
+  TTileRecord blank;
+  blank.Description = "left over";
+  blank.Drive = 3;
+  const auto tiles = DecodeTileData(OneTile(2, 3, "old.exe") + Record(2, 3, blank) + OneTile(4, 4));
+  ASSERT_EQ(tiles.size(), 3u);
+  TileGrid m;
+  for (const auto& t : tiles) m.Tile(t.Col, t.Row).AssignFields(t.Tile);
+  const TTileRecord& cell = m.Tile(2, 3);
+  EXPECT_TRUE(cell.Empty());
+  EXPECT_EQ(cell.Description, "");
+  EXPECT_EQ(cell.Drive, 0);
+  EXPECT_EQ(m.Tile(4, 4).Filename, "C:\\x.exe");
 }
 
 TEST(TileDataFormat, LaterRecordForTheSameCellComesLater) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace tessara {
 namespace {
 
@@ -115,7 +117,11 @@ TEST(TessaraModelTest, ClampingBringsHandEditedValuesIntoRange) {
   m.CellSpacing = -3;
   m.BorderSpacing = 20;
   m.BorderType = 7;
+  m.Left = INT_MIN;
+  m.Top = INT_MAX;
   m.ClampToModel();
+  EXPECT_EQ(m.Left, -32000) << "still off the screen";
+  EXPECT_EQ(m.Top, 32000);
   EXPECT_EQ(m.Cols, 1);
   EXPECT_EQ(m.Rows, 64);
   EXPECT_EQ(m.TileWidth, 32);

@@ -146,6 +146,24 @@ TEST_F(PersistenceTest, MissingOrUnreadableCachesAreRebuilt) {
   EXPECT_EQ(shown->Layers[1].Height(), saved->Layers[1].Height());
 }
 
+TEST_F(PersistenceTest, LaterRecordWithoutFileNameLeavesItsCellEmpty) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  TTileRecord blank;
+  blank.Description = "stale";
+  std::string record(kTileRecordSize, '\0');
+  EncodeTileRecord(3, 2, blank, record.data());
+  WriteText(File("tessara2.dat"), ReadText(File("tessara2.dat")) + record);
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->LoadTessara(2);
+  EXPECT_TRUE(form->Tile(3, 2).Empty());
+  EXPECT_EQ(form->Tile(3, 2).Description, "");
+  EXPECT_FALSE(form->Tile(3, 2).Icon);
+  EXPECT_EQ(form->Tile(1, 1).Filename, "C:\\a.exe");
+  EXPECT_EQ(view->icons_from_cache, 1) << "no icon looked up for the emptied cell";
+}
+
 TEST_F(PersistenceTest, HiddenTilesAreSavedAndComeBack) {
   FakeTessaraView* view;
   auto form = SavedWindow(&view);
