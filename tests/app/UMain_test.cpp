@@ -373,11 +373,6 @@ TEST_F(MainFormTest, OpenDialogOpensWithTheNameLastChosen) {
             (std::vector<std::string>{"", "C:\\Tools\\a.exe", "C:\\Tools\\a.exe", "C:\\b.txt"}));
 }
 
-}  // namespace
-}  // namespace tessara
-
-namespace tessara {
-namespace {
 
 TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   const std::string picture = folder.Path() + "broken.bmp";

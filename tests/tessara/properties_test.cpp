@@ -42,39 +42,24 @@ class PropertiesTest : public ::testing::Test {
   std::unique_ptr<TfrmTessara> form;
 };
 
-TEST_F(PropertiesTest, NewTessaraShowsNoHintNorFontAndCancelChangesNothing) {
-  const int width = view->width;
-  bool shown = false;
-  Open([&](TfrmTSProperties& d) {
-    shown = true;
-    EXPECT_FALSE(view->properties->checks.at(TSCheck::FloatHint)) << "a window without hint keys has no hint";
-    EXPECT_EQ(view->properties->font.Face, "") << "the font button keeps its own font";
-    d.SetPosition(TSBar::Cols, 9);
-    return false;
-  });
-  ASSERT_TRUE(shown);
-  EXPECT_EQ(form->Cols, 2);
-  EXPECT_EQ(view->width, width);
-  EXPECT_EQ(frmTSProperties, nullptr) << "the dialog is gone after the command";
-}
-
-TEST_F(PropertiesTest, ApplyWidensAtOnceAndALaterCancelKeepsIt) {
+TEST_F(PropertiesTest, ApplyWidensAtOnceAndCancelKeepsOnlyWhatWasApplied) {
   form->CellSpacing = 3;
   form->ApplySize();
-  const int width = view->width;
+  const int wider = view->width + 3 * 36 + 3 * 3;
   Open([&](TfrmTSProperties& d) {
     d.SetPosition(TSBar::Cols, 5);
     const int paints = view->paints;
     d.btnApplyClick();
-    EXPECT_EQ(view->width, width + 3 * 36 + 3 * 3);
-    EXPECT_EQ(form->Layers[NormalLayer].Width(), view->width) << "recomposed at the new size";
+    EXPECT_EQ(view->width, wider);
+    EXPECT_EQ(form->Layers[NormalLayer].Width(), wider) << "recomposed at the new size";
     EXPECT_EQ(view->paints, paints + 1) << "one composition per Apply";
     d.btnApplyClick();  // Apply again: same result
-    EXPECT_EQ(view->width, width + 3 * 36 + 3 * 3);
+    d.SetPosition(TSBar::Cols, 9);
     return false;
   });
   EXPECT_EQ(form->Cols, 5);
-  EXPECT_EQ(view->width, width + 3 * 36 + 3 * 3);
+  EXPECT_EQ(view->width, wider);
+  EXPECT_EQ(frmTSProperties, nullptr) << "the dialog is gone after the command";
 }
 
 TEST_F(PropertiesTest, ClearingBothBordersGivesTypeZeroAndTheSmallerBorder) {
