@@ -3,7 +3,10 @@
 // waiting, finding a window of this process, and a user who answers a modal dialog from a
 // second thread while the command under test waits in the dialog's loop.
 #include <gtest/gtest.h>
+#include <objbase.h>
 #include <windows.h>
+
+#include <algorithm>
 
 #include <atomic>
 #include <functional>
@@ -11,6 +14,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "base/globals.h"
+#include "shell/error.h"
+#include "testutil.h"
 
 namespace tessara::testing {
 
@@ -114,6 +121,35 @@ class DialogUser {
   std::mutex mutex_;
   std::vector<std::string> failures_;
   std::thread thread_;
+};
+
+// A test on real windows: COM for the thread, a fresh folder (Folder(), in Windows spelling
+// and ending in a backslash), and the messages and errors the program reports recorded.
+class Win32Test : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  static void TearDownTestSuite() { CoUninitialize(); }
+  Win32Test() {
+    Starting = true;
+    folder_path_ = folder_.Path();
+    std::replace(folder_path_.begin(), folder_path_.end(), '/', '\\');
+    auto record = [this](const std::string& t) { messages_.push_back(t); };
+    old_message_ = SetMessageHandler(record);
+    old_error_ = SetErrorHandler(record);
+  }
+  ~Win32Test() override {
+    SetMessageHandler(old_message_);
+    SetErrorHandler(old_error_);
+    Starting = true;
+  }
+  const std::string& Folder() const { return folder_path_; }
+
+  TempFolder folder_;
+  std::vector<std::string> messages_;
+
+ private:
+  std::string folder_path_;
+  MessageHandler old_message_, old_error_;
 };
 
 }  // namespace tessara::testing

@@ -1,7 +1,7 @@
 // Tiles from real drops and shortcut files, and the tile dialog answered through its real
 // controls from a second thread while the command waits in the modal loop.
 #include <gtest/gtest.h>
-#include <objbase.h>
+#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -46,17 +46,9 @@ void PostDrop(HWND window, POINT point, const std::vector<std::string>& names) {
 bool SameFile(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 LRESULT Send(HWND control, UINT message, WPARAM w = 0, LPARAM l = 0) { return SendMessageA(control, message, w, l); }
 
-class TileWin32Test : public ::testing::Test {
+class TileWin32Test : public testing::Win32Test {
  protected:
-  static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  static void TearDownTestSuite() { CoUninitialize(); }
-  void SetUp() override {
-    Starting = true;
-    old_message_ = SetMessageHandler([this](const std::string& t) { messages_.push_back(t); });
-    // The temporary folder in Windows spelling, ending in a backslash.
-    folder_path_ = folder_.Path();
-    for (char& c : folder_path_)
-      if (c == '/') c = '\\';
+  TileWin32Test() {
     form_ = std::make_unique<TfrmTessara>(
         nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), alTools::ProgramFolder());
     form_->FormCreate();
@@ -68,21 +60,14 @@ class TileWin32Test : public ::testing::Test {
     form_->ApplySize();
     form_->ComposeLayers();
   }
-  void TearDown() override { SetMessageHandler(old_message_); }
   HWND Window() { return static_cast<TessaraWindow&>(form_->View()).Handle(); }
   std::string File(const std::string& name) {
-    testing::WriteText(folder_.Path() + name, "hello");
-    return folder_path_ + name;
+    testing::WriteText(Folder() + name, "hello");
+    return Folder() + name;
   }
   static std::string TwelveIcons() { return alTools::ProgramFolder() + "twelve_icons.dll"; }
 
-  testing::TempFolder folder_;
-  std::string folder_path_;
   std::unique_ptr<TfrmTessara> form_;
-  std::vector<std::string> messages_;
-
- private:
-  MessageHandler old_message_;
 };
 
 TEST_F(TileWin32Test, DropOfThreeFilesMakesOneTileForTheFirst) {
@@ -93,7 +78,7 @@ TEST_F(TileWin32Test, DropOfThreeFilesMakesOneTileForTheFirst) {
   const TTileRecord& t = form_->Tile(2, 1);
   EXPECT_EQ(t.Filename, first);
   EXPECT_EQ(t.Description, "First notes");
-  EXPECT_EQ(t.StartIn, folder_path_);
+  EXPECT_EQ(t.StartIn, Folder());
   EXPECT_NE(alTools::UpperCaseFold(t.IconFile).find("NOTEPAD"), std::string::npos) << t.IconFile;
   EXPECT_TRUE(t.Icon);
   EXPECT_TRUE(form_->Tile(1, 1).Empty());
@@ -103,7 +88,7 @@ TEST_F(TileWin32Test, DropOfThreeFilesMakesOneTileForTheFirst) {
 
 TEST_F(TileWin32Test, DroppedShortcutFileGivesTheResolvedFields) {
   const std::string target = alTools::ProgramPath();
-  const std::string link = folder_path_ + "Tool.lnk";
+  const std::string link = Folder() + "Tool.lnk";
   ASSERT_TRUE(SUCCEEDED(CreateShortcut(target, link, "My Own Tool")));
   PostDrop(Window(), {5, 5}, {link});
   const TTileRecord& t = form_->Tile(1, 1);
@@ -118,7 +103,7 @@ TEST_F(TileWin32Test, NamesFromTheShellFitTheCodePageOrTakeTheShortName) {
   const std::string plain = File("plain.txt");
   EXPECT_EQ(ToAnsiFileName(WideFromAnsi(plain)).Name, plain);
   // A name beyond the code page: its short name stands in when the file system gives one.
-  const std::wstring wide = WideFromAnsi(folder_path_) + L"\u0436\u0444.txt";
+  const std::wstring wide = WideFromAnsi(Folder()) + L"\u0436\u0444.txt";
   HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
@@ -132,7 +117,7 @@ TEST_F(TileWin32Test, NamesFromTheShellFitTheCodePageOrTakeTheShortName) {
     EXPECT_NE(kept.Problem.find("code page"), std::string::npos) << kept.Problem;
   }
   // A missing file of an over-long name has no short name: a message, no name.
-  const AnsiFileName tooLong = ToAnsiFileName(WideFromAnsi(folder_path_ + std::string(300, 'x')));
+  const AnsiFileName tooLong = ToAnsiFileName(WideFromAnsi(Folder() + std::string(300, 'x')));
   EXPECT_EQ(tooLong.Name, "");
   EXPECT_NE(tooLong.Problem.find("255"), std::string::npos);
 }

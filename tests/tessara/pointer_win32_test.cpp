@@ -3,7 +3,7 @@
 // program, a drive tile's command line reaches the starter unchanged, a window drag snaps;
 // and a Ctrl+F4 arriving while a capture runs waits until the composition is over.
 #include <gtest/gtest.h>
-#include <objbase.h>
+#include <windows.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -68,30 +68,21 @@ void Button(DWORD flags) {
   Pump(40);
 }
 
-class PointerWin32Test : public ::testing::Test {
+class PointerWin32Test : public testing::Win32Test {
  protected:
-  static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  static void TearDownTestSuite() { CoUninitialize(); }
-  void SetUp() override {
-    Starting = true;
-    old_message_ = SetMessageHandler([this](const std::string& t) { messages_.push_back(t); });
-    folder_path_ = folder_.Path();
-    std::replace(folder_path_.begin(), folder_path_.end(), '/', '\\');
+  PointerWin32Test() {
     char cwd[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, cwd);
     old_cwd_ = cwd;
     log_ = Folder() + "probe.log";
     SetEnvironmentVariableA("TESSARA_PROBE_LOG", log_.c_str());
   }
-  void TearDown() override {
+  ~PointerWin32Test() override {
     form_.reset();
     SetCurrentDirectoryA(old_cwd_.c_str());
     SetEnvironmentVariableA("TESSARA_PROBE_LOG", nullptr);
-    SetMessageHandler(old_message_);
-    Starting = true;
   }
 
-  const std::string& Folder() const { return folder_path_; }
   void CopyProbe(const std::string& to) {
     ASSERT_TRUE(CopyFileA((alTools::ProgramFolder() + "launch_probe.exe").c_str(), to.c_str(), FALSE)) << to;
   }
@@ -137,13 +128,8 @@ class PointerWin32Test : public ::testing::Test {
     return Lines(ReadText(log_));
   }
 
-  testing::TempFolder folder_;
-  std::string folder_path_, log_, old_cwd_;
-  std::vector<std::string> messages_;
+  std::string log_, old_cwd_;
   std::unique_ptr<TfrmTessara> form_;
-
- private:
-  MessageHandler old_message_;
 };
 
 TEST_F(PointerWin32Test, ClickRunsTheTileOnceInItsFolderNeverADecoy) {

@@ -63,14 +63,8 @@ int WidthOf(HWND hwnd) {
   return r.right - r.left;
 }
 
-class PropertiesWin32Test : public ::testing::Test {
+class PropertiesWin32Test : public testing::Win32Test {
  protected:
-  void SetUp() override {
-    Starting = true;
-    old_error_ = SetErrorHandler([this](const std::string& t) { messages_.push_back(t); });
-  }
-  void TearDown() override { SetErrorHandler(old_error_); }
-
   std::unique_ptr<TfrmTessara> MakeForm(int left, int top) {
     auto form = std::make_unique<TfrmTessara>(
         nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), ::alTools::ProgramFolder());
@@ -80,12 +74,6 @@ class PropertiesWin32Test : public ::testing::Test {
     return form;
   }
   static HWND Handle(TfrmTessara& form) { return static_cast<TessaraWindow&>(form.View()).Handle(); }
-
-  std::vector<std::string> messages_;
-  testing::TempFolder folder_;
-
- private:
-  MessageHandler old_error_;
 };
 
 // The value label of a row of the size group: it follows the row's caption; the row's
