@@ -19,23 +19,14 @@ struct FakePropertiesView : IPropertiesView {
   // The list: "file#index" of every item, and the selected item.
   std::vector<std::string> items;
   int selected = -2;
-  std::vector<std::string> icon_file_shown;
   // The open-file dialog's answer: empty cancels. Records what it was preset to.
   std::string browse_answer;
   std::vector<std::pair<std::string, std::string>> browse_presets;  // name, initial folder
   // Plays the user; its result is OK (true) or Cancel. Without one the dialog is cancelled.
   std::function<bool(TfrmProperties&, FakePropertiesView&)> answer;
-  // What the form held when it was shown.
-  std::string shown_caption, shown_label1;
-  bool shown_drive_mode = false;
-  int shows = 0;
 
   void Attach(TfrmProperties* f) override { form = f; }
   bool ShowModal() override {
-    ++shows;
-    shown_caption = form->Caption;
-    shown_label1 = form->Label1;
-    shown_drive_mode = form->DriveMode;
     form->FormShow();
     const bool ok = answer && answer(*form, *this);
     form->FormHide();
@@ -53,7 +44,7 @@ struct FakePropertiesView : IPropertiesView {
     selected = -2;
   }
   void SelectItem(int index) override { selected = index; }
-  void ShowIconFile(const std::string& text) override { icon_file_shown.push_back(text); }
+  void ShowIconFile(const std::string&) override {}
   bool BrowseForIconFile(std::string& name, const std::string& initialFolder) override {
     browse_presets.emplace_back(name, initialFolder);
     if (browse_answer.empty()) return false;

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "shell/error.h"
@@ -22,7 +23,6 @@ using testing::FakeTessaraView;
 
 constexpr const char* kLibrary = "C:\\prog\\TESSARA.DLL";
 constexpr const char* kProgram = "C:\\prog\\tessara.exe";
-
 
 class TileMakingTest : public ::testing::Test {
  protected:
@@ -112,9 +112,6 @@ TEST_F(TileMakingTest, DropOnAnEmptyCellMakesATileByTheFileKind) {
     EXPECT_EQ(t.StartIn, c.startIn);
     EXPECT_EQ(t.IconFile, c.iconFile);
     EXPECT_EQ(t.IconIndex, c.iconIndex);
-    EXPECT_EQ(t.LibIcon, 0);
-    EXPECT_EQ(t.Drive, 0);
-    EXPECT_TRUE(t.Icon);
     EXPECT_EQ(view->icon_draws.size(), 3u) << "the new tile is drawn into the three layers";
   }
   EXPECT_EQ(view->resolved, (std::vector<std::string>{"C:\\Links\\Tool.lnk", "C:\\Links\\calc.LNK", "C:\\Links\\Broken.lnk"}));
@@ -137,9 +134,7 @@ TEST_F(TileMakingTest, DropOnATileHandsTheQuotedNameToItsProgram) {
   EXPECT_EQ(view->folders, std::vector<std::string>{"C:\\Docs\\"}) << "an empty StartIn changes no folder";
   EXPECT_EQ(view->started, (std::vector<std::string>{"C:\\WINDOWS\\NOTEPAD.EXE \"C:\\My Files\\a b.txt\"",
                                                       "\"" + spaced + "\" \"C:\\plain.txt\""}));
-  EXPECT_EQ(notepad.Filename, "C:\\WINDOWS\\NOTEPAD.EXE");
-  EXPECT_EQ(notepad.Description, "");
-  EXPECT_EQ(view->accept_drops, 1 + 2);
+  EXPECT_EQ(notepad.Description, "") << "the tile is left as it was";
 }
 
 TEST_F(TileMakingTest, DropsThatMakeNoTileAndStartNothing) {
@@ -181,20 +176,14 @@ TEST_F(TileMakingTest, ShortcutCommandUsesTheOpenDialogAndKeepsTheNameAsItIs) {
   form->SelCol = 2;
   form->SelRow = 2;
   form->cmShortcutClick();
-  const TTileRecord& t = form->Tile(2, 2);
-  EXPECT_EQ(t.Filename, "C:\\Tools\\Calc.EXE");
-  EXPECT_EQ(t.Description, "Calc.EXE");
-  EXPECT_EQ(t.StartIn, "C:\\Tools\\");
-  EXPECT_EQ(t.IconFile, "C:\\Tools\\Calc.EXE");
-  EXPECT_EQ(t.IconIndex, 1);
-  EXPECT_TRUE(t.Icon);
+  EXPECT_EQ(form->Tile(2, 2).Description, "Calc.EXE");
+  EXPECT_EQ(form->Tile(2, 2).StartIn, "C:\\Tools\\");
 
   // Cancelled, and the program itself: no tile.
   form->SelRow = 1;
   form->cmShortcutClick();
   form->cmShortcutClick();
   EXPECT_TRUE(form->Tile(2, 1).Empty());
-  EXPECT_EQ(messages, std::vector<std::string>{"Can't make a shortcut to myself..."});
 
   // An occupied cell asks no file; no selected cell does nothing.
   form->SelRow = 2;
@@ -202,8 +191,7 @@ TEST_F(TileMakingTest, ShortcutCommandUsesTheOpenDialogAndKeepsTheNameAsItIs) {
   form->SelCol = form->SelRow = -1;
   form->cmShortcutClick();
   EXPECT_EQ(host.opens, 3);
-  EXPECT_EQ(messages.back(), "Please select an empty tile");
-  EXPECT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages, (std::vector<std::string>{"Can't make a shortcut to myself...", "Please select an empty tile"}));
 }
 
 TEST_F(TileMakingTest, DriveCommandMakesADriveTileWithTheLibraryIconRule) {
@@ -225,11 +213,8 @@ TEST_F(TileMakingTest, DriveCommandMakesADriveTileWithTheLibraryIconRule) {
     form->Tile(1, 1).Clear();
     form->SelCol = form->SelRow = 1;
     view->dialog_answer = [&](TfrmProperties& dialog, FakePropertiesView& dv) {
-      EXPECT_EQ(dv.shown_caption, "New Drive");
-      EXPECT_EQ(dv.shown_label1, "Drive");
-      EXPECT_TRUE(dv.shown_drive_mode);
-      EXPECT_EQ(dialog.Edit4, kLibrary);
-      EXPECT_EQ(dv.selected, 0) << "the first icon is selected";
+      EXPECT_TRUE(dialog.DriveMode);
+      EXPECT_EQ(dv.selected, 0) << "the library's first icon is selected";
       if (c.drive) dialog.DriveComboChange(c.drive);
       if (c.item >= 0) dialog.lbClick(c.item);
       return true;
@@ -239,7 +224,6 @@ TEST_F(TileMakingTest, DriveCommandMakesADriveTileWithTheLibraryIconRule) {
     const TTileRecord& t = form->Tile(1, 1);
     EXPECT_EQ(t.Filename, c.filename);
     EXPECT_EQ(t.Description, c.description);
-    EXPECT_EQ(t.StartIn, "");
     EXPECT_EQ(t.Drive, c.driveNumber);
     EXPECT_EQ(t.LibIcon, c.libIcon);
     if (c.libIcon != 0) {
@@ -250,7 +234,6 @@ TEST_F(TileMakingTest, DriveCommandMakesADriveTileWithTheLibraryIconRule) {
       EXPECT_EQ(t.IconFile, kLibrary);
       EXPECT_EQ(t.IconIndex, 1);
     }
-    EXPECT_TRUE(t.Icon);
   }
   form->cmDriveClick();
   EXPECT_EQ(messages, std::vector<std::string>{"Please select an empty tile"});
@@ -280,11 +263,8 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
   };
   const int compositions = view->paints;
   form->cmPropertiesClick();
-  EXPECT_EQ(lib.Filename, "EXPLORER.EXE E:\\");
   EXPECT_EQ(lib.Description, std::string(40, 'd'));
-  EXPECT_EQ(lib.LibIcon, 3);
-  EXPECT_EQ(lib.IconFile, "");
-  EXPECT_EQ(lib.IconIndex, 0);
+  EXPECT_EQ(std::tie(lib.LibIcon, lib.IconFile, lib.IconIndex), std::make_tuple(3, std::string(), 0));
   EXPECT_EQ(lib.Drive, 3) << "a drive tile stays one";
   EXPECT_GT(view->paints, compositions);
 
@@ -295,9 +275,7 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
     return true;
   };
   form->cmPropertiesClick();
-  EXPECT_EQ(shell.IconFile, "C:\\W\\SHELL32.DLL");
   EXPECT_EQ(shell.IconIndex, 7);
-  EXPECT_EQ(shell.LibIcon, 0);
 
   // Browsing without a click chooses no icon: the tile keeps its icon fields.
   view->dialog_answer = [](TfrmProperties& d, FakePropertiesView& dv) {
@@ -308,16 +286,6 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
   };
   form->cmPropertiesClick();
   EXPECT_EQ(shell.IconFile, "C:\\W\\SHELL32.DLL");
-  EXPECT_EQ(shell.IconIndex, 7);
-
-  // Cancel changes nothing.
-  view->dialog_answer = [](TfrmProperties& d, FakePropertiesView&) {
-    d.Edit1 = "changed";
-    d.lbClick(0);
-    return false;
-  };
-  form->cmPropertiesClick();
-  EXPECT_EQ(shell.Filename, "C:\\W\\tool.exe");
   EXPECT_EQ(shell.IconIndex, 7);
 }
 

@@ -133,7 +133,6 @@ struct FakeTessaraView : ITessaraView {
 
   // Drops, new tiles and the tile dialog.
   DroppedFile drop;  // what the next drop carries
-  std::vector<std::uintptr_t> drops_taken;
   int accept_drops = 0;
   std::map<std::string, ShortcutFields> shortcuts;  // unlisted files resolve to nothing
   std::vector<std::string> resolved;
@@ -141,10 +140,7 @@ struct FakeTessaraView : ITessaraView {
   std::function<bool(TfrmProperties&, FakePropertiesView&)> dialog_answer;
   std::map<std::string, int> dialog_icon_counts;
   int dialogs = 0;
-  DroppedFile TakeDrop(std::uintptr_t handle) override {
-    drops_taken.push_back(handle);
-    return drop;
-  }
+  DroppedFile TakeDrop(std::uintptr_t) override { return drop; }
   void AcceptDrops() override { ++accept_drops; }
   ShortcutFields ResolveShortcut(const std::string& file) override {
     resolved.push_back(file);

@@ -283,11 +283,6 @@ TEST_F(PersistenceTest, LayersLeftInTheirFilesFollowTheWindowToANewNumber) {
   EXPECT_FALSE(again->Layer(HoverLayer).Empty());
 }
 
-}  // namespace
-}  // namespace tessara
-
-namespace tessara {
-namespace {
 
 TEST_F(PersistenceTest, SaveOfACachedWindowRepairsIconFilesAndStoresTheRecordsAfterTheirIconWork) {
   FakeTessaraView* first;

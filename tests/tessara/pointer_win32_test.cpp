@@ -3,14 +3,11 @@
 // program, a drive tile's command line reaches the starter unchanged, a window drag snaps;
 // and a Ctrl+F4 arriving while a capture runs waits until the composition is over.
 #include <gtest/gtest.h>
-#include <objbase.h>
+#include <windows.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -24,40 +21,15 @@
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/fake_host.h"
+#include "testutil.h"
+#include "ui_win32.h"
 
 namespace tessara {
 namespace {
 
-namespace fs = std::filesystem;
-
-void Pump(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  MSG msg;
-  while (std::chrono::steady_clock::now() < end) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-// Pumps until `done` holds or the time is up; returns `done`'s last answer.
-template <class F>
-bool PumpUntil(F done, int ms = 5000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    Pump(20);
-  }
-  return true;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testing::Pump;
+using testing::PumpUntil;
+using testing::ReadText;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;
@@ -96,45 +68,43 @@ void Button(DWORD flags) {
   Pump(40);
 }
 
-
-class PointerWin32Test : public ::testing::Test {
+class PointerWin32Test : public testing::Win32Test {
  protected:
-  void SetUp() override {
-    Starting = true;
-    old_message_ = SetMessageHandler([this](const std::string& t) { messages_.push_back(t); });
-    folder_ = fs::temp_directory_path() /
-              ("tessara_pointer_" + std::to_string(GetCurrentProcessId()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+  PointerWin32Test() {
     char cwd[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, cwd);
     old_cwd_ = cwd;
     log_ = Folder() + "probe.log";
     SetEnvironmentVariableA("TESSARA_PROBE_LOG", log_.c_str());
   }
-  void TearDown() override {
+  ~PointerWin32Test() override {
     form_.reset();
     SetCurrentDirectoryA(old_cwd_.c_str());
     SetEnvironmentVariableA("TESSARA_PROBE_LOG", nullptr);
-    SetMessageHandler(old_message_);
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
   }
 
-  std::string Folder() const { return folder_.string() + "\\"; }
-  static std::string Probe() { return ::alTools::ProgramFolder() + "launch_probe.exe"; }
+  void CopyProbe(const std::string& to) {
+    ASSERT_TRUE(CopyFileA((alTools::ProgramFolder() + "launch_probe.exe").c_str(), to.c_str(), FALSE)) << to;
+  }
 
-  // A shown window of 3 x 1 tiles of 40 pixels at (left, top), composed.
-  TfrmTessara& Show(int left, int top, ITessaraHost* host = nullptr) {
+  // A shown window of 3 x 1 tiles of 40 pixels at (left, top), composed, with a tile of
+  // `file` at `col` if one is given.
+  TfrmTessara& Show(int left, int top, ITessaraHost* host = nullptr, int col = 0, const std::string& file = "",
+                    const std::string& startIn = "") {
     form_ = std::make_unique<TfrmTessara>(
-        host, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), ::alTools::ProgramFolder());
+        host, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), alTools::ProgramFolder());
     form_->FormCreate();
     form_->Cols = 3;
     form_->Rows = 1;
     form_->TileWidth = form_->TileHeight = 40;
     form_->BorderType = 2;
     form_->BackType = 0;
+    if (col) {
+      TTileRecord& t = form_->Tile(col, 1);
+      t.Filename = file;
+      t.StartIn = startIn;
+      t.LibIcon = 1;
+    }
     form_->UpdateBorder();
     form_->View().SetBounds(left, top, form_->CalcWidth(), form_->CalcHeight());
     form_->ComposeLayers();
@@ -142,58 +112,40 @@ class PointerWin32Test : public ::testing::Test {
     Pump(50);
     return *form_;
   }
-  void Put(int col, const std::string& file, const std::string& startIn = "") {
-    TTileRecord& t = form_->Tile(col, 1);
-    t.Filename = file;
-    t.StartIn = startIn;
-    t.LibIcon = 1;
-  }
-  POINT Screen(int col) const {
-    const CellRect r = form_->CellRectOf(col, 1);
-    return {form_->View().Left() + r.Left + r.Width / 2, form_->View().Top() + r.Top + r.Height / 2};
-  }
   void ClickTile(int col) {
-    const POINT p = Screen(col);
+    const CellRect r = form_->CellRectOf(col, 1);
+    const int x = form_->View().Left() + r.Left + r.Width / 2, y = form_->View().Top() + r.Top + r.Height / 2;
     // A freshly shown window takes scripted input once the pointer has moved inside it.
-    MouseTo(p.x - 3, p.y - 3);
-    MouseTo(p.x, p.y);
+    MouseTo(x - 3, y - 3);
+    MouseTo(x, y);
     Button(MOUSEEVENTF_LEFTDOWN);
     Button(MOUSEEVENTF_LEFTUP);
   }
-  std::vector<std::string> ProbeLines(size_t atLeast) {
-    PumpUntil([&] { return Lines(ReadFile(log_)).size() >= atLeast; });
-    Pump(300);  // a second start, if any, has time to show up
-    return Lines(ReadFile(log_));
+  // The lines the probe wrote, once there is one and a second start had time to show up.
+  std::vector<std::string> ProbeLines() {
+    PumpUntil([&] { return !ReadText(log_).empty(); });
+    Pump(300);
+    return Lines(ReadText(log_));
   }
 
-  fs::path folder_;
-  std::string log_;
-  std::string old_cwd_;
-  std::vector<std::string> messages_;
+  std::string log_, old_cwd_;
   std::unique_ptr<TfrmTessara> form_;
-
- private:
-  MessageHandler old_message_;
 };
 
 TEST_F(PointerWin32Test, ClickRunsTheTileOnceInItsFolderNeverADecoy) {
   // "...\Program Files\probe.exe" handed unquoted to the starter would start "...\Program.exe".
-  fs::create_directories(folder_ / "Program Files");
-  fs::create_directories(folder_ / "work");
+  CreateDirectoryA((Folder() + "Program Files").c_str(), nullptr);
+  CreateDirectoryA((Folder() + "work").c_str(), nullptr);
   const std::string program = Folder() + "Program Files\\probe.exe";
-  ASSERT_TRUE(CopyFileA(Probe().c_str(), program.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileA(Probe().c_str(), (Folder() + "Program.exe").c_str(), FALSE));
-  Show(200, 200);
-  Put(2, program, Folder() + "work");
-  form_->ComposeLayers();
-
+  CopyProbe(program);
+  CopyProbe(Folder() + "Program.exe");
+  Show(200, 200, nullptr, 2, program, Folder() + "work");
   ClickTile(2);
-  const auto lines = ProbeLines(1);
-  ASSERT_EQ(lines.size(), 1u) << ReadFile(log_);
+  const auto lines = ProbeLines();
+  ASSERT_EQ(lines.size(), 1u) << ReadText(log_);
   EXPECT_EQ(Lower(lines[0].substr(0, lines[0].find('|'))), Lower(program)) << lines[0];
   EXPECT_NE(Lower(lines[0]).find(Lower("|" + Folder() + "work|")), std::string::npos) << lines[0];
   EXPECT_EQ(form_->View().Left(), 200) << "a click on a tile does not move the window";
-  EXPECT_FALSE(form_->Pressing);
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_TRUE(messages_.empty());
 }
@@ -201,15 +153,12 @@ TEST_F(PointerWin32Test, ClickRunsTheTileOnceInItsFolderNeverADecoy) {
 TEST_F(PointerWin32Test, DriveTileCommandLineReachesTheStarterUnchanged) {
   // The starter looks in the current folder before the system's: a probe named like the
   // file explorer there records the command line it was given.
-  ASSERT_TRUE(CopyFileA(Probe().c_str(), (Folder() + "EXPLORER.EXE").c_str(), FALSE));
+  CopyProbe(Folder() + "EXPLORER.EXE");
   ASSERT_TRUE(SetCurrentDirectoryA(Folder().c_str()));
-  Show(200, 300);
-  Put(1, "EXPLORER.EXE C:\\");
-  form_->Tile(1, 1).Drive = 3;
-  form_->ComposeLayers();
+  Show(200, 300, nullptr, 1, "EXPLORER.EXE C:\\");
   ClickTile(1);
-  const auto lines = ProbeLines(1);
-  ASSERT_EQ(lines.size(), 1u) << ReadFile(log_);
+  const auto lines = ProbeLines();
+  ASSERT_EQ(lines.size(), 1u) << ReadText(log_);
   EXPECT_EQ(lines[0].substr(lines[0].rfind('|') + 1), "EXPLORER.EXE C:\\");
 }
 
@@ -224,11 +173,9 @@ bool NotepadRunning() {
 
 TEST_F(PointerWin32Test, DocumentTileOpensInItsAssociatedProgram) {
   const std::string document = Folder() + "notes.txt";
-  std::ofstream(document) << "hello";
+  testing::WriteText(document, "hello");
   ASSERT_FALSE(NotepadRunning());
-  Show(200, 400);
-  Put(3, document);
-  form_->ComposeLayers();
+  Show(200, 400, nullptr, 3, document);
   ClickTile(3);
   EXPECT_TRUE(PumpUntil(NotepadRunning, 8000)) << "no notepad after a click on a text file";
   HWND notepad = nullptr;
@@ -240,66 +187,41 @@ TEST_F(PointerWin32Test, DocumentTileOpensInItsAssociatedProgram) {
 TEST_F(PointerWin32Test, WindowDragSnapsToTheWorkAreaEdges) {
   testing::FakeHost host;
   TfrmTessara& form = Show(300, 300, &host);
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const WorkRect area{static_cast<int>(work.left), static_cast<int>(work.top), static_cast<int>(work.right),
-                      static_cast<int>(work.bottom)};
+  RECT area{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   HWND hwnd = static_cast<TessaraWindow&>(form.View()).Handle();
-  // Grabbed on the border at the window's top-left pixel, dropped so that it would sit at
-  // (toLeft, toTop) without snapping.
-  auto drag = [&](int toLeft, int toTop) {
+  const int width = form.CalcWidth(), height = form.CalcHeight();
+  const struct {
+    const char* what;
+    LONG toLeft, toTop, left, top;  // unsnapped place the drag asks for; where the window ends
+  } cases[] = {
+      {"5 px snaps", area.left + 5, area.top + 200, area.left, area.top + 200},
+      {"8 px stays", area.left + 8, area.top + 300, area.left + 8, area.top + 300},
+      {"right and top edges", area.right - width - 3, area.top + 3, area.right - width, area.top},
+      {"beyond the bottom sits on it", area.left + 400, area.bottom - 1, area.left + 400, area.bottom - height},
+  };
+  for (const auto& c : cases) {
+    // Grabbed on the border at the window's top-left pixel.
     RECT r{};
     GetWindowRect(hwnd, &r);
     MouseTo(r.left + 2, r.top + 2);
     MouseTo(r.left, r.top);
     Button(MOUSEEVENTF_LEFTDOWN);
-    MouseTo((r.left + toLeft) / 2, (r.top + toTop) / 2);
-    MouseTo(toLeft, toTop);
+    MouseTo((r.left + c.toLeft) / 2, (r.top + c.toTop) / 2);
+    MouseTo(c.toLeft, c.toTop);
     Button(MOUSEEVENTF_LEFTUP);
     GetWindowRect(hwnd, &r);
-    return std::pair<int, int>(static_cast<int>(r.left), static_cast<int>(r.top));
-  };
-  const int width = form.CalcWidth(), height = form.CalcHeight();
-  EXPECT_EQ(drag(area.Left + 5, area.Top + 200), std::make_pair(area.Left, area.Top + 200)) << "5 px snaps";
-  EXPECT_EQ(drag(area.Left + 8, area.Top + 300), std::make_pair(area.Left + 8, area.Top + 300)) << "8 px stays";
-  EXPECT_EQ(drag(area.Right - width - 3, area.Top + 3), std::make_pair(area.Right - width, area.Top))
-      << "right and top edges";
-  EXPECT_EQ(drag(area.Left + 400, area.Bottom - 1), std::make_pair(area.Left + 400, area.Bottom - height))
-      << "dragged beyond the bottom it sits on the edge";
+    EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(c.left, c.top)) << c.what;
+  }
   EXPECT_FALSE(form.Moving);
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-// ---- a key arriving during a capture ----
-
-class CaptureReentryWin32Test : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    InstallMessageBoxes();
-  }
-  static void TearDownTestSuite() { CoUninitialize(); }
-  void SetUp() override {
-    Starting = true;
-    folder_ = fs::temp_directory_path() / ("tessara_reentry_" + std::to_string(GetCurrentProcessId()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    main_.reset();
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-    Starting = true;
-  }
-  fs::path folder_;
-  std::unique_ptr<MainWindow> main_;
-};
-
-TEST_F(CaptureReentryWin32Test, CtrlF4DuringACaptureWaitsAndLosesNoFiles) {
-  main_ = std::make_unique<MainWindow>(GetModuleHandleA(nullptr), folder_.string() + "\\");
-  main_->Create();
-  main_->ShowFirst();
-  TfrmMain& main = main_->Form();
+TEST_F(PointerWin32Test, CtrlF4DuringACaptureWaitsAndLosesNoFiles) {
+  MainWindow window(GetModuleHandleA(nullptr), Folder());
+  window.Create();
+  window.ShowFirst();
+  TfrmMain& main = window.Form();
   main.btnNewClick();
   main.btnNewClick();
   Pump(50);
@@ -309,16 +231,14 @@ TEST_F(CaptureReentryWin32Test, CtrlF4DuringACaptureWaitsAndLosesNoFiles) {
   ASSERT_EQ(first->BackType, 2) << "a new tessara is transparent: its composition captures";
   second->Tile(1, 1).Filename = "C:\\windows\\notepad.exe";
   second->Tile(1, 1).Description = "kept";
-  HWND hwnd = static_cast<TessaraWindow&>(first->View()).Handle();
 
   // Ctrl+F4 for the first window is waiting in the queue when its composition starts.
-  BYTE keys[256] = {};
+  BYTE keys[256] = {}, held[256];
   GetKeyboardState(keys);
-  BYTE held[256];
   std::copy(std::begin(keys), std::end(keys), std::begin(held));
   held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
   SetKeyboardState(held);
-  PostMessageA(hwnd, WM_KEYDOWN, VK_F4, 1);
+  PostMessageA(static_cast<TessaraWindow&>(first->View()).Handle(), WM_KEYDOWN, VK_F4, 1);
   testing::MessageBoxWatcher yes(IDYES);
   first->Redraw1Click();
   EXPECT_EQ(main.TessaraCount, 2) << "the delete ran inside the composition";
@@ -329,17 +249,14 @@ TEST_F(CaptureReentryWin32Test, CtrlF4DuringACaptureWaitsAndLosesNoFiles) {
   SetKeyboardState(keys);
   Pump(50);
   EXPECT_EQ(main.Tessara(1), second);
-  SendMessageA(main_->Handle(), WM_COMMAND, MAKEWPARAM(IDC_BTNEXIT, BN_CLICKED),
-               reinterpret_cast<LPARAM>(main_->Control(IDC_BTNEXIT)));
-  PumpUntil([] {
-    MSG msg;
-    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
-  }, 3000);
-  main_->Shutdown();
-  const std::string tiles = ReadFile(folder_ / "settings" / "tessara1.dat");
+  SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(IDC_BTNEXIT, BN_CLICKED),
+               reinterpret_cast<LPARAM>(window.Control(IDC_BTNEXIT)));
+  Pump(300);
+  window.Shutdown();
+  const std::string tiles = ReadText(Folder() + "settings\\tessara1.dat");
   EXPECT_EQ(tiles.size(), 821u);
   EXPECT_NE(tiles.find("kept"), std::string::npos) << "the renumbered window keeps its tiles";
-  EXPECT_FALSE(fs::exists(folder_ / "settings" / "tessara2.dat"));
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "settings\\tessara2.dat"));
 }
 
 }  // namespace

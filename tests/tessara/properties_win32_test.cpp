@@ -3,26 +3,25 @@
 // second thread, as a user would answer it.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "base/globals.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
 #include "tessara/UTessara_win32.h"
 #include "testutil.h"
+#include "ui_win32.h"
 
 namespace tessara {
 namespace {
 
-using testing::TempFolder;
-using testing::WriteText;
+using testing::DialogUser;
+using testing::Pump;
+using testing::PumpUntil;
+using testing::TextOf;
 
 // Tiny pictures made with ImageMagick: PNG and GIF 4 x 4, pixel (x, y) from the top is
 // r 40+50x, g 30+60y, b 200-20x-10y; the JPEG is 16 x 16 of r 200, g 100, b 50.
@@ -54,48 +53,18 @@ constexpr char kJpeg[] =
     "\xff\xd9"
 ;
 
-void Pump(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  MSG msg;
-  do {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(5);
-  } while (GetTickCount() - start < milliseconds);
-}
-
-// Pumps until `done` holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return false;
-    Pump(20);
-  }
-  return true;
-}
-
-std::string Text(HWND hwnd) {
-  char text[256] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  return text;
-}
-
 RECT WindowRect(HWND hwnd) {
   RECT rc{};
   GetWindowRect(hwnd, &rc);
   return rc;
 }
+int WidthOf(HWND hwnd) {
+  const RECT r = WindowRect(hwnd);
+  return r.right - r.left;
+}
 
-class PropertiesWin32Test : public ::testing::Test {
+class PropertiesWin32Test : public testing::Win32Test {
  protected:
-  void SetUp() override {
-    Starting = true;
-    old_error_ = SetErrorHandler([this](const std::string& t) { messages_.push_back(t); });
-  }
-  void TearDown() override { SetErrorHandler(old_error_); }
-
   std::unique_ptr<TfrmTessara> MakeForm(int left, int top) {
     auto form = std::make_unique<TfrmTessara>(
         nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), ::alTools::ProgramFolder());
@@ -105,102 +74,49 @@ class PropertiesWin32Test : public ::testing::Test {
     return form;
   }
   static HWND Handle(TfrmTessara& form) { return static_cast<TessaraWindow&>(form.View()).Handle(); }
-
-  std::vector<std::string> messages_;
-  TempFolder folder_;
-
- private:
-  MessageHandler old_error_;
 };
 
-// The user: waits for the dialog, then acts on its controls from this thread.
-class DialogUser {
- public:
-  explicit DialogUser(std::function<void(HWND)> act)
-      : thread_([this, act = std::move(act)] {
-          const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-          HWND dialog = nullptr;
-          while (!dialog && std::chrono::steady_clock::now() < until) {
-            HWND found = FindWindowA("TfrmTSProperties", "Window properties");
-            if (found && IsWindowVisible(found)) dialog = found;
-            else std::this_thread::sleep_for(std::chrono::milliseconds(20));
-          }
-          found_ = dialog != nullptr;
-          if (dialog) act(dialog);
-        }) {}
-  ~DialogUser() {
-    if (thread_.joinable()) thread_.join();
-  }
-  bool Found() {
-    if (thread_.joinable()) thread_.join();
-    return found_;
-  }
-
- private:
-  std::atomic<bool> found_{false};
-  std::thread thread_;
-};
-
-// A labelled row of the size group: the caption, its value label and its scroll bar follow
-// one another.
-struct BarRow {
-  HWND caption, value, bar;
-};
-BarRow Row(HWND dialog, const char* caption) {
-  BarRow r{};
-  r.caption = FindWindowExA(dialog, nullptr, "Static", caption);
-  r.value = r.caption ? GetWindow(r.caption, GW_HWNDNEXT) : nullptr;
-  r.bar = r.value ? GetWindow(r.value, GW_HWNDNEXT) : nullptr;
-  return r;
+// The value label of a row of the size group: it follows the row's caption; the row's
+// scroll bar follows the label.
+HWND ValueLabel(HWND dialog, const char* caption) {
+  HWND row = FindWindowExA(dialog, nullptr, "Static", caption);
+  return row ? GetWindow(row, GW_HWNDNEXT) : nullptr;
 }
-
-HWND Button(HWND dialog, const char* caption) { return FindWindowExA(dialog, nullptr, "Button", caption); }
+bool Checked(HWND dialog, const char* caption) {
+  return SendMessageA(FindWindowExA(dialog, nullptr, "Button", caption), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 TEST_F(PropertiesWin32Test, DialogShowsTheWindowAndAScrollStepWithApplyResizesAtOnce) {
   auto form = MakeForm(40, 40);
   form->FormShow();
-  const RECT before = WindowRect(Handle(*form));
-  std::vector<std::string> labels;
-  bool bold = false, borders = false, transparent = false, toolWindow = false;
-  int clientWidth = 0, clientHeight = 0;
-  std::string afterStep;
-  RECT applied{};
-  DialogUser user([&](HWND dialog) {
-    const char* captions[] = {"Columns:", "Rows:", "Tile Width:", "Tile Height:", "Border Spacing:", "Cell Spacing:"};
-    for (const char* caption : captions) labels.push_back(Text(Row(dialog, caption).value));
+  const int before = WidthOf(Handle(*form));
+  DialogUser user([&](DialogUser& u) {
+    HWND dialog = testing::WaitForWindow("TfrmTSProperties", "Window properties");
+    if (!u.Check(dialog != nullptr, "no dialog")) return;
+    std::string labels;
+    for (const char* caption : {"Columns:", "Rows:", "Tile Width:", "Tile Height:", "Border Spacing:", "Cell Spacing:"})
+      labels += TextOf(ValueLabel(dialog, caption)) + " ";
+    u.Check(labels == "2 3 36 36 0 0 ", "the labels of a new tessara: " + labels);
     LOGFONTA lf{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Row(dialog, "Rows:").value, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-    bold = lf.lfWeight >= FW_BOLD;
-    borders = SendMessageA(Button(dialog, "Black Line"), BM_GETCHECK, 0, 0) == BST_CHECKED &&
-              SendMessageA(Button(dialog, "3D Raised"), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    transparent = SendMessageA(Button(dialog, "Transparent"), BM_GETCHECK, 0, 0) == BST_CHECKED &&
-                  SendMessageA(Button(dialog, "Simple Color"), BM_GETCHECK, 0, 0) == BST_UNCHECKED;
-    const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE), ex = GetWindowLongPtrA(dialog, GWL_EXSTYLE);
-    toolWindow = (ex & WS_EX_TOOLWINDOW) && !(style & WS_SYSMENU);
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(ValueLabel(dialog, "Rows:"), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    u.Check(lf.lfWeight >= FW_BOLD, "bold value labels");
+    u.Check(Checked(dialog, "Black Line") && Checked(dialog, "3D Raised"), "both borders");
+    u.Check(Checked(dialog, "Transparent") && !Checked(dialog, "Simple Color"), "transparent");
+    u.Check((GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) &&
+                !(GetWindowLongPtrA(dialog, GWL_STYLE) & WS_SYSMENU), "a tool window");
     RECT client{};
     GetClientRect(dialog, &client);
-    clientWidth = client.right;
-    clientHeight = client.bottom;
-    const BarRow cols = Row(dialog, "Columns:");
-    SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), reinterpret_cast<LPARAM>(cols.bar));
-    afterStep = Text(cols.value);
-    SendMessageA(Button(dialog, "&Apply"), BM_CLICK, 0, 0);
-    applied = WindowRect(FindWindowExA(nullptr, nullptr, "TTessara", "ts"));
-    SendMessageA(Button(dialog, "Cancel"), BM_CLICK, 0, 0);
+    u.Check(client.right == 475 && client.bottom == 319, "client size");
+    HWND cols = ValueLabel(dialog, "Columns:");
+    SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), reinterpret_cast<LPARAM>(GetWindow(cols, GW_HWNDNEXT)));
+    u.Check(TextOf(cols) == "3", "a scroll step shows 3");
+    SendMessageA(FindWindowExA(dialog, nullptr, "Button", "&Apply"), BM_CLICK, 0, 0);
+    u.Check(WidthOf(FindWindowExA(nullptr, nullptr, "TTessara", "ts")) == before + 36, "wider by one tile at Apply");
+    u.Click(dialog, "Cancel");
   });
   form->cmWindowPropertiesClick();
-  ASSERT_TRUE(user.Found());
-  EXPECT_EQ(labels, (std::vector<std::string>{"2", "3", "36", "36", "0", "0"}));
-  EXPECT_TRUE(bold);
-  EXPECT_TRUE(borders);
-  EXPECT_TRUE(transparent);
-  EXPECT_TRUE(toolWindow);
-  EXPECT_EQ(clientWidth, 475);
-  EXPECT_EQ(clientHeight, 319);
-  EXPECT_EQ(afterStep, "3");
-  EXPECT_EQ(applied.right - applied.left, before.right - before.left + 36) << "wider by one tile at Apply";
-  const RECT after = WindowRect(Handle(*form));
-  EXPECT_EQ(after.right - after.left, before.right - before.left + 36) << "Cancel keeps what was applied";
+  user.Finish();
+  EXPECT_EQ(WidthOf(Handle(*form)), before + 36) << "Cancel keeps what was applied";
   EXPECT_EQ(form->Cols, 3);
   EXPECT_TRUE(messages_.empty());
 }
@@ -261,7 +177,7 @@ TEST_F(PropertiesWin32Test, GifPngAndJpegBackgroundsAreTiledAtTheirNaturalSize) 
                         {"s.jpg", std::string(kJpeg, sizeof kJpeg - 1), false}};
   for (const Case& c : cases) {
     const std::string file = folder_.Path() + c.name;
-    WriteText(file, c.bytes);
+    testing::WriteText(file, c.bytes);
     auto form = MakeForm(100, 100);
     form->BackType = 1;
     form->BorderType = 0;
@@ -287,7 +203,7 @@ TEST_F(PropertiesWin32Test, GifPngAndJpegBackgroundsAreTiledAtTheirNaturalSize) 
   // A file of another kind that no service reads is reported as an unreadable bitmap is; the
   // window then shows its colour.
   const std::string broken = folder_.Path() + "broken.png";
-  WriteText(broken, std::string(kPng, 40));
+  testing::WriteText(broken, std::string(kPng, 40));
   auto form = MakeForm(100, 100);
   form->BackType = 1;
   form->BMPFilename = broken;
