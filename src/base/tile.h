@@ -27,6 +27,9 @@ class TileIcon {
   virtual bool Usable() const { return true; }
   // The cache file that already holds exactly this icon; a save then skips rewriting it.
   std::string SavedAs;
+  // SavedAs was found to hold a valid icon (or was written from this one) this session: a
+  // save reads each cache file at most once to find corrupt ones.
+  bool SavedChecked = false;
   // Shown for this session in place of the icon of a file that could not be reached; never
   // written to the icon cache.
   bool StandIn = false;

@@ -262,7 +262,9 @@ void TfrmTessara::SaveTiles() {
       const std::string path = IconCacheFile(program_folder_, Tag, col, row);
       // Rewriting an unchanged icon would only cost a flushed write per tile at every save;
       // a file that is no longer a valid icon is repaired.
-      if (tile.Icon->SavedAs == path && IconFileIntact(path)) continue;
+      if (tile.Icon->SavedAs == path &&
+          (tile.Icon->SavedChecked || (tile.Icon->SavedChecked = IconFileIntact(path))))
+        continue;
       // An icon whose bytes cannot be had (its cache file gone or corrupt) is extracted again.
       if (!tile.Icon->Usable()) LoadIconOnly(col, row);
       write[TileIndex(col, row)] = tile.Icon && !tile.Icon->StandIn;
@@ -280,6 +282,7 @@ void TfrmTessara::SaveTiles() {
       const std::string path = IconCacheFile(program_folder_, Tag, col, row);
       SaveFileOrThrow(path, bytes);
       icon.SavedAs = path;
+      icon.SavedChecked = true;
     }
   }
 }
