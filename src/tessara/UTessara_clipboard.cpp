@@ -24,18 +24,11 @@ void TfrmTessara::cmCutClick() {
   TTileRecord& tile = Tile(SelCol, SelRow);
   if (tile.Empty()) return;
   TileClipboard.AssignFields(tile);
-  tile.Description.clear();
-  tile.StartIn.clear();
-  tile.IconFile.clear();
-  tile.IconIndex = 0;
-  tile.LibIcon = 0;
-  tile.Drive = 0;
-  tile.Filename.clear();
+  tile.Clear();  // its icon too: the cell may lie outside the grid in use
   // Every icon of the grid is built again; the composition that follows draws every tile,
   // so drawing each one here as well would only be overwritten.
   for (int col = 1; col <= Cols; ++col)
     for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
-  tile.Icon.reset();  // the cell may lie outside the grid in use
   IconsBuilt = true;
   ComposeLayers();
   DrawCell(NormalLayer, SelCol, SelRow);
