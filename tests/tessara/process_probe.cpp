@@ -1,6 +1,5 @@
 // A tiny console program for the soak script: finds the running process of the given program
-// name and prints its GDI objects, user objects, handles and memory on one line:
-//   gdi=N user=N handles=N working_set_kb=N private_kb=N
+// name and prints its GDI objects and working set on one line: gdi=N working_set_kb=N
 // Wine's GetGuiResources always answers 0, so the GDI count is then taken from the process's
 // GDI handle table (the PEB's GdiSharedHandleTable: 64K entries of 24 bytes, the object type in
 // byte 14, zero when free), read from the other process.
@@ -62,15 +61,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot open the process\n");
     return 2;
   }
-  DWORD handles = 0;
-  GetProcessHandleCount(process, &handles);
-  PROCESS_MEMORY_COUNTERS_EX memory{};
+  // Wine reports no handle count, user objects or private bytes of another process.
+  PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
-  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-  std::printf("gdi=%lld user=%lu handles=%lu working_set_kb=%llu private_kb=%llu\n", GdiObjects(process),
-              GetGuiResources(process, GR_USEROBJECTS), handles,
-              static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
-              static_cast<unsigned long long>(memory.PrivateUsage / 1024));
+  GetProcessMemoryInfo(process, &memory, sizeof memory);
+  std::printf("gdi=%lld working_set_kb=%llu\n", GdiObjects(process),
+              static_cast<unsigned long long>(memory.WorkingSetSize / 1024));
   CloseHandle(process);
   return 0;
 }
