@@ -198,31 +198,22 @@ TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
   EXPECT_EQ(form->FocusCol, 2);
 }
 
-TEST_F(KeysTest, EnterStartsTheTileAsAClickDoesAndNothingOnAnEmptyCell) {
+TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlone) {
   view->startable = {"C:\\a.exe"};
   form->FormActivate();
   form->FormKeyDown(kKeyReturn, ssNone);
   EXPECT_EQ(view->started, std::vector<std::string>{"C:\\a.exe"});
-  form->FormKeyDown(kKeyRight, ssNone);
-  form->FormKeyDown(kKeyReturn, ssNone);
-  EXPECT_EQ(view->started.size(), 1u) << "an empty cell starts nothing";
-  form->FormKeyDown(kKeyReturn, ssCtrl);
-  EXPECT_EQ(view->started.size(), 1u);
-}
-
-TEST_F(KeysTest, DeleteCutsTheFocusCellAndLeavesItLit) {
-  form->FormActivate();
   form->FormKeyDown(kKeyDelete, ssNone);
   EXPECT_TRUE(form->Tile(1, 1).Empty());
   EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
-  EXPECT_EQ(form->SelCol, 1);
-  EXPECT_EQ(form->SelRow, 1);
-  EXPECT_EQ(TakeShown().back(), "1:1,1");
-  // An empty cell has nothing to cut: the clipboard keeps the tile.
+  EXPECT_EQ(form->SelCol * 10 + form->SelRow, 11) << "the cut cell becomes the selected one";
+  EXPECT_EQ(TakeShown().back(), "1:1,1") << "and stays lit";
+  form->FormKeyDown(kKeyReturn, ssNone);
   form->FormKeyDown(kKeyRight, ssNone);
+  form->FormKeyDown(kKeyReturn, ssNone);
   form->FormKeyDown(kKeyDelete, ssNone);
-  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
-  EXPECT_EQ(form->SelCol, 2);
+  EXPECT_EQ(view->started.size(), 1u) << "an empty cell starts nothing";
+  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe") << "nor does it cut anything";
 }
 
 TEST_F(KeysTest, MenuKeyAndShiftF10OpenTheMenuOfTheFocusCellOthersDoNot) {
