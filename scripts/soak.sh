@@ -172,5 +172,7 @@ while IFS= read -r line; do
 done < <(generate "$WARM" "$ACTIONS")
 echo "measured: $ACTIONS actions (and the few that restore the tile count) in $((t1 - t0)) s after $WARM of warm-up"
 echo "launches seen by the helper: $(wc -l <"$PF/probe.log" 2>/dev/null || echo 0)"
+# Message boxes carry the program's title with a blank ("Tessara v..."), the panel has none.
+echo "message boxes open at the end: $(xdotool search --onlyvisible --name '^Tessara v' 2>/dev/null | wc -l)"
 kill -0 "$TESSARA_PID" 2>/dev/null || { echo "the program ended" >&2; exit 1; }
 echo "the program is still running"
