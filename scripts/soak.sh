@@ -6,6 +6,9 @@
 # helper (launch_probe.exe, which ends at once), tile drags, arrow keys, Enter on empty cells,
 # and copy, paste and cut through the context menu keys. Not part of CI: it takes minutes.
 #   scripts/soak.sh [actions]      (build first: cmake --build --preset windows)
+# Known limit: the script's model of the grid drifts from the window within the first few
+# hundred actions (message boxes are left open, few launches reach the helper), so later
+# actions do not all do what they were planned to; the last lines report both.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 ACTIONS="${1:-10000}"
@@ -172,6 +175,7 @@ while IFS= read -r line; do
 done < <(generate "$WARM" "$ACTIONS")
 echo "measured: $ACTIONS actions (and the few that restore the tile count) in $((t1 - t0)) s after $WARM of warm-up"
 echo "launches seen by the helper: $(wc -l <"$PF/probe.log" 2>/dev/null || echo 0)"
+echo "tessaras shown at the end: $(xdotool search --onlyvisible --name '^ts$' 2>/dev/null | wc -l) (1 expected)"
 # Message boxes carry the program's title with a blank ("Tessara v..."), the panel has none.
 echo "message boxes open at the end: $(xdotool search --onlyvisible --name '^Tessara v' 2>/dev/null | wc -l)"
 kill -0 "$TESSARA_PID" 2>/dev/null || { echo "the program ended" >&2; exit 1; }
