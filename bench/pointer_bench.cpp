@@ -75,6 +75,8 @@ struct BenchView final : ITessaraView {
   void ShowHint(const std::string&, int, int, int, int, const CellRect&) override {}
   void HideHint() override {}
   bool DirectoryReachable(const std::string&) override { return true; }
+  std::vector<WorkRect> WorkAreas() const override { return {{0, 0, 1280, 1024}}; }
+  void ShowContextMenuAt(int, int) override {}
 };
 
 std::unique_ptr<TfrmTessara> LargestWindow(int backType, BenchView*& view) {

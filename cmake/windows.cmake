@@ -45,6 +45,9 @@ if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   add_dependencies(tessara_win32_tests TESSARA launch_probe twelve_icons)
   # A tiny program the launch tests start and that reports where and how it was started.
   add_executable(launch_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/tessara/launch_probe.cpp)
+  # The soak script's reporter of another process's GDI objects and memory (not a test).
+  add_executable(process_probe ${CMAKE_SOURCE_DIR}/tests/tessara/process_probe.cpp)
+  target_link_libraries(process_probe PRIVATE psapi)
   # Discovery runs the test program through Wine at test time, not at build time.
   gtest_discover_tests(tessara_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -9,6 +9,7 @@
 #include "settings/atomicfile.h"
 #include "shell/error.h"
 #include "tessara/clipboard.h"
+#include "tessara/onscreen.h"
 
 namespace tessara {
 
@@ -103,7 +104,23 @@ void TfrmMain::btnHideClick() {
 void TfrmMain::cmControlPanelClick() {
   view_.SetLeft(PanelX);
   view_.SetTop(PanelY);
+  // The place kept while hidden may be on a monitor that has gone, or hand-edited.
+  BringPanelOnScreen();
   view_.BringToForeground();
+}
+
+void TfrmMain::DisplayChanged() {
+  if (view_.Left() != kParkedLeft) BringPanelOnScreen();
+}
+
+void TfrmMain::BringPanelOnScreen() {
+  const WindowRect now{view_.Left(), view_.Top(), view_.Width(), view_.Height()};
+  const WindowRect there = BringOnScreen(now, view_.WorkAreas());
+  if (there.Left == now.Left && there.Top == now.Top) return;
+  view_.SetLeft(there.Left);
+  view_.SetTop(there.Top);
+  PanelX = there.Left;
+  PanelY = there.Top;
 }
 
 void TfrmMain::RxTrayIcon1Click() { view_.BringToForeground(); }

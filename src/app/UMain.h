@@ -50,6 +50,12 @@ class IMainView {
   virtual void BringToForeground() = 0;
   // Asks the window to close; the close runs FormClose, which may refuse.
   virtual void Close() = 0;
+
+  // Keeping the panel on screen.
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // The work area of every monitor attached now; empty when the system cannot tell.
+  virtual std::vector<WorkRect> WorkAreas() const = 0;
 };
 
 class TfrmMain : public ITessaraHost {
@@ -98,6 +104,9 @@ class TfrmMain : public ITessaraHost {
   int SnapDistance() const override;
   bool ExecuteOpenDlg(std::string& fileName) override;
   void ReleaseClosed();
+  // The monitors or the work area changed: a panel on show that no monitor shows enough of
+  // comes back into the nearest work area. A parked panel is left where it is.
+  void DisplayChanged();
   // The open-file dialog lives as long as the panel: it opens with the name last chosen.
   std::string OpenDlgFileName;
 
@@ -107,6 +116,9 @@ class TfrmMain : public ITessaraHost {
  private:
   std::unique_ptr<TfrmTessara> MakeTessara();
   void SetCheckedReportingClick(MainCheck box, bool checked);
+  // Moves the panel into the nearest work area if it cannot be reached where it is; that
+  // place is what the next save stores.
+  void BringPanelOnScreen();
 
   IMainPlatform& platform_;
   IMainView& view_;

@@ -282,6 +282,20 @@ int MainWindow::Top() const {
   return rc.top;
 }
 
+int MainWindow::Width() const {
+  RECT rc;
+  GetWindowRect(hwnd_, &rc);
+  return rc.right - rc.left;
+}
+
+int MainWindow::Height() const {
+  RECT rc;
+  GetWindowRect(hwnd_, &rc);
+  return rc.bottom - rc.top;
+}
+
+std::vector<WorkRect> MainWindow::WorkAreas() const { return MonitorWorkAreas(); }
+
 void MainWindow::SetLeft(int left) {
   SetWindowPos(hwnd_, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -445,6 +459,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         PostQuitMessage(0);
       }
       return 0;
+    case WM_DISPLAYCHANGE:
+      if (form_) form_->DisplayChanged();
+      return 0;
+    case WM_SETTINGCHANGE:
+      if (wp == SPI_SETWORKAREA && form_) form_->DisplayChanged();
+      return DefWindowProcA(hwnd_, msg, wp, lp);
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:

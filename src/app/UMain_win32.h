@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/UMain.h"
 #include "shell/handles_win32.h"
@@ -68,6 +69,9 @@ class MainWindow final : public IMainView, public IMainPlatform {
   void HideApplicationWindow() override;
   void BringToForeground() override;
   void Close() override;
+  int Width() const override;
+  int Height() const override;
+  std::vector<WorkRect> WorkAreas() const override;
 
   // IMainPlatform
   std::string ProgramFolder() override { return program_folder_; }

@@ -204,7 +204,9 @@ Bitmap24& TfrmTessara::Layer(int m) {
 void TfrmTessara::FormShow() {
   UpdateBorder();
   SyncMenuChecks();
-  if (!LoadCachedLayers()) ComposeLayers();
+  // A transparent window brought back on screen shows what lies behind its new place.
+  const bool moved = KeepOnScreen() && BackType == 2;
+  if (moved || !LoadCachedLayers()) ComposeLayers();
   view_->Show();
   FormPaint();
 }
@@ -302,6 +304,7 @@ void TfrmTessara::FormDestroy() {
 }
 
 void TfrmTessara::FormKeyDown(int key, unsigned shift) {
+  if (TileKeyDown(key, shift)) return;
   if (key != kKeyF4) return;
   if (shift & ssCtrl) {
     cmDeleteClick();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dialogs/UProperties.h"
 #include "base/fontspec.h"
@@ -123,12 +124,20 @@ class ITessaraView {
   // Whether a folder can be reached now: false while the removable drive or network share
   // holding it is away, so a failed extraction need not mean the file is gone.
   virtual bool DirectoryReachable(const std::string& folder) = 0;
+
+  // Reachability of windows and tiles (UTessara_onscreen.cpp, UTessara_keys.cpp).
+  // The work area of every monitor attached now; empty when the system cannot tell.
+  virtual std::vector<WorkRect> WorkAreas() const = 0;
+  // Opens the context menu with its corner at the client point (x, y), as a right click does.
+  virtual void ShowContextMenuAt(int x, int y) = 0;
 };
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
 
 // Key codes and modifier state the window handles.
 inline constexpr int kKeyF4 = 0x73;
+inline constexpr int kKeyReturn = 0x0D, kKeyDelete = 0x2E, kKeyApps = 0x5D, kKeyF10 = 0x79;
+inline constexpr int kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27, kKeyDown = 0x28;
 enum ShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 enum MouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -231,6 +240,19 @@ class TfrmTessara : public TessaraModel {
   int HintColor = kHintExampleColor;
   int HintTextColor = 0;
   FontSpec LetterFont{"", -11, 400, false};  // an empty face: the default font
+
+  // Reachability: windows kept on screen, tiles by keyboard.
+  // Moves the window into the nearest work area when no monitor shows enough of it; true when
+  // it moved. Its new place is what the next save stores: the saved one cannot be reached.
+  bool KeepOnScreen();
+  // The window gained or lost the keyboard focus: the focus cell is shown or removed.
+  void FormActivate();
+  void FormDeactivate();
+  // The keys of the focus cell; false for a key they leave to FormKeyDown.
+  bool TileKeyDown(int key, unsigned shift);
+  // The cell the keys act on, 1-based; it starts at the first cell.
+  int FocusCol = 1, FocusRow = 1;
+  bool Focused = false;
 
   ITessaraView& View() { return *view_; }
   ITessaraHost* Host() const { return host_; }

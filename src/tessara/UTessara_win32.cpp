@@ -493,6 +493,7 @@ void TessaraWindow::OnPaint() {
 LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT pointer = 0;
   if (HandlePointerMessage(msg, wp, lp, pointer)) return pointer;
+  if (HandleReachMessage(msg, wp, lp, pointer)) return pointer;
   switch (msg) {
     case WM_PAINT:
       OnPaint();

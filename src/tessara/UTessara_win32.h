@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "shell/handles_win32.h"
 #include "tessara/UTessara.h"
@@ -41,6 +42,9 @@ class Win32TileIcon final : public TileIcon {
   mutable std::string bytes_;
   std::string path_;
 };
+
+// The work area of every monitor attached now (the primary one's when they cannot be listed).
+std::vector<WorkRect> MonitorWorkAreas();
 
 // The first image of an icon file as an HICON, or nullptr.
 HICON IconFromIcoBytes(const std::string& bytes);
@@ -151,6 +155,13 @@ class TessaraWindow final : public ITessaraView {
   Cell hint_rest_;             // the cell under the pointer, waiting for the hover notification
   bool hint_pressed_ = false;  // a press hid the hint: no new one until another cell
   friend LRESULT CALLBACK HintWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+  // Reachability of windows and tiles (UTessara_keys_win32.cpp).
+ public:
+  std::vector<WorkRect> WorkAreas() const override;
+  void ShowContextMenuAt(int x, int y) override;
+  // Focus, the menu keys and changes of the monitors; true when the message was one of them.
+  bool HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 };
 
 }  // namespace tessara

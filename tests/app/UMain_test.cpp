@@ -84,6 +84,12 @@ struct FakeMainView : IMainView {
   void HideApplicationWindow() override { app_window_hidden = true; }
   void BringToForeground() override { ++foregrounds; }
   void Close() override { ++closes; }
+  // Keeping the panel on screen.
+  int width = 353, height = 363;
+  std::vector<WorkRect> work_areas{{0, 0, 1280, 1024}};
+  int Width() const override { return width; }
+  int Height() const override { return height; }
+  std::vector<WorkRect> WorkAreas() const override { return work_areas; }
 };
 
 // One program run in a temporary program folder.
@@ -409,6 +415,30 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   form->DeleteTessara(form->Tessara(2));
   EXPECT_EQ(form->Tessara(2), nullptr);
   EXPECT_EQ(form->TessaraCount, 3);
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(MainFormTest, PanelComesBackOnScreenWhenShownOrWhenItsMonitorGoesButStaysParkedWhileHidden) {
+  // A hand-edited (or other-monitor) place of the hidden panel.
+  WriteText(Ini(), "[Integers]\r\ntsCount=1\r\nLastX=3000\r\nLastY=3000\r\n");
+  view.work_areas = {{0, 0, 1280, 1024}, {1280, 0, 2560, 1024}};
+  auto form = Start();
+  form->DisplayChanged();
+  EXPECT_EQ(view.left, kParkedLeft) << "parked on purpose, not lost";
+  form->cmControlPanelClick();
+  EXPECT_EQ(view.left, 2560 - view.width);
+  EXPECT_EQ(view.top, 1024 - view.height);
+  view.work_areas.pop_back();  // the second monitor goes
+  form->DisplayChanged();
+  EXPECT_EQ(view.left, 1280 - view.width);
+  form->FormClose();
+  EXPECT_EQ(Written().IntegerValue("LastX"), 1280 - view.width) << "the reachable place is stored";
+  EXPECT_EQ(Written().IntegerValue("LastY"), 1024 - view.height);
 }
 
 }  // namespace

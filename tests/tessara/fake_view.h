@@ -219,6 +219,11 @@ struct FakeTessaraView : ITessaraView {
   // Reachability of files.
   std::set<std::string> unreachable;  // folders, with their trailing separator
   bool DirectoryReachable(const std::string& folder) override { return !unreachable.count(folder); }
+
+  // Reachability of windows and tiles: the work areas are the monitors above.
+  std::vector<std::pair<int, int>> menus_at;  // client points the context menu opened at
+  std::vector<WorkRect> WorkAreas() const override { return monitors; }
+  void ShowContextMenuAt(int x, int y) override { menus_at.emplace_back(x, y); }
 };
 
 }  // namespace tessara::testing

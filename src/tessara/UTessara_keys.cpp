@@ -1,0 +1,85 @@
+// TfrmTessara: tiles by keyboard. A window with the focus lights one cell, its focus cell, in
+// the hover look; the arrows move it over every cell of the grid in use, empty ones included,
+// and stop at the edges. The light is shared with the pointer's hover: whichever moved last
+// owns it, and the keys go on from the cell that is lit.
+#include <algorithm>
+
+#include "tessara/UTessara.h"
+
+namespace tessara {
+
+namespace {
+
+// The cell the keys act on: the lit one, else the focus cell, kept inside the grid in use
+// (it may have shrunk since).
+Cell KeyCell(const TfrmTessara& form) {
+  Cell cell{form.FocusCol, form.FocusRow};
+  if (form.HoverCol != -1) cell = {form.HoverCol, form.HoverRow};
+  cell.Col = std::clamp(cell.Col, 1, std::max(form.Cols, 1));
+  cell.Row = std::clamp(cell.Row, 1, std::max(form.Rows, 1));
+  return cell;
+}
+
+}  // namespace
+
+void TfrmTessara::FormActivate() {
+  Focused = true;
+  const Cell cell = KeyCell(*this);
+  FocusCol = cell.Col;
+  FocusRow = cell.Row;
+  // A cell the pointer lit already is the focus cell.
+  if (LayersReady && HoverCol == -1) DrawCell(HoverLayer, FocusCol, FocusRow);
+}
+
+void TfrmTessara::FormDeactivate() {
+  Focused = false;
+  if (LayersReady && HoverCol == FocusCol && HoverRow == FocusRow) DrawCell(NormalLayer, FocusCol, FocusRow);
+}
+
+bool TfrmTessara::TileKeyDown(int key, unsigned shift) {
+  const bool menuKey = (key == kKeyApps && shift == ssNone) || (key == kKeyF10 && shift == ssShift);
+  if (shift != ssNone && !menuKey) return false;
+  const Cell cell = KeyCell(*this);
+  FocusCol = cell.Col;
+  FocusRow = cell.Row;
+  switch (key) {
+    case kKeyLeft:
+    case kKeyRight:
+    case kKeyUp:
+    case kKeyDown: {
+      const int col = std::clamp(cell.Col + (key == kKeyRight) - (key == kKeyLeft), 1, std::max(Cols, 1));
+      const int row = std::clamp(cell.Row + (key == kKeyDown) - (key == kKeyUp), 1, std::max(Rows, 1));
+      if (LayersReady) {
+        if (HoverCol != -1 && (HoverCol != col || HoverRow != row)) DrawCell(NormalLayer, HoverCol, HoverRow);
+        DrawCell(HoverLayer, col, row);
+      }
+      FocusCol = col;
+      FocusRow = row;
+      return true;
+    }
+    case kKeyReturn:
+      if (!Tile(cell.Col, cell.Row).Empty()) RunTile(cell.Col, cell.Row);
+      return true;
+    case kKeyDelete:
+      // "Icon &Cut (Delete)" on the focus cell, which becomes the selected one.
+      SelCol = cell.Col;
+      SelRow = cell.Row;
+      cmCutClick();
+      if (LayersReady && Focused) DrawCell(HoverLayer, cell.Col, cell.Row);
+      return true;
+    case kKeyApps:
+    case kKeyF10: {
+      if (!menuKey) return false;
+      SelCol = cell.Col;
+      SelRow = cell.Row;
+      const CellRect r = CellRectOf(cell.Col, cell.Row);
+      // A command chosen from the menu may delete this window: nothing is touched after it.
+      view_->ShowContextMenuAt(r.Left + r.Width / 2, r.Top + r.Height / 2);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace tessara

@@ -1,0 +1,82 @@
+// The tessara's window: the monitors' work areas, the context menu opened from the keyboard,
+// the focus and the notices of changed monitors.
+#include <windows.h>
+
+#include "tessara/UTessara_win32.h"
+
+namespace tessara {
+
+namespace {
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcWork;
+    reinterpret_cast<std::vector<WorkRect>*>(data)->push_back({r.left, r.top, r.right, r.bottom});
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<WorkRect> MonitorWorkAreas() {
+  std::vector<WorkRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  if (areas.empty()) {
+    RECT r{};
+    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0)) areas.push_back({r.left, r.top, r.right, r.bottom});
+  }
+  return areas;
+}
+
+std::vector<WorkRect> TessaraWindow::WorkAreas() const { return MonitorWorkAreas(); }
+
+void TessaraWindow::ShowContextMenuAt(int x, int y) {
+  POINT pt{x, y};
+  ClientToScreen(hwnd_, &pt);
+  HintPress();
+  TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+}
+
+bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  result = 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+  switch (msg) {
+    case WM_SETFOCUS:
+      if (form_) form_->FormActivate();
+      return true;
+    case WM_KILLFOCUS:
+      if (form_) form_->FormDeactivate();
+      return true;
+    case WM_SYSKEYDOWN:
+      // Shift+F10 comes as a system key. It is ours alone: passed on, it would also come
+      // back as a context menu notice and open the menu twice.
+      if (wp != VK_F10 || !shift || ctrlOrAlt) return false;
+      if (form_) form_->FormKeyDown(kKeyF10, ssShift);
+      return true;
+    case WM_SYSKEYUP:
+      return wp == VK_F10 && shift && !ctrlOrAlt;
+    case WM_KEYUP:
+      // The menu key opened the menu when it went down.
+      return wp == VK_APPS;
+    case WM_CONTEXTMENU:
+      // From the keyboard (the position is -1, -1): the menu of the focus cell. A right click
+      // opens its menu itself and never gets here.
+      if (lp != -1) return false;
+      if (form_) form_->FormKeyDown(kKeyApps, ssNone);
+      return true;
+    case WM_DISPLAYCHANGE:
+      if (form_) form_->KeepOnScreen();
+      return true;
+    case WM_SETTINGCHANGE:
+      if (wp == SPI_SETWORKAREA && form_) form_->KeepOnScreen();
+      result = DefWindowProcA(hwnd_, msg, wp, lp);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tessara

@@ -1,0 +1,251 @@
+// Windows kept within reach of the monitors, and tiles reached by keyboard, against the
+// recording fake.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/globals.h"
+#include "tessara/UTessara.h"
+#include "tessara/clipboard.h"
+#include "tessara/fake_host.h"
+#include "tessara/fake_view.h"
+#include "testutil.h"
+
+namespace tessara {
+namespace {
+
+using testing::FakeHost;
+using testing::FakeIcon;
+using testing::FakeTessaraView;
+using testing::TempFolder;
+using testing::WriteText;
+
+const WorkRect kFirst{0, 0, 1280, 1024};
+const WorkRect kSecond{1280, 0, 2560, 1024};
+
+std::unique_ptr<TfrmTessara> MakeForm(FakeTessaraView*& view, FakeHost* host, const std::string& folder) {
+  auto owned = std::make_unique<FakeTessaraView>();
+  view = owned.get();
+  auto form = std::make_unique<TfrmTessara>(host, std::move(owned), folder);
+  form->FormCreate();
+  form->Cols = 3;
+  form->Rows = 2;
+  form->BorderType = 2;
+  form->CellSpacing = 4;
+  form->BackType = 0;
+  form->ApplySize();
+  return form;
+}
+
+TEST(OnScreenTest, ShowBringsAnUnreachableWindowIntoTheNearestWorkArea) {
+  struct Case {
+    const char* what;
+    std::vector<WorkRect> monitors;
+    int left, top;
+    bool moves;
+    int toLeft, toTop;  // where the window ends; its size is W x H
+  };
+  FakeTessaraView* probe;
+  const int w = MakeForm(probe, nullptr, "C:\\prog\\")->CalcWidth();
+  const int h = MakeForm(probe, nullptr, "C:\\prog\\")->CalcHeight();
+  const Case cases[] = {
+      {"far off with one monitor: to its corner", {kFirst}, 3000, 3000, true, 1280 - w, 1024 - h},
+      {"on a second monitor that is gone: back to the first", {kFirst}, 1500, 200, true, 1280 - w, 200},
+      {"on a second monitor still there: stays", {kFirst, kSecond}, 1500, 200, false, 1500, 200},
+      {"only a 31-pixel strip shows: moves", {kFirst}, 1280 - 31, 100, true, 1280 - w, 100},
+      {"a 32-pixel square shows: stays", {kFirst}, 1280 - 32, 1024 - 32, false, 1280 - 32, 1024 - 32},
+      {"above and left of everything", {kSecond, kFirst}, -5000, -400, true, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeTessaraView* view;
+    auto form = MakeForm(view, nullptr, "C:\\prog\\");
+    view->monitors = c.monitors;
+    view->SetBounds(c.left, c.top, w, h);
+    form->FormShow();
+    EXPECT_EQ(view->left, c.toLeft);
+    EXPECT_EQ(view->top, c.toTop);
+    EXPECT_EQ(view->moves.size(), c.moves ? 1u : 0u);
+    EXPECT_TRUE(view->shown);
+  }
+}
+
+TEST(OnScreenTest, LoadedWindowOffEveryScreenIsShownAndSavedWhereItWentComposedAfresh) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.Path() + "settings");
+  WriteText(folder.Path() + "tswin.ini", "[1\\Integers]\r\nLeft=3000\r\nTop=3000\r\nBackType=2\r\n");
+  FakeTessaraView* view;
+  auto form = MakeForm(view, nullptr, folder.Path());
+  view->monitors = {kFirst};
+  form->LoadTessara(1);
+  form->FormShow();
+  EXPECT_EQ(view->left, 1280 - view->width);
+  EXPECT_EQ(view->top, 1024 - view->height);
+  // The background of a transparent window is taken at the place it is shown.
+  EXPECT_EQ(view->captures, 1);
+  Starting = false;
+  form->SaveTessara();
+  Starting = true;
+  form->ini.ReadSettings();
+  EXPECT_EQ(form->ini.IntegerValue("Left"), 1280 - view->width);
+  EXPECT_EQ(form->ini.IntegerValue("Top"), 1024 - view->height);
+}
+
+TEST(OnScreenTest, DisplayChangeRechecksAShownWindowButNotOneBeingDragged) {
+  FakeTessaraView* view;
+  auto form = MakeForm(view, nullptr, "C:\\prog\\");
+  form->BackType = 2;
+  view->monitors = {kFirst, kSecond};
+  view->SetBounds(2000, 500, view->width, view->height);
+  form->FormShow();
+  ASSERT_EQ(view->left, 2000);
+  const int captures = view->captures;
+
+  view->monitors = {kFirst};  // the second monitor is detached
+  form->Moving = true;
+  EXPECT_FALSE(form->KeepOnScreen());
+  EXPECT_EQ(view->left, 2000);
+  form->Moving = false;
+  EXPECT_TRUE(form->KeepOnScreen());
+  EXPECT_EQ(view->left, 1280 - view->width);
+  EXPECT_EQ(view->top, 500);
+  EXPECT_EQ(view->captures, captures + 1) << "a transparent window takes its new background";
+  EXPECT_FALSE(form->KeepOnScreen()) << "once on screen it stays";
+}
+
+// Keyboard: a 3 x 2 grid with tiles at (1,1) and (3,2); the rest are empty.
+class KeysTest : public ::testing::Test {
+ protected:
+  KeysTest() {
+    form = MakeForm(view, &host, "C:\\prog\\");
+    Put(1, 1, "C:\\a.exe");
+    Put(3, 2, "C:\\b.exe");
+    form->ComposeLayers();
+    view->painted.clear();
+    TileClipboard.Clear();
+  }
+  void Put(int col, int row, const std::string& file) {
+    TTileRecord& t = form->Tile(col, row);
+    t.Filename = file;
+    t.IconFile = file;
+    t.Icon = std::make_unique<FakeIcon>(file);
+  }
+  // The cells painted since the last call, as "layer:col,row".
+  std::vector<std::string> TakeShown() {
+    std::vector<std::string> out;
+    for (const auto& p : view->painted) {
+      const Cell c = form->CellAt(p.x, p.y);
+      out.push_back(std::to_string(p.layer) + ":" + std::to_string(c.Col) + "," + std::to_string(c.Row));
+    }
+    view->painted.clear();
+    return out;
+  }
+
+  FakeHost host;
+  FakeTessaraView* view = nullptr;
+  std::unique_ptr<TfrmTessara> form;
+};
+
+TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
+  struct Case {
+    const char* what;
+    std::vector<int> keys;
+    int col, row;
+  };
+  const Case cases[] = {
+      {"right onto empty cells", {kKeyRight}, 2, 1},
+      {"right stops at the last column", {kKeyRight, kKeyRight, kKeyRight, kKeyRight}, 3, 1},
+      {"left and up stop at the first cell", {kKeyLeft, kKeyUp}, 1, 1},
+      {"down stops at the last row", {kKeyDown, kKeyDown, kKeyDown}, 1, 2},
+      {"a walk", {kKeyDown, kKeyRight, kKeyRight, kKeyUp, kKeyLeft}, 2, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    form->FocusCol = form->FocusRow = 1;
+    form->FormActivate();
+    ASSERT_EQ(TakeShown(), std::vector<std::string>{"1:1,1"}) << "the focus cell shows the hover look";
+    for (int key : c.keys) form->FormKeyDown(key, ssNone);
+    EXPECT_EQ(form->FocusCol, c.col);
+    EXPECT_EQ(form->FocusRow, c.row);
+    EXPECT_EQ(form->HoverCol, c.col);
+    EXPECT_EQ(form->HoverRow, c.row);
+    form->FormDeactivate();
+    const std::vector<std::string> shown = TakeShown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), "0:" + std::to_string(c.col) + "," + std::to_string(c.row)) << "lost focus, lit no more";
+    EXPECT_EQ(form->HoverCol, -1);
+  }
+}
+
+TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
+  form->FormActivate();
+  form->FormKeyDown(kKeyRight, ssNone);
+  EXPECT_EQ(TakeShown(), (std::vector<std::string>{"1:1,1", "0:1,1", "1:2,1"}));
+  // The pointer lights the tile at (3,2); the keys go on from there.
+  const CellRect r = form->CellRectOf(3, 2);
+  form->FormMouseMove(ssNone, r.Left + 5, r.Top + 5);
+  EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:2,1", "1:3,2"}));
+  form->FormKeyDown(kKeyLeft, ssNone);
+  EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:3,2", "1:2,2"}));
+  // A grid made smaller keeps the focus cell inside it.
+  form->FormMouseLeave();
+  form->FocusCol = 3;
+  form->Cols = 2;
+  form->FormKeyDown(kKeyDown, ssNone);
+  EXPECT_EQ(form->FocusCol, 2);
+}
+
+TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlone) {
+  view->startable = {"C:\\a.exe"};
+  form->FormActivate();
+  form->FormKeyDown(kKeyReturn, ssNone);
+  EXPECT_EQ(view->started, std::vector<std::string>{"C:\\a.exe"});
+  form->FormKeyDown(kKeyDelete, ssNone);
+  EXPECT_TRUE(form->Tile(1, 1).Empty());
+  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
+  EXPECT_EQ(form->SelCol * 10 + form->SelRow, 11) << "the cut cell becomes the selected one";
+  EXPECT_EQ(TakeShown().back(), "1:1,1") << "and stays lit";
+  form->FormKeyDown(kKeyReturn, ssNone);
+  form->FormKeyDown(kKeyRight, ssNone);
+  form->FormKeyDown(kKeyReturn, ssNone);
+  form->FormKeyDown(kKeyDelete, ssNone);
+  EXPECT_EQ(view->started.size(), 1u) << "an empty cell starts nothing";
+  EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe") << "nor does it cut anything";
+}
+
+TEST_F(KeysTest, MenuKeyAndShiftF10OpenTheMenuOfTheFocusCellOthersDoNot) {
+  struct Case {
+    const char* what;
+    int key;
+    unsigned shift;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"the menu key", kKeyApps, ssNone, true},
+      {"Shift+F10", kKeyF10, ssShift, true},
+      {"F10 alone", kKeyF10, ssNone, false},
+      {"Ctrl+Shift+F10", kKeyF10, ssShift | ssCtrl, false},
+      {"Shift+menu key", kKeyApps, ssShift, false},
+  };
+  form->FormActivate();
+  form->FormKeyDown(kKeyDown, ssNone);
+  form->FormKeyDown(kKeyRight, ssNone);
+  const CellRect r = form->CellRectOf(2, 2);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    view->menus_at.clear();
+    form->SelCol = form->SelRow = -1;
+    form->FormKeyDown(c.key, c.shift);
+    EXPECT_EQ(view->menus_at.size(), c.opens ? 1u : 0u);
+    if (!c.opens) continue;
+    EXPECT_EQ(view->menus_at[0], std::make_pair(r.Left + r.Width / 2, r.Top + r.Height / 2));
+    EXPECT_EQ(form->SelCol, 2);
+    EXPECT_EQ(form->SelRow, 2);
+  }
+}
+
+}  // namespace
+}  // namespace tessara
