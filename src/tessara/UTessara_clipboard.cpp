@@ -39,6 +39,7 @@ void TfrmTessara::cmCutClick() {
   IconsBuilt = true;
   ComposeLayers();
   DrawCell(NormalLayer, SelCol, SelRow);
+  SaveChange();
 }
 
 void TfrmTessara::cmPasteClick() {
@@ -54,6 +55,7 @@ void TfrmTessara::cmPasteClick() {
   LoadIconOnly(SelCol, SelRow);
   ComposeLayers();
   DrawCell(NormalLayer, SelCol, SelRow);
+  SaveChange();
 }
 
 }  // namespace tessara
