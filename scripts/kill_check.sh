@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 cd "$ROOT"
 
 KILLS=${1:-1000}
-[ -x "$BUILD/windows/bin/tessara.exe" ] || [ -f "$BUILD/windows/bin/tessara.exe" ] || {
+[ -f "$BUILD/windows/bin/tessara.exe" ] || {
   echo "build the Windows program first: cmake --preset windows && cmake --build --preset windows"
   exit 1
 }
