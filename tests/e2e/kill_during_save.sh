@@ -169,11 +169,20 @@ program_pid() {
   ps -o pid= --ppid "$TESSARA_PID" | head -n 1 | xargs
 }
 
+# Waits for the windows; when they do not come, says what is on the screen and whether the
+# program runs, so that a start that failed after a kill can be told from a slow one.
+wait_windows() {
+  (wait_tessaras "$N") && return 0
+  local names
+  names=$(xdotool search --onlyvisible --name '.' 2>/dev/null | while read -r id; do xdotool getwindowname "$id"; done | sort | uniq -c | tr '\n' ';')
+  fail "expected $N tessaras, saw $(count_tessaras); program running: $(program_pid || true); windows: $names"
+}
+
 start_and_wait() {
   start_tessara
   # Killed on purpose: no job report for it.
   disown "$TESSARA_PID" 2>/dev/null || true
-  wait_tessaras "$N"
+  wait_windows
   panel=$(timeout 30 xdotool search --sync --name '^Tessarav1\.99\.0\.3 beta$' | head -n 1)
   [ -n "$panel" ] || fail "the control panel did not appear"
   # The control panel starts parked; a second start brings it where it takes keys.
@@ -299,7 +308,7 @@ drag_to() {
 start_windows() {
   start_tessara
   disown "$TESSARA_PID" 2>/dev/null || true
-  wait_tessaras "$N"
+  wait_windows
 }
 
 # One change run to its end times the change-save: release to the last file written.
