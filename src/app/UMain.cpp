@@ -140,6 +140,9 @@ void TfrmMain::btnNewClick() {
   tessaras_[number] = std::move(form);
   TessaraCount = number;
   shown->FormShow();
+  // The new window's files first: a count that names it before they exist would bring back
+  // the files a deleted window of that number left.
+  if (shown->SaveChange()) SaveCountChange();
 }
 
 void TfrmMain::btnExitClick() { view_.Close(); }
@@ -169,6 +172,10 @@ void TfrmMain::SaveAll() {
   for (int i = 1; i <= TessaraCount; ++i) {
     if (tessaras_[i] && tessaras_[i]->SaveOnExit) tessaras_[i]->SaveTessara();
   }
+  SaveMainKeys();
+}
+
+void TfrmMain::SaveMainKeys() {
   globals.StoreInteger("LastX", PanelX);
   globals.StoreInteger("LastY", view_.Top());
   globals.StoreInteger("tsCount", TessaraCount);
@@ -203,10 +210,21 @@ void TfrmMain::FormDestroy() {
 }
 
 void TfrmMain::DeleteTessara(TfrmTessara* form) {
+  const int number = form->Tag;
   auto removed = RemoveTessara(form);
   if (!removed) return;
   closed_.push_back(std::move(removed));
   platform_.PostReleaseClosed();
+  // A kill before the exit must not bring the deleted window back. The window that took its
+  // number is written under it before the count drops: a kill in between leaves that window
+  // twice rather than losing it.
+  TfrmTessara* moved = Tessara(number);
+  if (number > TessaraCount || (moved && moved->SaveChange())) SaveCountChange();
+}
+
+void TfrmMain::SaveCountChange() {
+  if (Starting) return;
+  RunChangeSave([this] { SaveMainKeys(); });
 }
 
 void TfrmMain::ReleaseClosed() {

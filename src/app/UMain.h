@@ -89,6 +89,11 @@ class TfrmMain : public ITessaraHost {
   // the main keys if no close did. Run once when the message loop has ended.
   void FormDestroy();
   void SaveAll();
+  // The keys of "tessara.ini" (the window count among them), written alone.
+  void SaveMainKeys();
+  // After a window was made or deleted: the count is written at once, so a crash neither
+  // loses the new window nor brings the deleted one back.
+  void SaveCountChange();
 
   // Takes a window out of the list and gives its slot to the window of the last slot,
   // which takes the freed number; returns the removed window to its caller.

@@ -21,8 +21,10 @@ bool IconFileIntact(const std::string& path) {
 }  // namespace
 
 // Keys after "Effect" and "BMPFilename" (and "LetterShadow") came later; a file without them
-// means no floating hint and the default drive letter font.
-TRegVal::Lines TessaraBooleanKeys() { return {"LetterShadow=0", "FloatHint=0", "LetterFontItalic=0"}; }
+// means no floating hint, the default drive letter font and layer caches that may be used.
+TRegVal::Lines TessaraBooleanKeys() {
+  return {"LetterShadow=0", "FloatHint=0", "LetterFontItalic=0", std::string(kLayersStaleKey) + "=0"};
+}
 TRegVal::Lines TessaraIntegerKeys() {
   return {"Left=0",       "Top=0",           "Cols=2",        "Rows=3",
           "TileWidth=36", "TileHeight=36",   "CellSpacing=0", "Color=$707070",
@@ -168,6 +170,9 @@ void TfrmTessara::SetDefaults() {
 bool TfrmTessara::LoadCachedLayers() {
   // Files left by a deleted window of the same number are not this window's image.
   if (Fresh) return false;
+  // Tiles or settings were written after the layers (a change-save not followed by a full
+  // save): the files may show an older picture.
+  if (ini.BooleanValue(kLayersStaleKey)) return false;
   std::array<std::string, 3> files;
   for (int m = 0; m < 3; ++m) {
     files[m] = LayerCacheFile(program_folder_, Tag, m);
@@ -233,6 +238,14 @@ void TfrmTessara::SaveTessara() {
     }
   }
   SaveTiles();
+  StoreSettings();
+  // Written last: until the layers and tiles are whole on disk, the mark of an earlier
+  // change-save stays. Layers not written now (none composed, stand-ins) stay marked.
+  ini.StoreBoolean(kLayersStaleKey, !layers_saved_);
+  ini.WriteSettings();
+}
+
+void TfrmTessara::StoreSettings() {
   ini.StoreInteger("Left", view_->Left());
   ini.StoreInteger("Top", view_->Top());
   ini.StoreInteger("Cols", Cols);
@@ -250,7 +263,6 @@ void TfrmTessara::SaveTessara() {
   ini.StoreString("BMPFilename", BMPFilename);
   ini.StoreBoolean("LetterShadow", LetterShadow);
   StorePropertyKeys();
-  ini.WriteSettings();
 }
 
 void TfrmTessara::SaveTiles() {
@@ -282,7 +294,10 @@ void TfrmTessara::SaveTiles() {
       const std::string bytes = icon.FileBytes();
       if (bytes.empty()) continue;
       const std::string path = IconCacheFile(program_folder_, Tag, col, row);
-      SaveFileOrThrow(path, bytes);
+      // An icon extracted again is often the one already on disk (a composition rebuilds
+      // every icon): a flushed write per tile is saved where the bytes are the same.
+      std::string old;
+      if (!ReadWholeFile(path, old) || old != bytes) SaveFileOrThrow(path, bytes);
       icon.SavedAs = path;
       icon.SavedChecked = true;
     }

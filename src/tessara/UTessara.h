@@ -254,6 +254,14 @@ class TfrmTessara : public TessaraModel {
   int FocusCol = 1, FocusRow = 1;
   bool Focused = false;
 
+  // Changes that survive a crash (UTessara_changes.cpp). After a change the user makes to
+  // this window, its settings section (marking its layer caches stale), its tile data file
+  // and the icon cache files that changed are written at once; the layer caches wait for the
+  // full save. Returns true when everything was written; nothing is written while starting
+  // or by a deleted window. A failure is reported by RunChangeSave and the change stays in
+  // memory for the next save.
+  bool SaveChange();
+
   ITessaraView& View() { return *view_; }
   ITessaraHost* Host() const { return host_; }
   const std::string& ProgramFolder() const { return program_folder_; }
@@ -298,7 +306,20 @@ class TfrmTessara : public TessaraModel {
   bool picture_stand_in_ = false;
   // The picture whose error was last shown: a window reports one unreadable picture once.
   std::string picture_error_shown_;
+
+  // Change-saves: the settings of the section as they are now, and where a window move began
+  // (a move that ends where it began changed nothing).
+  void StoreSettings();
+  int move_from_left_ = 0, move_from_top_ = 0;
 };
+
+// The Booleans key of a window's section that says its layer cache files may be older than its
+// tiles or settings; set by a change-save, cleared by the full save once the layers are written.
+inline constexpr const char* kLayersStaleKey = "LayersStale";
+
+// Runs one change-save. Its error is shown once, then kept quiet until a change-save succeeds
+// again (the exit's save still reports every failure); true when it succeeded.
+bool RunChangeSave(const std::function<void()>& save);
 
 // The window keys of "tswin.ini" in their order, with the defaults of a saved window.
 TRegVal::Lines TessaraBooleanKeys();

@@ -32,6 +32,7 @@ void TfrmTessara::cmCutClick() {
   IconsBuilt = true;
   ComposeLayers();
   DrawCell(NormalLayer, SelCol, SelRow);
+  SaveChange();
 }
 
 void TfrmTessara::cmPasteClick() {
@@ -47,6 +48,7 @@ void TfrmTessara::cmPasteClick() {
   LoadIconOnly(SelCol, SelRow);
   ComposeLayers();
   DrawCell(NormalLayer, SelCol, SelRow);
+  SaveChange();
 }
 
 }  // namespace tessara

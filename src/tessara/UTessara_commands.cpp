@@ -42,6 +42,8 @@ void TfrmTessara::RebuildIcons1Click() {
     for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
   IconsBuilt = true;
   ComposeLayers();
+  // A rebuild may point a record at a fallback icon and gives the icon files new content.
+  SaveChange();
 }
 
 void TfrmTessara::cmSelectTintColorClick() {
@@ -50,12 +52,14 @@ void TfrmTessara::cmSelectTintColorClick() {
   Color = color & 0xFFFFFF;
   view_->SetColor(Color);
   ComposeLayers();
+  SaveChange();
 }
 
 void TfrmTessara::cmTintClick() {
   Opacity = Opacity == 0 ? 50 : 0;
   view_->SetMenuCheck(MenuId::cmTint, Opacity != 0);
   ComposeLayers();
+  SaveChange();
 }
 
 void TfrmTessara::SetLook(int borderType) {
@@ -64,6 +68,7 @@ void TfrmTessara::SetLook(int borderType) {
   view_->SetMenuCheck(MenuId::cm3DFrame, (BorderType & 2) != 0);
   ApplySize();
   ComposeLayers();
+  SaveChange();
 }
 
 void TfrmTessara::cmBlackFrameClick() { SetLook(BorderType ^ 1); }
@@ -73,6 +78,7 @@ void TfrmTessara::SetEffect(int effect) {
   Effect = effect;
   for (int i = 0; i < 5; ++i) view_->SetMenuCheck(kEffectItems[i], effect == i);
   ComposeLayers();
+  SaveChange();
 }
 
 void TfrmTessara::cmNoEffectClick() { SetEffect(0); }

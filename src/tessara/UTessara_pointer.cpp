@@ -15,6 +15,8 @@ void TfrmTessara::FormMouseDown(MouseButton button, unsigned shift, int x, int y
     DownY = y;
     WorkArea = view_->WorkAreaAt(view_->Left() + x, view_->Top() + y);
     Moving = true;
+    move_from_left_ = view_->Left();
+    move_from_top_ = view_->Top();
     return;
   }
   // A press outside every cell keeps the last selection for the context menu.
@@ -73,6 +75,8 @@ void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
     Moving = false;
     // The background behind a transparent window is captured at its new place.
     if (BackType == 2) ComposeLayers();
+    // Written once, when the move ends; a press that moved nothing writes nothing.
+    if (view_->Left() != move_from_left_ || view_->Top() != move_from_top_) SaveChange();
     return;
   }
   const Cell cell = CellAt(x, y);
@@ -100,6 +104,7 @@ void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
   // An empty target receives the tile; an occupied one swaps places with it, icons included.
   std::swap(Tile(SelCol, SelRow), Tile(cell.Col, cell.Row));
   ComposeLayers();
+  SaveChange();
 }
 
 void TfrmTessara::FormCaptureLost() {

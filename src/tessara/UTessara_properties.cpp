@@ -78,6 +78,7 @@ void TfrmTessara::ApplyProperties() {
     for (int row = 1; row <= Rows; ++row)
       if (!Tile(col, row).Empty() && !Tile(col, row).Icon) LoadIconOnly(col, row);
   ComposeLayers();
+  SaveChange();
 }
 
 void TfrmTessara::HintOver(int col, int row, int screenX, int screenY) {

@@ -83,6 +83,7 @@ void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
   r.LibIcon = 0;
   r.Drive = 0;
   LoadTileIcon(col, row);
+  SaveChange();
 }
 
 void TfrmTessara::cmShortcutClick() {
@@ -93,6 +94,7 @@ void TfrmTessara::cmShortcutClick() {
     return;
   }
   std::string name;
+  bool made = false;
   if (host_ && host_->ExecuteOpenDlg(name)) {
     if (SameFileName(name, view_->ProgramPath())) {
       ShowMessage(kSelfMessage);
@@ -105,9 +107,11 @@ void TfrmTessara::cmShortcutClick() {
       r.LibIcon = 0;
       r.Drive = 0;
       LoadTileIcon(SelCol, SelRow);
+      made = true;
     }
   }
   DrawCell(NormalLayer, SelCol, SelRow);
+  if (made) SaveChange();
 }
 
 void TfrmTessara::cmDriveClick() {
@@ -117,6 +121,7 @@ void TfrmTessara::cmDriveClick() {
     ShowMessage(kOccupiedMessage);
     return;
   }
+  bool made = false;
   {
     TfrmProperties dialog(view_->CreatePropertiesView());
     dialog.Caption = "New Drive";
@@ -133,14 +138,17 @@ void TfrmTessara::cmDriveClick() {
       r.Drive = static_cast<std::uint8_t>(dialog.DriveNumber);
       ApplyIconChoice(r, dialog.Edit4, dialog.SelectedIcon, IconLibraryPath());
       LoadTileIcon(SelCol, SelRow);
+      made = true;
     }
   }
   DrawCell(NormalLayer, SelCol, SelRow);
+  if (made) SaveChange();
 }
 
 void TfrmTessara::cmPropertiesClick() {
   if (!HasSelectedCell()) return;
   TTileRecord& r = Tile(SelCol, SelRow);
+  bool edited = false;
   {
     TfrmProperties dialog(view_->CreatePropertiesView());
     dialog.Caption = "Properties";
@@ -164,9 +172,11 @@ void TfrmTessara::cmPropertiesClick() {
       LoadTileIcon(SelCol, SelRow);
       // The old icon may have been larger than the new one: nothing of it may stay.
       ComposeLayers();
+      edited = true;
     }
   }
   DrawCell(NormalLayer, SelCol, SelRow);
+  if (edited) SaveChange();
 }
 
 }  // namespace tessara

@@ -441,5 +441,34 @@ TEST_F(MainFormTest, PanelComesBackOnScreenWhenShownOrWhenItsMonitorGoesButStays
   EXPECT_EQ(Written().IntegerValue("LastY"), 1024 - view.height);
 }
 
+// No exit follows these changes (a kill): the files alone must hold them.
+TEST_F(MainFormTest, NewAndDeletedWindowsReachTheFilesAtOnce) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=3\r\n");
+  WriteText(folder.Path() + "tswin.ini", "[2\\Integers]\r\nCols=4\r\n[3\\Integers]\r\nCols=5\r\n");
+  auto form = Start();
+  auto cols = [&](int number) {
+    TRegVal section;
+    section.UseStartUpDir = false;
+    section.IniFileName = folder.Path() + "tswin.ini";
+    section.IniSection = std::to_string(number);
+    section.Set_Integers({"Cols=0"});
+    section.Set_Booleans({"LayersStale=0"});
+    section.ReadSettings();
+    EXPECT_TRUE(section.BooleanValue("LayersStale")) << "the files of its number hold another image";
+    return section.IntegerValue("Cols");
+  };
+
+  form->Tessara(2)->cmDeleteClick();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 2);
+  EXPECT_EQ(cols(2), 5) << "the last window is written under the number it took";
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() + "settings/tessara2.dat"));
+
+  form->btnNewClick();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 3);
+  EXPECT_EQ(cols(3), 2) << "the new window's own settings, not the deleted one's";
+  form->Tessara(3)->cmDeleteClick();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 2);
+}
+
 }  // namespace
 }  // namespace tessara

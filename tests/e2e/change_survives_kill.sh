@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# A tile dropped onto a window reaches its files at once: killed with kill -9 right after
+# the drop, with no exit, the program comes back with the tile, its icon cache file and a
+# picture composed afresh (the layer cache files, written before the drop, do not show it and
+# are not used); the following exit writes layers that show it.
+source "$(dirname "$0")/e2e_lib.sh"
+new_program_folder
+
+DROP="$PF/xdnd_drop"
+cc -O1 -o "$DROP" "$E2E_ROOT/tests/e2e/xdnd_drop.c" -lX11 || fail "cannot build the drag source"
+
+# One plain grey window of two 36-pixel cells, no frame: cell (2,1) is x 36..71 of the window.
+printf '[1\\Integers]\r\nLeft=200\r\nTop=200\r\nCols=2\r\nRows=1\r\nTileWidth=36\r\nTileHeight=36\r\n' >"$PF/tswin.ini"
+printf 'CellSpacing=0\r\nBorderType=0\r\nBorderSpacing=0\r\nBackType=0\r\nColor=8421504\r\nOpacity=0\r\nEffect=0\r\n' >>"$PF/tswin.ini"
+printf '[Integers]\r\ntsCount=1\r\n' >"$PF/tessara.ini"
+mkdir -p "$PF/docs"
+echo "dropped" >"$PF/docs/notes.txt"
+
+exit_program() {
+  (cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
+  local w i
+  w=$(panel_window)
+  for i in $(seq 1 100); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$X" -lt 1280 ] && break
+    sleep 0.1
+  done
+  panel_key alt+e
+  wait_exit || fail "the program did not end after Alt+E"
+}
+
+# The pid of the program itself (the wine command becomes it).
+program_pid() {
+  if grep -qa 'tessara.exe' "/proc/$TESSARA_PID/cmdline" 2>/dev/null; then echo "$TESSARA_PID"; return; fi
+  ps -o pid= --ppid "$TESSARA_PID" | head -n 1 | xargs
+}
+
+# Pixels of cell (2,1) in a layer file that differ from the background grey.
+cell_marks() {
+  python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+off, = struct.unpack_from("<I", data, 10)
+w, h = struct.unpack_from("<ii", data, 18)
+stride = (3 * w + 3) & ~3
+marks = 0
+for y in range(36):
+    row = off + (h - 1 - y) * stride
+    for x in range(36, 72):
+        if data[row + 3 * x:row + 3 * x + 3] != b"\x80\x80\x80":
+            marks += 1
+print(marks)
+PY
+}
+
+# Non-grey pixels of cell (2,1) on the screen.
+screen_marks() {
+  local w
+  w=$(xdotool search --onlyvisible --name '^ts$' | head -n 1)
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  xwd -root -silent | convert xwd:- -crop "36x36+$((X + 36))+$Y" -depth 8 txt:- | grep -vc '#808080' || true
+}
+
+# A clean first run leaves layer cache files of the empty window.
+start_tessara
+wait_tessaras 1
+exit_program
+expect_eq "$(cell_marks "$PF/settings/tessara1_0.bmp")" 0 "marks in the empty cell before the drop"
+expect_eq "$(ini_value "$PF/tswin.ini" LayersStale)" 0 "stale mark after a clean exit"
+cp "$PF/settings/tessara1_0.bmp" "$PF/layer-before"
+
+# The drop, then a kill as soon as the tile file holds the tile.
+start_tessara
+disown "$TESSARA_PID" 2>/dev/null || true
+wait_tessaras 1
+"$DROP" 254 218 "$PF/docs/notes.txt" || fail "the drop was not taken"
+for i in $(seq 1 100); do
+  grep -q 'notes.txt' "$PF/settings/tessara1.dat" 2>/dev/null && [ -s "$PF/settings/tessara1_2_1.ico" ] && break
+  sleep 0.05
+done
+pid=$(program_pid)
+[ -n "$pid" ] || fail "cannot find the program's process"
+kill -9 "$pid"
+wait_exit 20 || fail "the program still runs after its kill"
+
+grep -q 'notes.txt' "$PF/settings/tessara1.dat" || fail "the dropped tile was not written before the kill"
+[ -s "$PF/settings/tessara1_2_1.ico" ] || fail "no icon cache file for the new tile"
+expect_eq "$(ini_value "$PF/tswin.ini" LayersStale)" 1 "stale mark after the change"
+cmp -s "$PF/settings/tessara1_0.bmp" "$PF/layer-before" || fail "a change-save wrote the layer cache"
+
+# The next start composes: the screen shows the tile the cached layer does not.
+start_tessara
+wait_tessaras 1
+sleep 0.5
+shown=$(screen_marks)
+[ "$shown" -gt 20 ] || fail "the window does not show the tile after the kill ($shown pixels)"
+exit_program
+marks=$(cell_marks "$PF/settings/tessara1_0.bmp")
+[ "$marks" -gt 20 ] || fail "the layers saved after the restart do not show the tile ($marks pixels)"
+expect_eq "$(ini_value "$PF/tswin.ini" LayersStale)" 0 "stale mark after the full save"
+grep -q 'notes.txt' "$PF/settings/tessara1.dat" || fail "the tile is gone after the restart's exit"
+echo "ok"
