@@ -16,42 +16,8 @@ printf '[Integers]\r\ntsCount=1\r\n' >"$PF/tessara.ini"
 mkdir -p "$PF/docs"
 echo "dropped" >"$PF/docs/notes.txt"
 
-exit_program() {
-  (cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
-  local w i
-  w=$(panel_window)
-  for i in $(seq 1 100); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$X" -lt 1280 ] && break
-    sleep 0.1
-  done
-  panel_key alt+e
-  wait_exit || fail "the program did not end after Alt+E"
-}
 
-# The pid of the program itself (the wine command becomes it).
-program_pid() {
-  if grep -qa 'tessara.exe' "/proc/$TESSARA_PID/cmdline" 2>/dev/null; then echo "$TESSARA_PID"; return; fi
-  ps -o pid= --ppid "$TESSARA_PID" | head -n 1 | xargs
-}
 
-# Pixels of cell (2,1) in a layer file that differ from the background grey.
-cell_marks() {
-  python3 - "$1" <<'PY'
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-off, = struct.unpack_from("<I", data, 10)
-w, h = struct.unpack_from("<ii", data, 18)
-stride = (3 * w + 3) & ~3
-marks = 0
-for y in range(36):
-    row = off + (h - 1 - y) * stride
-    for x in range(36, 72):
-        if data[row + 3 * x:row + 3 * x + 3] != b"\x80\x80\x80":
-            marks += 1
-print(marks)
-PY
-}
 
 # Non-grey pixels of cell (2,1) on the screen.
 screen_marks() {
@@ -64,7 +30,7 @@ screen_marks() {
 # A clean first run leaves layer cache files of the empty window.
 start_tessara
 wait_tessaras 1
-exit_program
+exit_through_panel
 expect_eq "$(cell_marks "$PF/settings/tessara1_0.bmp")" 0 "marks in the empty cell before the drop"
 expect_eq "$(ini_value "$PF/tswin.ini" LayersStale)" 0 "stale mark after a clean exit"
 cp "$PF/settings/tessara1_0.bmp" "$PF/layer-before"
@@ -94,7 +60,7 @@ wait_tessaras 1
 sleep 0.5
 shown=$(screen_marks)
 [ "$shown" -gt 20 ] || fail "the window does not show the tile after the kill ($shown pixels)"
-exit_program
+exit_through_panel
 marks=$(cell_marks "$PF/settings/tessara1_0.bmp")
 [ "$marks" -gt 20 ] || fail "the layers saved after the restart do not show the tile ($marks pixels)"
 expect_eq "$(ini_value "$PF/tswin.ini" LayersStale)" 0 "stale mark after the full save"

@@ -16,24 +16,6 @@ mkdir -p "$PF/docs"
 echo "dropped" >"$PF/docs/notes.txt"
 
 
-# Pixels of cell (2,1) in a layer file that differ from the background grey.
-cell_marks() {
-  python3 - "$1" <<'PY'
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-off, = struct.unpack_from("<I", data, 10)
-w, h = struct.unpack_from("<ii", data, 18)
-stride = (3 * w + 3) & ~3
-marks = 0
-for y in range(36):
-    row = off + (h - 1 - y) * stride
-    for x in range(36, 72):
-        if data[row + 3 * x:row + 3 * x + 3] != b"\x80\x80\x80":
-            marks += 1
-print(marks)
-PY
-}
-
 # The first start composes the window and leaves its layers in their cache files.
 start_tessara
 wait_tessaras 1

@@ -114,3 +114,28 @@ exit_through_panel() {
   panel_key alt+e
   wait_exit || fail "the program did not end after Alt+E"
 }
+
+# The pid of the program itself (the wine command becomes it).
+program_pid() {
+  if grep -qa 'tessara.exe' "/proc/$TESSARA_PID/cmdline" 2>/dev/null; then echo "$TESSARA_PID"; return; fi
+  ps -o pid= --ppid "$TESSARA_PID" | head -n 1 | xargs
+}
+
+# Pixels of cell (2,1) of a window of 36-pixel cells without border, in layer file $1, that
+# differ from the background grey 808080.
+cell_marks() {
+  python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+off, = struct.unpack_from("<I", data, 10)
+w, h = struct.unpack_from("<ii", data, 18)
+stride = (3 * w + 3) & ~3
+marks = 0
+for y in range(36):
+    row = off + (h - 1 - y) * stride
+    for x in range(36, 72):
+        if data[row + 3 * x:row + 3 * x + 3] != b"\x80\x80\x80":
+            marks += 1
+print(marks)
+PY
+}

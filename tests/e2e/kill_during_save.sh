@@ -163,11 +163,6 @@ expect_files_whole() {
   CHECKED=$((CHECKED + $(head -n 1 <<<"$result")))
 }
 
-# The pid of the program itself (the wine command becomes it).
-program_pid() {
-  if grep -qa 'tessara.exe' "/proc/$TESSARA_PID/cmdline" 2>/dev/null; then echo "$TESSARA_PID"; return; fi
-  ps -o pid= --ppid "$TESSARA_PID" | head -n 1 | xargs
-}
 
 # Waits for the windows; when they do not come, says what is on the screen and whether the
 # program runs, so that a start that failed after a kill can be told from a slow one.
@@ -183,16 +178,8 @@ start_and_wait() {
   # Killed on purpose: no job report for it.
   disown "$TESSARA_PID" 2>/dev/null || true
   wait_windows
-  panel=$(timeout 30 xdotool search --sync --name '^Tessarav1\.99\.0\.3 beta$' | head -n 1)
-  [ -n "$panel" ] || fail "the control panel did not appear"
   # The control panel starts parked; a second start brings it where it takes keys.
-  (cd "$PF" && timeout 30 wine ./tessara.exe </dev/null >/dev/null 2>&1) || fail "second start failed"
-  for i in $(seq 1 100); do
-    eval "$(xdotool getwindowgeometry --shell "$panel")"
-    [ "$X" -lt 1280 ] && return 0
-    sleep 0.1
-  done
-  fail "the control panel did not come on screen"
+  show_panel
 }
 
 # Two exits run to their end: the first writes the icon cache, the second times a save as
