@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "base/fontspec.h"
+#include "base/font.h"
 
 namespace tessara {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dialogs/UProperties.h"
-#include "base/fontspec.h"
+#include "base/font.h"
 #include "dialogs/UTSProperties.h"
 #include "render/bitmap24.h"
 #include "render/effects.h"
