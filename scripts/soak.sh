@@ -85,7 +85,11 @@ tiles = ALL - {(8, r) for r in range(5, 9)}
 clip = False
 launches = 0
 def centre(c, r): return 100 + 40 * (c - 1) + 20, 100 + 40 * (r - 1) + 20
-def move(c, r, dx=0): x, y = centre(c, r); return ["mousemove", str(x + dx), str(y)]
+# Two steps: a pointer already resting on the spot (a drag may have ended there) gets no
+# motion, so the cell would not light and the keys would act on the old focus cell.
+def move(c, r, dx=0):
+    x, y = centre(c, r)
+    return ["mousemove", str(x + dx + (3 if dx <= 0 else -3)), str(y + 3), "mousemove", str(x + dx), str(y)]
 def a_tile(): return rnd.choice(sorted(tiles))
 def empty(): return sorted(ALL - tiles)
 def walk(src, dst):
