@@ -4,7 +4,7 @@
 # the process's GDI objects, handles and memory at start, after a warm-up and at the end.
 # Actions: hovering cells, presses released outside the window, clicks that launch a harmless
 # helper (launch_probe.exe, which ends at once), tile drags, arrow keys, Enter on empty cells,
-# and copy, paste and cut through the context menu keys. Not part of CI: it takes minutes.
+# and copy (menu key), paste (right-click menu) and cut (Delete). Not part of CI: it takes minutes.
 #   scripts/soak.sh [actions]      (build first: cmake --build --preset windows)
 # The script keeps a model of which cells hold tiles and checks it against the window after
 # every batch (the cells' pixels, the helper's launch log, no message box open) and at the end
