@@ -133,35 +133,46 @@ TEST_F(ChangesTest, EachChangeWritesItsSectionItsTileFileAndOnlyTheIconsThatChan
        },
        with({"tessara2_2_1.ico"})},
       {"a swap by dragging", [](F f, V) { Drag(f, 1, 1, 3, 2); }, with({"tessara2_1_1.ico", "tessara2_3_2.ico"})},
-      {"a cut", [](F f, V) { Select(f, 1, 1), f.cmCutClick(); }, section},
+      {"a cut", [](F f, V) { Select(f, 1, 1);
+         f.cmCutClick(); }, section},
       {"a copy and a paste",
-       [](F f, V) { Select(f, 1, 1), f.cmCopyClick(), Select(f, 2, 2), f.cmPasteClick(); },
+       [](F f, V) {
+         Select(f, 1, 1);
+         f.cmCopyClick();
+         Select(f, 2, 2);
+         f.cmPasteClick();
+       },
        with({"tessara2_2_2.ico"})},
       {"a tile's properties",
        [](F f, V v) {
-         v.dialog_answer = [](TfrmProperties& d, testing::FakePropertiesView&) { return d.Edit2 = "Renamed", true; };
-         Select(f, 3, 2), f.cmPropertiesClick();
+         v.dialog_answer = [](TfrmProperties& d, testing::FakePropertiesView&) {
+           d.Edit2 = "Renamed";
+           return true;
+         };
+         Select(f, 3, 2);
+         f.cmPropertiesClick();
        },
        section},
       {"the end of a window move", [](F f, V) { Drag(f, 2, 2, 2, 2, 15); }, section},
       // Another window took the pointer: the move ends there.
-      {"a window move cut short", [](F f, V) { Drag(f, 2, 2, 2, 2, 15, false), f.FormCaptureLost(); }, section},
+      {"a window move cut short", [](F f, V) { Drag(f, 2, 2, 2, 2, 15, false); f.FormCaptureLost(); }, section},
       {"the black frame", [](F f, V) { f.cmBlackFrameClick(); }, section},
       {"the tint", [](F f, V) { f.cmTintClick(); }, section},
       {"an effect", [](F f, V) { f.cmEmbossClick(); }, section},
       // Not changes of the window: nothing is written.
-      {"a copy", [](F f, V) { Select(f, 1, 1), f.cmCopyClick(); }, {}},
+      {"a copy", [](F f, V) { Select(f, 1, 1); f.cmCopyClick(); }, {}},
       {"a redraw", [](F f, V) { f.Redraw1Click(); }, {}},
       {"a click that starts a tile", [](F f, V) { Drag(f, 1, 1, 1, 1); }, {}},
       {"a press and release on an empty cell", [](F f, V) { Drag(f, 2, 2, 2, 2); }, {}},
       {"a window move under way", [](F f, V) { Drag(f, 2, 2, 2, 2, 15, false); }, {}},
-      {"a change while starting", [](F f, V) { Starting = true, f.cmBlackFrameClick(), Starting = false; }, {}},
+      {"a change while starting", [](F f, V) { Starting = true; f.cmBlackFrameClick(); Starting = false; }, {}},
       // Deleted: its number may be another window's by now.
-      {"a change of a deleted window", [](F f, V) { f.SaveOnExit = false, f.cmTintClick(); }, {}},
+      {"a change of a deleted window", [](F f, V) { f.SaveOnExit = false; f.cmTintClick(); }, {}},
       {"a cancelled tile dialog",
        [](F f, V v) {
          v.dialog_answer = [](TfrmProperties&, testing::FakePropertiesView&) { return false; };
-         Select(f, 1, 1), f.cmPropertiesClick();
+         Select(f, 1, 1);
+         f.cmPropertiesClick();
        },
        {}},
   };
