@@ -34,8 +34,6 @@ std::unique_ptr<TfrmTessara> MakeForm(FakeTessaraView*& view, FakeHost* host, co
   form->FormCreate();
   form->Cols = 3;
   form->Rows = 2;
-  form->BorderType = 2;
-  form->CellSpacing = 4;
   form->BackType = 0;
   form->ApplySize();
   return form;
