@@ -161,6 +161,7 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
     form->FormDeactivate();
     EXPECT_EQ(TakeShown(), std::vector<std::string>{"0:" + std::to_string(c.col) + "," + std::to_string(c.row)})
         << "lost focus, lit no more";
+    EXPECT_EQ(form->HoverCol, -1);
   }
 }
 
