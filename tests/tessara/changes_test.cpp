@@ -24,6 +24,7 @@ using testing::FakeTessaraView;
 using testing::ReadText;
 using testing::TempFolder;
 using testing::WriteText;
+using Names = std::set<std::string>;
 
 class ChangesTest : public ::testing::Test {
  protected:
@@ -45,13 +46,18 @@ class ChangesTest : public ::testing::Test {
     form->FormCreate();
     return form;
   }
+  // Window 2 started from its files as the program starts it.
+  std::unique_ptr<TfrmTessara> Start(FakeTessaraView** view) {
+    auto form = NewForm(view);
+    form->LoadTessara(2);
+    form->FormShow();
+    return form;
+  }
 
-  // Window 2 (a transparent 4 x 4 grid, tiles at (1,1) and (3,2)) saved in full, then started
-  // from its files as the program starts it.
+  // Window 2 (a transparent 4 x 4 grid, tiles at (1,1) and (3,2)) saved in full, then started.
   std::unique_ptr<TfrmTessara> StartedWindow(FakeTessaraView** view) {
     {
-      FakeTessaraView* first;
-      auto form = NewForm(&first);
+      auto form = NewForm(view);
       form->SetNumber(2);
       form->Cols = form->Rows = 4;
       form->BackType = 2;
@@ -60,15 +66,12 @@ class ChangesTest : public ::testing::Test {
         t.Filename = t.IconFile = t.Description = file;
         t.IconIndex = 1;
       }
-      first->SetBounds(300, 200, 0, 0);
+      (*view)->SetBounds(300, 200, 0, 0);
       form->ApplySize();
       form->ComposeLayers();
       form->SaveTessara();
     }
-    auto form = NewForm(view);
-    form->LoadTessara(2);
-    form->FormShow();
-    return form;
+    return Start(view);
   }
 
   // Every file of the program folder, dated an hour back, so that a write shows.
@@ -77,22 +80,26 @@ class ChangesTest : public ::testing::Test {
       if (entry.is_regular_file()) fs::last_write_time(entry.path(), fs::file_time_type::clock::now() - std::chrono::hours(1));
     aged_ = fs::file_time_type::clock::now() - std::chrono::minutes(1);
   }
-  std::set<std::string> Written() const {
-    std::set<std::string> names;
+  Names Written() const {
+    Names names;
     for (const auto& entry : fs::recursive_directory_iterator(folder.Path()))
       if (entry.is_regular_file() && fs::last_write_time(entry.path()) > aged_)
         names.insert(entry.path().filename().string());
     return names;
   }
 
-  static void Press(TfrmTessara& form, MouseButton button, int col, int row) {
-    const CellRect r = form.CellRectOf(col, row);
-    form.FormMouseDown(button, ssNone, r.Left + r.Width / 2, r.Top + r.Height / 2);
-  }
-  static void Release(TfrmTessara& form, MouseButton button, int col, int row, int dx = 0) {
-    const CellRect r = form.CellRectOf(col, row);
+  // A left press at the middle of one cell, moved `dx` pixels right of another's middle and
+  // released there unless `release` is false.
+  static void Drag(TfrmTessara& form, int col, int row, int toCol, int toRow, int dx = 0, bool release = true) {
+    CellRect r = form.CellRectOf(col, row);
+    form.FormMouseDown(mbLeft, ssNone, r.Left + r.Width / 2, r.Top + r.Height / 2);
+    r = form.CellRectOf(toCol, toRow);
     form.FormMouseMove(ssNone, r.Left + r.Width / 2 + dx, r.Top + r.Height / 2);
-    form.FormMouseUp(button, ssNone, r.Left + r.Width / 2 + dx, r.Top + r.Height / 2);
+    if (release) form.FormMouseUp(mbLeft, ssNone, r.Left + r.Width / 2 + dx, r.Top + r.Height / 2);
+  }
+  static void Select(TfrmTessara& form, int col, int row) {
+    form.SelCol = col;
+    form.SelRow = row;
   }
 
   std::string Settings() const { return ReadText(folder.Path() + "tswin.ini"); }
@@ -106,82 +113,65 @@ class ChangesTest : public ::testing::Test {
 };
 
 TEST_F(ChangesTest, EachChangeWritesItsSectionItsTileFileAndOnlyTheIconsThatChanged) {
-  using Change = std::function<void(TfrmTessara&, FakeTessaraView&)>;
-  const std::set<std::string> section{"tswin.ini", "tessara2.dat"};
-  auto with = [&](std::set<std::string> icons) {
+  using F = TfrmTessara&;
+  using V = FakeTessaraView&;
+  const Names section{"tswin.ini", "tessara2.dat"};
+  auto with = [&](Names icons) {
     icons.insert(section.begin(), section.end());
     return icons;
   };
   const struct {
     const char* name;
-    Change change;
-    std::set<std::string> written;
+    std::function<void(F, V)> change;
+    Names written;
   } cases[] = {
       {"a drop on an empty cell",
-       [](TfrmTessara& f, FakeTessaraView& v) {
+       [](F f, V v) {
          const CellRect r = f.CellRectOf(2, 1);
          v.drop = {r.Left + 2, r.Top + 2, "C:\\cc.exe", ""};
          f.WMDropFiles(1);
        },
        with({"tessara2_2_1.ico"})},
-      {"a swap by dragging",
-       [](TfrmTessara& f, FakeTessaraView&) {
-         Press(f, mbLeft, 1, 1);
-         Release(f, mbLeft, 3, 2);
-       },
-       with({"tessara2_1_1.ico", "tessara2_3_2.ico"})},
-      {"a cut",
-       [](TfrmTessara& f, FakeTessaraView&) {
-         f.SelCol = f.SelRow = 1;
-         f.cmCutClick();
-       },
-       section},
+      {"a swap by dragging", [](F f, V) { Drag(f, 1, 1, 3, 2); }, with({"tessara2_1_1.ico", "tessara2_3_2.ico"})},
+      {"a cut", [](F f, V) { Select(f, 1, 1);
+         f.cmCutClick(); }, section},
       {"a copy and a paste",
-       [](TfrmTessara& f, FakeTessaraView&) {
-         f.SelCol = f.SelRow = 1;
+       [](F f, V) {
+         Select(f, 1, 1);
          f.cmCopyClick();
-         f.SelCol = f.SelRow = 2;
+         Select(f, 2, 2);
          f.cmPasteClick();
        },
        with({"tessara2_2_2.ico"})},
       {"a tile's properties",
-       [](TfrmTessara& f, FakeTessaraView& v) {
+       [](F f, V v) {
          v.dialog_answer = [](TfrmProperties& d, testing::FakePropertiesView&) {
            d.Edit2 = "Renamed";
            return true;
          };
-         f.SelCol = 3;
-         f.SelRow = 2;
+         Select(f, 3, 2);
          f.cmPropertiesClick();
        },
        section},
-      {"the end of a window move",
-       [](TfrmTessara& f, FakeTessaraView&) {
-         Press(f, mbLeft, 2, 2);
-         Release(f, mbLeft, 2, 2, 15);
-       },
-       section},
-      {"the black frame", [](TfrmTessara& f, FakeTessaraView&) { f.cmBlackFrameClick(); }, section},
-      {"the tint", [](TfrmTessara& f, FakeTessaraView&) { f.cmTintClick(); }, section},
-      {"an effect", [](TfrmTessara& f, FakeTessaraView&) { f.cmEmbossClick(); }, section},
+      {"the end of a window move", [](F f, V) { Drag(f, 2, 2, 2, 2, 15); }, section},
+      // Another window took the pointer: the move ends there.
+      {"a window move cut short", [](F f, V) { Drag(f, 2, 2, 2, 2, 15, false); f.FormCaptureLost(); }, section},
+      {"the black frame", [](F f, V) { f.cmBlackFrameClick(); }, section},
+      {"the tint", [](F f, V) { f.cmTintClick(); }, section},
+      {"an effect", [](F f, V) { f.cmEmbossClick(); }, section},
       // Not changes of the window: nothing is written.
-      {"a copy",
-       [](TfrmTessara& f, FakeTessaraView&) {
-         f.SelCol = f.SelRow = 1;
-         f.cmCopyClick();
-       },
-       {}},
-      {"a redraw", [](TfrmTessara& f, FakeTessaraView&) { f.Redraw1Click(); }, {}},
-      {"a click that starts a tile",
-       [](TfrmTessara& f, FakeTessaraView&) {
-         Press(f, mbLeft, 1, 1);
-         Release(f, mbLeft, 1, 1);
-       },
-       {}},
+      {"a copy", [](F f, V) { Select(f, 1, 1); f.cmCopyClick(); }, {}},
+      {"a redraw", [](F f, V) { f.Redraw1Click(); }, {}},
+      {"a click that starts a tile", [](F f, V) { Drag(f, 1, 1, 1, 1); }, {}},
+      {"a press and release on an empty cell", [](F f, V) { Drag(f, 2, 2, 2, 2); }, {}},
+      {"a window move under way", [](F f, V) { Drag(f, 2, 2, 2, 2, 15, false); }, {}},
+      {"a change while starting", [](F f, V) { Starting = true; f.cmBlackFrameClick(); Starting = false; }, {}},
+      // Deleted: its number may be another window's by now.
+      {"a change of a deleted window", [](F f, V) { f.SaveOnExit = false; f.cmTintClick(); }, {}},
       {"a cancelled tile dialog",
-       [](TfrmTessara& f, FakeTessaraView& v) {
+       [](F f, V v) {
          v.dialog_answer = [](TfrmProperties&, testing::FakePropertiesView&) { return false; };
-         f.SelCol = f.SelRow = 1;
+         Select(f, 1, 1);
          f.cmPropertiesClick();
        },
        {}},
@@ -199,71 +189,24 @@ TEST_F(ChangesTest, EachChangeWritesItsSectionItsTileFileAndOnlyTheIconsThatChan
   }
 }
 
-TEST_F(ChangesTest, NothingIsWrittenWhileStartingNorByADeletedWindow) {
-  FakeTessaraView* view;
-  auto form = StartedWindow(&view);
-  AgeFiles();
-  Starting = true;
-  form->cmBlackFrameClick();
-  Starting = false;
-  form->SaveOnExit = false;  // deleted: its number may be another window's by now
-  form->cmTintClick();
-  EXPECT_TRUE(Written().empty());
-  EXPECT_FALSE(form->SaveChange());
-}
-
-TEST_F(ChangesTest, AWindowMoveWritesOnceWhenItEndsAndNotAtAll) {
-  FakeTessaraView* view;
-  auto form = StartedWindow(&view);
-  AgeFiles();
-  Press(*form, mbLeft, 2, 2);
-  const CellRect r = form->CellRectOf(2, 2);
-  for (int step = 1; step <= 5; ++step) form->FormMouseMove(ssNone, r.Left + 5 * step, r.Top + 3 * step);
-  EXPECT_TRUE(Written().empty()) << "nothing is written on the way";
-  form->FormCaptureLost();  // another window took the pointer: the move ends there
-  EXPECT_EQ(Written(), (std::set<std::string>{"tswin.ini", "tessara2.dat"}));
-  EXPECT_NE(Settings().find("Left=" + std::to_string(view->left)), std::string::npos);
-
-  // A press and a release on the same spot moved nothing.
-  AgeFiles();
-  Press(*form, mbLeft, 2, 2);
-  Release(*form, mbLeft, 2, 2);
-  EXPECT_TRUE(Written().empty());
-}
-
 TEST_F(ChangesTest, StaleLayersAreComposedAtTheNextStartAndUnmarkedOnesAreNot) {
-  {
-    FakeTessaraView* view;
-    auto form = StartedWindow(&view);
-    Press(*form, mbLeft, 1, 1);
-    Release(*form, mbLeft, 2, 1);  // then a kill: no full save
-  }
   FakeTessaraView* view;
-  auto form = NewForm(&view);
-  form->LoadTessara(2);
-  form->FormShow();
+  Drag(*StartedWindow(&view), 1, 1, 2, 1);  // then a kill: no full save
+  auto form = Start(&view);
   EXPECT_EQ(view->captures, 1) << "the cached layers show the tile where it was";
   EXPECT_EQ(form->Tile(2, 1).Filename, "C:\\a.exe");
-  EXPECT_TRUE(form->Tile(1, 1).Empty());
 
   // The full save writes the layers, then clears the mark: the next start uses them.
   form->SaveTessara();
-  EXPECT_NE(Settings().find("LayersStale=0"), std::string::npos);
-  FakeTessaraView* next;
-  auto again = NewForm(&next);
-  again->LoadTessara(2);
-  again->FormShow();
-  EXPECT_EQ(next->captures, 0);
+  auto next = Start(&view);
+  EXPECT_EQ(view->captures, 0);
 
   // A file without the key (an earlier build's, or written by hand) starts from its caches.
   std::string text = Settings();
   text.erase(text.find("LayersStale=0\r\n"), 15);
   WriteText(folder.Path() + "tswin.ini", text);
-  FakeTessaraView* old;
-  auto earlier = NewForm(&old);
-  earlier->LoadTessara(2);
-  earlier->FormShow();
-  EXPECT_EQ(old->captures, 0);
+  auto earlier = Start(&view);
+  EXPECT_EQ(view->captures, 0);
 }
 
 TEST_F(ChangesTest, OtherSectionsOfTheSettingsFileAreKeptByteForByte) {
@@ -285,11 +228,10 @@ TEST_F(ChangesTest, AFailedChangeSaveIsShownOnceAndTheChangesReachTheFilesLater)
   auto form = StartedWindow(&view);
   fs::remove_all(folder.Path() + "settings");
   form->cmBlackFrameClick();
-  form->SelCol = form->SelRow = 1;
+  Select(*form, 1, 1);
   form->cmCutClick();
   ASSERT_EQ(errors.size(), 1u) << "one message, not one per change";
   EXPECT_EQ(errors[0].rfind("Cannot create file ", 0), 0u) << errors[0];
-  EXPECT_TRUE(form->Tile(1, 1).Empty()) << "the change stays in memory";
 
   fs::create_directories(folder.Path() + "settings");
   form->cmTintClick();

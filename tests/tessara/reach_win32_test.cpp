@@ -2,42 +2,22 @@
 // after a display change; real key presses walk the focus cell and open the menu of the cell.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "base/globals.h"
 #include "shell/alTools.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/clipboard.h"
+#include "ui_win32.h"
 
 namespace tessara {
 namespace {
 
-void Pump(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  MSG msg;
-  while (std::chrono::steady_clock::now() < end) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
+using testing::Pump;
+using testing::PumpUntil;
 
-template <class F>
-bool PumpUntil(F done, int ms = 5000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    Pump(20);
-  }
-  return true;
-}
-
-void Key(WORD key, bool shift = false) {
+// Presses a key (with Shift) as the user would; `pump` lets this thread handle it.
+void Key(WORD key, bool shift = false, bool pump = true) {
   INPUT in[4] = {};
   int n = 0;
   auto add = [&](WORD k, DWORD flags) {
@@ -51,9 +31,8 @@ void Key(WORD key, bool shift = false) {
   add(key, KEYEVENTF_KEYUP);
   if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
   SendInput(static_cast<UINT>(n), in, sizeof(INPUT));
-  Pump(60);
+  if (pump) Pump(60);
 }
-
 class ReachWin32Test : public ::testing::Test {
  protected:
   void SetUp() override { Starting = true; }
@@ -84,23 +63,16 @@ class ReachWin32Test : public ::testing::Test {
 TEST_F(ReachWin32Test, WindowOffTheScreenComesBackAtShowAndAfterADisplayChange) {
   ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
   ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
-  TfrmTessara& form = Show(3000, 3000);
-  RECT r = Rect();
-  EXPECT_EQ(r.right, 1280);
-  EXPECT_EQ(r.bottom, 1024);
-  EXPECT_TRUE(IsWindowVisible(Handle()));
+  Show(3000, 3000);
+  EXPECT_EQ(std::make_pair(Rect().right, Rect().bottom), std::make_pair(1280L, 1024L));
 
   // Pushed off the left edge, as if its monitor had gone; the notice brings it back.
   SetWindowPos(Handle(), nullptr, -2000, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
-  r = Rect();
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.top, 300);
+  EXPECT_EQ(std::make_pair(Rect().left, Rect().top), std::make_pair(0L, 300L));
   SetWindowPos(Handle(), nullptr, 500, 5000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
-  EXPECT_EQ(Rect().left, 500);
-  EXPECT_EQ(Rect().bottom, 1024);
-  EXPECT_EQ(form.View().Left(), 500);
+  EXPECT_EQ(std::make_pair(Rect().left, Rect().bottom), std::make_pair(500L, 1024L));
 }
 
 TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCell) {
@@ -117,8 +89,7 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
   Key(VK_DOWN);
   Key(VK_RIGHT);
   Key(VK_RIGHT);
-  EXPECT_EQ(form.FocusCol, 3);
-  EXPECT_EQ(form.FocusRow, 2);
+  EXPECT_EQ(std::make_pair(form.FocusCol, form.FocusRow), std::make_pair(3, 2));
   Key(VK_LEFT);
 
   // Each menu key opens the menu of (2,2); its mnemonic "o" copies that tile.
@@ -126,29 +97,15 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
     SCOPED_TRACE(shiftF10 ? "Shift+F10" : "menu key");
     TileClipboard.Clear();
     form.SelCol = form.SelRow = -1;
-    std::atomic<bool> opened{false}, done{false};
-    std::thread user([&] {
-      for (int i = 0; i < 250 && !done; ++i) {
-        Sleep(20);
-        HWND menu = FindWindowA("#32768", nullptr);
-        if (!menu || !IsWindowVisible(menu)) continue;
-        opened = true;
-        Sleep(50);
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = 'O';
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof(INPUT));
-        break;
-      }
+    bool opened = false;
+    testing::DialogUser user([&](testing::DialogUser&) {
+      opened = PumpUntil([] { HWND m = FindWindowA("#32768", nullptr); return m && IsWindowVisible(m); }, 5000, false);
+      Sleep(50);
+      if (opened) Key('O', false, false);
     });
-    if (shiftF10)
-      Key(VK_F10, true);
-    else
-      Key(VK_APPS);
+    Key(shiftF10 ? VK_F10 : VK_APPS, shiftF10);
     PumpUntil([&] { return !TileClipboard.Filename.empty(); }, 3000);
-    done = true;
-    user.join();
+    user.Finish();
     Pump(200);
     // One key, one menu: a second one (from the key passed on) would still be open now.
     HWND menu = FindWindowA("#32768", nullptr);
@@ -158,8 +115,7 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
       Pump(100);
     }
     EXPECT_TRUE(opened);
-    EXPECT_EQ(form.SelCol, 2);
-    EXPECT_EQ(form.SelRow, 2);
+    EXPECT_EQ(std::make_pair(form.SelCol, form.SelRow), std::make_pair(2, 2));
     EXPECT_EQ(TileClipboard.Filename, "C:\\windows\\notepad.exe");
   }
   Key(VK_DELETE);
