@@ -41,8 +41,11 @@ void TessaraWindow::ShowContextMenuAt(int x, int y) {
 
 bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   result = 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  const bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+  // The key state is asked only for F10: every other message of the window passes here too,
+  // and under Wine each question is a trip to the server.
+  const auto shiftF10 = [wp] {
+    return wp == VK_F10 && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+  };
   switch (msg) {
     case WM_SETFOCUS:
       if (form_) form_->FormActivate();
@@ -53,11 +56,11 @@ bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
     case WM_SYSKEYDOWN:
       // Shift+F10 comes as a system key. It is ours alone: passed on, it would also come
       // back as a context menu notice and open the menu twice.
-      if (wp != VK_F10 || !shift || ctrlOrAlt) return false;
+      if (!shiftF10()) return false;
       if (form_) form_->FormKeyDown(kKeyF10, ssShift);
       return true;
     case WM_SYSKEYUP:
-      return wp == VK_F10 && shift && !ctrlOrAlt;
+      return shiftF10();
     case WM_KEYUP:
       // The menu key opened the menu when it went down.
       return wp == VK_APPS;
