@@ -103,9 +103,14 @@ bool LoadWithOle(const std::string& path, Bitmap24& picture) {
     GlobalFree(memory);
     return false;
   }
+  // The OLE automation library is loaded only for a metafile background: linked, it would
+  // be loaded at every start of the program.
+  using LoadPictureFn = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
+  static const auto load = reinterpret_cast<LoadPictureFn>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("oleaut32.dll"), "OleLoadPicture")));
   ComPtr<IPicture> ole;
-  if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                            reinterpret_cast<void**>(ole.Put()))))
+  if (!load || FAILED(load(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                           reinterpret_cast<void**>(ole.Put()))))
     return false;
   OLE_XSIZE_HIMETRIC hmWidth = 0;
   OLE_YSIZE_HIMETRIC hmHeight = 0;

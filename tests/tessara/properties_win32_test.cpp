@@ -166,7 +166,7 @@ TEST_F(PropertiesWin32Test, HintAppearsBesideTheTileInItsColoursAndGoesWhenThePo
   EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(hint); })) << "the hint stays after the pointer left";
 }
 
-TEST_F(PropertiesWin32Test, GifPngAndJpegBackgroundsAreTiledAtTheirNaturalSize) {
+TEST_F(PropertiesWin32Test, GifPngJpegAndMetafileBackgroundsAreDrawnAtTheirNaturalSize) {
   struct Case {
     const char* name;
     std::string bytes;
@@ -200,6 +200,31 @@ TEST_F(PropertiesWin32Test, GifPngAndJpegBackgroundsAreTiledAtTheirNaturalSize) 
     }
     EXPECT_EQ(wrong, 0) << c.name;
   }
+  // A metafile (read through the OLE picture service): a red rectangle on white.
+  const std::string emf = folder_.Path() + "r.emf";
+  {
+    HDC ref = GetDC(nullptr);
+    const int mmX = GetDeviceCaps(ref, HORZSIZE) * 100, pxX = GetDeviceCaps(ref, HORZRES);
+    const int mmY = GetDeviceCaps(ref, VERTSIZE) * 100, pxY = GetDeviceCaps(ref, VERTRES);
+    const RECT frame{0, 0, MulDiv(20, mmX, pxX), MulDiv(20, mmY, pxY)};  // 20 x 20 pixels
+    HDC meta = CreateEnhMetaFileA(ref, emf.c_str(), &frame, nullptr);
+    ReleaseDC(nullptr, ref);
+    const RECT red{0, 0, 10, 10};
+    HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(meta, &red, brush);
+    DeleteObject(brush);
+    DeleteEnhMetaFile(CloseEnhMetaFile(meta));
+  }
+  auto metaForm = MakeForm(100, 100);
+  metaForm->BackType = 1;
+  metaForm->BorderType = 0;
+  metaForm->BMPFilename = emf;
+  metaForm->ComposeLayers();
+  ASSERT_TRUE(metaForm->LayersReady);
+  const std::uint8_t* corner = metaForm->Layers[NormalLayer].Pixel(2, 2);
+  EXPECT_EQ(corner[2] * 65536 + corner[1] * 256 + corner[0], 0xFF0000) << "the metafile's red corner";
+  EXPECT_TRUE(messages_.empty());
+
   // A file of another kind that no service reads is reported as an unreadable bitmap is; the
   // window then shows its colour.
   const std::string broken = folder_.Path() + "broken.png";
