@@ -139,3 +139,16 @@ for y in range(36):
 print(marks)
 PY
 }
+
+# For the drop checks: the X drag source built as $DROP, one plain grey window of two 36-pixel
+# cells without frame (cell (2,1) is x 36..71 of the window) and a document to drop,
+# $PF/docs/notes.txt.
+drop_setup() {
+  DROP="$PF/xdnd_drop"
+  cc -O1 -o "$DROP" "$E2E_ROOT/tests/e2e/xdnd_drop.c" -lX11 || fail "cannot build the drag source"
+  printf '[1\\Integers]\r\nLeft=200\r\nTop=200\r\nCols=2\r\nRows=1\r\nTileWidth=36\r\nTileHeight=36\r\n' >"$PF/tswin.ini"
+  printf 'CellSpacing=0\r\nBorderType=0\r\nBorderSpacing=0\r\nBackType=0\r\nColor=8421504\r\nOpacity=0\r\nEffect=0\r\n' >>"$PF/tswin.ini"
+  printf '[Integers]\r\ntsCount=1\r\n' >"$PF/tessara.ini"
+  mkdir -p "$PF/docs"
+  echo "dropped" >"$PF/docs/notes.txt"
+}
