@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "shell/error.h"
@@ -215,9 +217,13 @@ void TSPropertiesWindow::ShowBitmapFile(const std::string& file) {
   SetWindowTextA(Item(kBitmapFile), file.c_str());
 }
 
+namespace {
+// The check boxes in the order of TSCheck.
+constexpr int kCheckIds[kTSCheckCount] = {kLetterShadow, kBlackFrame, k3DFrame, kFloatHint};
+}  // namespace
+
 void TSPropertiesWindow::ShowCheck(TSCheck check, bool checked) {
-  static constexpr int ids[kTSCheckCount] = {kLetterShadow, kBlackFrame, k3DFrame, kFloatHint};
-  CheckDlgButton(hwnd_, ids[static_cast<int>(check)], checked ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd_, kCheckIds[static_cast<int>(check)], checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void TSPropertiesWindow::ShowHintExample(int background, int text) {
@@ -379,17 +385,13 @@ void TSPropertiesWindow::OnCommand(int id, int code) {
       form_->btnApplyClick();
       break;
     case kBlackFrame:
-      form_->SetChecked(TSCheck::BlackFrame, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
-      break;
     case k3DFrame:
-      form_->SetChecked(TSCheck::Frame3D, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
-      break;
     case kLetterShadow:
-      form_->SetChecked(TSCheck::DriveLetterShadow, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
+    case kFloatHint: {
+      const int check = static_cast<int>(std::find(std::begin(kCheckIds), std::end(kCheckIds), id) - kCheckIds);
+      form_->SetChecked(static_cast<TSCheck>(check), IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
       break;
-    case kFloatHint:
-      form_->SetChecked(TSCheck::FloatHint, IsDlgButtonChecked(hwnd_, id) == BST_CHECKED);
-      break;
+    }
     case kBackFirst:
     case kBackFirst + 1:
     case kBackFirst + 2:
