@@ -112,12 +112,17 @@ TEST_F(PropertiesWin32Test, DialogShowsTheWindowAndAScrollStepWithApplyResizesAt
     u.Check(TextOf(cols) == "3", "a scroll step shows 3");
     SendMessageA(FindWindowExA(dialog, nullptr, "Button", "&Apply"), BM_CLICK, 0, 0);
     u.Check(WidthOf(FindWindowExA(nullptr, nullptr, "TTessara", "ts")) == before + 36, "wider by one tile at Apply");
+    SendMessageA(FindWindowExA(dialog, nullptr, "Button", "Black Line"), BM_CLICK, 0, 0);
+    SendMessageA(FindWindowExA(dialog, nullptr, "Button", "&Apply"), BM_CLICK, 0, 0);
+    u.Check(WidthOf(FindWindowExA(nullptr, nullptr, "TTessara", "ts")) == before + 36 - 2,
+            "the black line cleared: narrower by its two pixels");
     u.Click(dialog, "Cancel");
   });
   form->cmWindowPropertiesClick();
   user.Finish();
-  EXPECT_EQ(WidthOf(Handle(*form)), before + 36) << "Cancel keeps what was applied";
+  EXPECT_EQ(WidthOf(Handle(*form)), before + 36 - 2) << "Cancel keeps what was applied";
   EXPECT_EQ(form->Cols, 3);
+  EXPECT_EQ(form->BorderType, 2);
   EXPECT_TRUE(messages_.empty());
 }
 
