@@ -83,30 +83,20 @@ LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 }
 
 void RegisterClasses(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(instance, kApplicationClass, &wc)) {
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ApplicationWindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kApplicationClass;
-    RegisterClassExA(&wc);
-  }
-  wc = WNDCLASSEXA{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(instance, kMainWindowClass, &wc)) {
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = RoutedWindowProc<MainWindow>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TESSARA), IMAGE_ICON,
-                                             0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    wc.lpszClassName = kMainWindowClass;
-    RegisterClassExA(&wc);
-  }
+  WNDCLASSEXA app{};
+  app.lpfnWndProc = ApplicationWindowProc;
+  app.hInstance = instance;
+  app.lpszClassName = kApplicationClass;
+  RegisterClassOnce(app);
+  WNDCLASSEXA main{};
+  main.lpfnWndProc = RoutedWindowProc<MainWindow>;
+  main.hInstance = instance;
+  main.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  main.hIcon = static_cast<HICON>(
+      LoadImageA(instance, MAKEINTRESOURCEA(IDI_TESSARA), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  main.lpszClassName = kMainWindowClass;
+  RegisterClassOnce(main);
 }
 
 }  // namespace

@@ -108,16 +108,12 @@ std::vector<ControlDef> Controls() {
 
 void RegisterPropertiesClass(HINSTANCE instance) {
   WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExA(instance, kTSPropertiesClass, &wc)) return;
-  wc = WNDCLASSEXA{};
-  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = RoutedWindowProc<TSPropertiesWindow>;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kTSPropertiesClass;
-  RegisterClassExA(&wc);
+  RegisterClassOnce(wc);
 }
 
 
@@ -233,12 +229,7 @@ void TSPropertiesWindow::ShowHintExample(int background, int text) {
 }
 
 void TSPropertiesWindow::ShowFont(const FontSpec& font) {
-  LOGFONTA lf{};
-  lf.lfHeight = font.Height;
-  lf.lfWeight = font.Weight;
-  lf.lfItalic = font.Italic ? TRUE : FALSE;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, font.Face.c_str(), LF_FACESIZE);
+  const LOGFONTA lf = LogFontOf(font);
   letter_font_.Reset(CreateFontIndirectA(&lf));
   if (letter_font_) SendMessageA(Item(kFont), WM_SETFONT, reinterpret_cast<WPARAM>(letter_font_.Get()), TRUE);
 }
@@ -277,12 +268,7 @@ void TSPropertiesWindow::Close(bool ok) {
 bool TSPropertiesWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_, color, CC_ANYCOLOR); }
 
 bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
-  LOGFONTA lf{};
-  lf.lfHeight = font.Height;
-  lf.lfWeight = font.Weight;
-  lf.lfItalic = font.Italic ? TRUE : FALSE;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, font.Face.c_str(), LF_FACESIZE);
+  LOGFONTA lf = LogFontOf(font);
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = hwnd_;

@@ -24,6 +24,23 @@ void InstallMessageBoxes() {
 
 void ReportHandlerError(const char* text) { ShowError(text ? text : ""); }
 
+void RegisterClassOnce(WNDCLASSEXA wc) {
+  wc.cbSize = sizeof wc;
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  if (!GetClassInfoExA(wc.hInstance, wc.lpszClassName, &existing)) RegisterClassExA(&wc);
+}
+
+LOGFONTA LogFontOf(const FontSpec& font) {
+  LOGFONTA lf{};
+  lf.lfHeight = font.Height;
+  lf.lfWeight = font.Weight;
+  lf.lfItalic = font.Italic ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, font.Face.c_str(), LF_FACESIZE);
+  return lf;
+}
+
 bool ChooseColorFor(HWND owner, int& color, DWORD flags) {
   static COLORREF custom[16] = {};
   CHOOSECOLORA cc{};

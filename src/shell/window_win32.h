@@ -6,6 +6,8 @@
 #include <exception>
 #include <string>
 
+#include "base/font.h"
+
 namespace tessara {
 
 // The hidden top-level window that owns every window of the program, so none of them
@@ -37,6 +39,12 @@ bool Guarded(F&& handler) {
 
 // A colour of the settings (red in the low byte) as GDI takes it.
 inline COLORREF ToColorRef(int color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
+
+// Registers a window class unless this module has it already; cbSize is filled in here.
+void RegisterClassOnce(WNDCLASSEXA wc);
+
+// A font of the settings as GDI takes it (any character set).
+LOGFONTA LogFontOf(const FontSpec& font);
 
 // The colour dialog preset to `color` (red in the low byte); false when cancelled. Custom
 // colours are remembered for the whole run, across windows and dialogs.

@@ -2,6 +2,7 @@
 // colours under visual styles) that never activates, never takes a press and stays clear
 // of the tile under the pointer. The system's hover notification tells when the pointer has
 // come to rest on a tile.
+#include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 
 namespace tessara {
@@ -55,16 +56,11 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
                              const CellRect& avoid) {
   if (!hint_) {
     WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(instance_, kHintClass, &wc)) {
-      wc = WNDCLASSEXA{};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = HintWindowProc;
-      wc.hInstance = instance_;
-      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-      wc.lpszClassName = kHintClass;
-      RegisterClassExA(&wc);
-    }
+    wc.lpfnWndProc = HintWindowProc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = kHintClass;
+    RegisterClassOnce(wc);
     hint_.Reset(CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kHintClass, "", WS_POPUP,
                                 0, 0, 1, 1, nullptr, nullptr, instance_, this));
     if (!hint_) return;  // a hint is a nicety: without a window there is none

@@ -16,18 +16,12 @@ void TessaraWindow::SetLetterFont(const FontSpec& font) {
 }
 
 HFONT TessaraWindow::CreateLetterFont() {
-  LOGFONTA lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  if (letter_font_.Face.empty()) {
-    lf.lfHeight = -MulDiv(8, GetDeviceCaps(mem_dc_.Get(), LOGPIXELSY), 72);
-    lf.lfWeight = FW_NORMAL;
-    lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-  } else {
-    lf.lfHeight = letter_font_.Height;
-    lf.lfWeight = letter_font_.Weight;
-    lf.lfItalic = letter_font_.Italic ? TRUE : FALSE;
-    lstrcpynA(lf.lfFaceName, letter_font_.Face.c_str(), LF_FACESIZE);
-  }
+  // An empty face: the letters' own default, 8 points at the screen's resolution.
+  const FontSpec font = letter_font_.Face.empty()
+                            ? FontSpec{"MS Sans Serif", -MulDiv(8, GetDeviceCaps(mem_dc_.Get(), LOGPIXELSY), 72),
+                                       FW_NORMAL, false}
+                            : letter_font_;
+  const LOGFONTA lf = LogFontOf(font);
   return CreateFontIndirectA(&lf);
 }
 

@@ -36,16 +36,12 @@ constexpr DWORD kRepaintWaitMs = 40;
 
 void RegisterTessaraClass(HINSTANCE instance) {
   WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExA(instance, kTessaraWindowClass, &wc)) return;
-  wc = WNDCLASSEXA{};
-  wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = RoutedWindowProc<TessaraWindow>;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = kTessaraWindowClass;
-  RegisterClassExA(&wc);
+  RegisterClassOnce(wc);
 }
 
 // Selects a GDI object into a DC for one scope; the previous object goes back at its end,
