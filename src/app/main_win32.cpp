@@ -32,8 +32,10 @@ BOOL CALLBACK FindPanelOfFolder(HWND hwnd, LPARAM lp) {
 }
 
 // Two copies in one folder would overwrite each other's files at exit: the second start
-// brings the running control panel on screen instead, and writes nothing.
-void ShowRunningInstance(unsigned long long key) {
+// brings the running control panel on screen instead, and writes nothing (false). A copy
+// that is ending (its panel gone, its files being saved) holds the folder's mutex until it
+// has finished: this start then waits for it and goes on as the only copy (true).
+bool WaitForOrShowRunningInstance(HANDLE mutex, unsigned long long key) {
   for (int attempt = 0; attempt < 50; ++attempt) {
     FindPanel find{key, nullptr};
     EnumWindows(FindPanelOfFolder, reinterpret_cast<LPARAM>(&find));
@@ -42,10 +44,13 @@ void ShowRunningInstance(unsigned long long key) {
       GetWindowThreadProcessId(find.found, &pid);
       AllowSetForegroundWindow(pid);
       PostMessageA(find.found, tessara::WM_APP_SHOWPANEL, 0, 0);
-      return;
+      return false;
     }
-    Sleep(100);  // the first copy may still be starting
+    // The first copy may still be starting, or be ending.
+    const DWORD wait = WaitForSingleObject(mutex, 100);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return true;
   }
+  return false;
 }
 
 }  // namespace
@@ -62,9 +67,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const unsigned long long key = tessara::ProgramFolderKey(folder);
   char mutex_name[64];
   std::snprintf(mutex_name, sizeof mutex_name, "Local\\TessaraProgram-%016llx", key);
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, mutex_name);
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    ShowRunningInstance(key);
+  // Owned for the whole run, so a copy that is still saving at its exit keeps the folder.
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, mutex_name);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && !WaitForOrShowRunningInstance(mutex, key)) {
     CloseHandle(mutex);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
@@ -82,7 +87,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     tessara::ShowError(e.what());
     code = 1;
   }
-  if (mutex) CloseHandle(mutex);
+  if (mutex) {
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
   if (SUCCEEDED(com)) CoUninitialize();
   return code;
 }
