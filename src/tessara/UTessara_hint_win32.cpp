@@ -2,6 +2,7 @@
 // colours under visual styles) that never activates, never takes a press and stays clear
 // of the tile under the pointer. The system's hover notification tells when the pointer has
 // come to rest on a tile.
+#include "shell/dpi_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 
@@ -37,7 +38,7 @@ LRESULT CALLBACK HintWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         GetClientRect(hwnd, &rc);
         UniqueBrush brush(CreateSolidBrush(self->hint_back_));
         FillRect(dc, &rc, brush.Get());
-        HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ old = SelectObject(dc, self->HintFont());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, self->hint_fore_);
         DrawTextA(dc, self->hint_text_.c_str(), static_cast<int>(self->hint_text_.size()), &rc,
@@ -71,23 +72,40 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
   RECT measure{0, 0, 0, 0};
   {
     HDC dc = GetDC(hint_.Get());
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old = SelectObject(dc, HintFont());
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(hint_.Get(), dc);
   }
-  const int width = measure.right + 2 * kHintPadX;
-  const int height = measure.bottom + 2 * kHintPadY;
+  const int width = measure.right + 2 * ScaleLength(kHintPadX, dpi_);
+  const int height = measure.bottom + 2 * ScaleLength(kHintPadY, dpi_);
   const ScreenSize screen = Screen();
   // Below the tile, or above it where the screen ends; across, from the pointer, kept on
   // the screen. Either way the tile's rows stay clear.
-  int top = avoid.Top + avoid.Height + kHintGap;
-  if (top + height > screen.Height) top = avoid.Top - kHintGap - height;
+  const int gap = ScaleLength(kHintGap, dpi_);
+  int top = avoid.Top + avoid.Height + gap;
+  if (top + height > screen.Height) top = avoid.Top - gap - height;
   int left = x;
   if (left + width > screen.Width) left = screen.Width - width;
   if (left < 0) left = 0;
   SetWindowPos(hint_.Get(), HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(hint_.Get(), nullptr, TRUE);
+}
+
+HGDIOBJ TessaraWindow::HintFont() {
+  // The system's font is made for the system DPI; on a monitor of another scale the hint
+  // takes the same font in the size of that scale.
+  const int systemDpi = tessara::SystemDpi();
+  if (dpi_ == systemDpi) return GetStockObject(DEFAULT_GUI_FONT);
+  if (!hint_font_ || hint_font_dpi_ != dpi_) {
+    LOGFONTA lf{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi_, systemDpi);
+    lf.lfWidth = 0;
+    hint_font_.Reset(CreateFontIndirectA(&lf));
+    hint_font_dpi_ = dpi_;
+  }
+  return hint_font_ ? static_cast<HGDIOBJ>(hint_font_.Get()) : GetStockObject(DEFAULT_GUI_FONT);
 }
 
 void TessaraWindow::HideHint() {

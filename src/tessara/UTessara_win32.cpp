@@ -168,8 +168,11 @@ HICON Win32TileIcon::Get() const {
 std::string Win32TileIcon::FileBytes() const {
   // Bytes taken from a file are already the file.
   if (!Bytes().empty()) return bytes_;
+  // The cache keeps the 32-px image, whatever size is shown.
+  UniqueIcon small(source_.empty() ? nullptr : ExtractIconOfSize(source_, index_, 32));
+  const HICON encoded = small ? small.Get() : icon_.Get();
   ICONINFO info{};
-  if (!icon_ || !GetIconInfo(icon_.Get(), &info)) return {};
+  if (!encoded || !GetIconInfo(encoded, &info)) return {};
   UniqueBitmap color(info.hbmColor);
   UniqueBitmap mask(info.hbmMask);
   BITMAP maskInfo{};
@@ -404,7 +407,10 @@ void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y
   if (!own || !own->Get()) return;
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
-    if (select.Ok()) DrawIconEx(mem_dc_.Get(), x, y, own->Get(), 0, 0, 0, nullptr, DI_NORMAL);
+    // At 96 dpi the icon's own size; scaled, the size of the scale (an icon extracted in it,
+    // or a cached 32-px image whose file is out of reach).
+    const int size = dpi_ == kBaseDpi ? 0 : ScaleLength(32, dpi_);
+    if (select.Ok()) DrawIconEx(mem_dc_.Get(), x, y, own->Get(), size, size, 0, nullptr, DI_NORMAL);
   }
   GdiFlush();
 }
@@ -439,6 +445,10 @@ void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, in
 std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
   // A negative index asks for a count or a resource id, never for the icon at a position.
   if (index < 0 || file.empty()) return nullptr;
+  if (dpi_ != kBaseDpi) {
+    HICON scaled = ExtractIconOfSize(file, index, ScaleLength(32, dpi_));
+    return scaled ? std::make_unique<Win32TileIcon>(scaled, file, index) : nullptr;
+  }
   HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
   if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
   return std::make_unique<Win32TileIcon>(icon);
@@ -489,6 +499,7 @@ void TessaraWindow::OnPaint() {
 LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT pointer = 0;
   if (HandlePointerMessage(msg, wp, lp, pointer)) return pointer;
+  if (HandleDpiMessage(msg, wp, lp, pointer)) return pointer;
   if (HandleReachMessage(msg, wp, lp, pointer)) return pointer;
   switch (msg) {
     case WM_PAINT:

@@ -63,6 +63,10 @@ struct FakeTessaraView : ITessaraView {
   bool choose_ok = true;
   int chosen_color = 0x123456;
 
+  int dpi = 96, system_dpi = 96;  // of every monitor, and the system's
+  int DpiAt(int, int) const override { return dpi; }
+  int SystemDpi() const override { return system_dpi; }
+
   void Attach(TfrmTessara* f) override { form = f; }
   void SetBounds(int l, int t, int w, int h) override {
     left = l;

@@ -231,6 +231,51 @@ TEST_F(PersistenceTest, BrandNewWindowIgnoresAPredecessorsLayers) {
   EXPECT_EQ(view->captures, 1);
 }
 
+TEST_F(PersistenceTest, LayersComposedAtAnotherScaleAreComposedAgain) {
+  // 3 x 3 tiles without borders: 32-px tiles at 144 dpi and 48-px ones at 96 are both 144 px.
+  FakeTessaraView* first;
+  auto saved = NewForm(&first);
+  saved->SetNumber(2);
+  first->dpi = 144;
+  saved->UseDpi(144);
+  saved->Cols = saved->Rows = 3;
+  saved->TileWidth = saved->TileHeight = 32;
+  saved->BorderType = 0;
+  saved->BackType = 2;
+  saved->ApplySize();
+  saved->ComposeLayers();
+  saved->SaveTessara();
+  auto start = [&](int dpi) {
+    FakeTessaraView* view;
+    auto form = NewForm(&view);
+    view->dpi = dpi;
+    form->LoadTessara(2);
+    form->FormShow();
+    EXPECT_EQ(view->width, 144);
+    return view->captures;
+  };
+  EXPECT_EQ(start(144), 0) << "the same scale takes the cache";
+  std::string ini = ReadText(folder.Path() + "tswin.ini");
+  EXPECT_NE(ini.find("LayersDpi=144"), std::string::npos);
+  for (std::string key : {"TileWidth=", "TileHeight="}) ini.replace(ini.find(key + "32"), key.size() + 2, key + "48");
+  WriteText(folder.Path() + "tswin.ini", ini);
+  EXPECT_EQ(start(96), 1) << "another scale composes again";
+}
+
+TEST_F(PersistenceTest, PositionsOfAnUnawareBuildAreConvertedOnce) {
+  WriteText(folder.Path() + "tswin.ini", "[2\\Integers]\r\nLeft=100\r\nTop=-40\r\n");
+  for (int start = 0; start < 2; ++start) {
+    FakeTessaraView* view;
+    auto form = NewForm(&view);
+    view->system_dpi = 144;
+    form->LoadTessara(2);
+    EXPECT_EQ(view->left, 150);
+    EXPECT_EQ(view->top, -60);
+    form->SaveTessara();
+  }
+  EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("DpiAware=1"), std::string::npos);
+}
+
 TEST_F(PersistenceTest, F4KeysCreateAndDeleteOnlyWithTheRightModifiers) {
   FakeTessaraView* view;
   auto form = NewForm(&view);
