@@ -157,6 +157,8 @@ void MainWindow::CreateControls() {
   }
 }
 
+int MainWindow::SystemDpi() const { return tessara::SystemDpi(); }
+
 void MainWindow::ApplyScale(int dpi) {
   dpi_ = dpi;
   // The client area, the controls and the fonts in the device pixels of the panel's monitor.

@@ -63,6 +63,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   void SetCaption(const std::string& caption) override;
   int Left() const override;
   int Top() const override;
+  int SystemDpi() const override;
   void SetLeft(int left) override;
   void SetTop(int top) override;
   bool Checked(MainCheck box) const override;

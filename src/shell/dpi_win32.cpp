@@ -1,7 +1,5 @@
 #include "shell/dpi_win32.h"
 
-#include <string>
-
 #include "base/dpi.h"
 
 namespace tessara {

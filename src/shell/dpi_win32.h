@@ -3,6 +3,8 @@
 // also runs where they are missing, and then falls back to what the older system offers.
 #include <windows.h>
 
+#include <string>
+
 namespace tessara {
 
 // WM_DPICHANGED, which the headers for older systems leave out.

@@ -14,6 +14,7 @@
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
+#include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_picture_win32.h"

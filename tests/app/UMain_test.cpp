@@ -75,6 +75,8 @@ struct FakeMainView : IMainView {
   void SetCaption(const std::string& c) override { caption = c; }
   int Left() const override { return left; }
   int Top() const override { return top; }
+  int system_dpi = 96;
+  int SystemDpi() const override { return system_dpi; }
   void SetLeft(int l) override { left = l; }
   void SetTop(int t) override { top = t; }
   bool Checked(MainCheck box) const override {
@@ -422,6 +424,17 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
 
 namespace tessara {
 namespace {
+
+TEST_F(MainFormTest, PanelPlaceOfAnUnawareBuildIsConvertedOnce) {
+  WriteText(Ini(), "[Integers]\r\nLastX=200\r\nLastY=100\r\n");
+  view.system_dpi = 120;
+  for (int start = 0; start < 2; ++start) {
+    auto form = Start();
+    EXPECT_EQ(form->PanelX, 250);
+    if (start == 0) EXPECT_EQ(form->PanelY, 125);
+    form->FormClose();
+  }
+}
 
 TEST_F(MainFormTest, PanelComesBackOnScreenWhenShownOrWhenItsMonitorGoesButStaysParkedWhileHidden) {
   // A hand-edited (or other-monitor) place of the hidden panel.
