@@ -10,6 +10,11 @@ void TfrmTessara::UseDpi(int dpi) {
 
 void TfrmTessara::FormDpiChanged(int dpi, int left, int top) {
   if (SaneDpi(dpi) == Dpi) return;
+  // A window dragged onto the other monitor keeps the pointer at the same place of its image.
+  if (Moving) {
+    DownX = DownX * SaneDpi(dpi) / Dpi;
+    DownY = DownY * SaneDpi(dpi) / Dpi;
+  }
   UseDpi(dpi);
   // The system's rectangle scales the whole window at once; the window's own size rounds
   // each length, so only its place is taken and the size follows the grid.

@@ -408,9 +408,9 @@ void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y
   if (!own || !own->Get()) return;
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
-    // At 96 dpi the icon's own size; scaled, the size of the scale (an icon extracted in it,
-    // or a cached 32-px image whose file is out of reach).
-    const int size = dpi_ == kBaseDpi ? 0 : ScaleLength(32, dpi_);
+    // The size of the scale: an icon extracted in it, or a cached 32-px image whose file is
+    // out of reach.
+    const int size = ScaleLength(32, dpi_);
     if (select.Ok()) DrawIconEx(mem_dc_.Get(), x, y, own->Get(), size, size, 0, nullptr, DI_NORMAL);
   }
   GdiFlush();
@@ -446,7 +446,9 @@ void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, in
 std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
   // A negative index asks for a count or a resource id, never for the icon at a position.
   if (index < 0 || file.empty()) return nullptr;
-  if (dpi_ != kBaseDpi) {
+  // The shell's extraction gives the size of the system's scale, which may not be the window's;
+  // only at 32 px is its icon also the one for the icon cache.
+  if (dpi_ != kBaseDpi || GetSystemMetrics(SM_CXICON) != 32) {
     HICON scaled = ExtractIconOfSize(file, index, ScaleLength(32, dpi_));
     return scaled ? std::make_unique<Win32TileIcon>(scaled, file, index) : nullptr;
   }

@@ -425,13 +425,15 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
 namespace tessara {
 namespace {
 
-TEST_F(MainFormTest, PanelPlaceOfAnUnawareBuildIsConvertedOnce) {
-  WriteText(Ini(), "[Integers]\r\nLastX=200\r\nLastY=100\r\n");
+TEST_F(MainFormTest, PlacesOfAnUnawareBuildAreConvertedOnce) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=1\r\nLastX=200\r\nLastY=100\r\n");
+  WriteText(folder.Path() + "tswin.ini", "[1\\Integers]\r\nLeft=100\r\nTop=-40\r\n");
   view.system_dpi = 120;
+  platform.prepare = [](FakeTessaraView& v) { v.system_dpi = 120; };
   for (int start = 0; start < 2; ++start) {
     auto form = Start();
-    EXPECT_EQ(form->PanelX, 250);
-    if (start == 0) EXPECT_EQ(form->PanelY, 125);
+    EXPECT_TRUE(form->PanelX == 250 && (start == 1 || form->PanelY == 125) && platform.views[0]->left == 125 &&
+                platform.views[0]->top == -50) << form->PanelX << ", " << form->PanelY << ", " << platform.views[0]->left;
     form->FormClose();
   }
 }

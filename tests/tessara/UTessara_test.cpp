@@ -70,42 +70,28 @@ TEST_F(TessaraFormTest, PlainCompositionFillsOutlinesAndShadesTheCells) {
   EXPECT_GE(view->paints, 1) << "a composition ends by painting the window";
 }
 
-TEST_F(TessaraFormTest, ScaledCompositionDrawsLinesEdgesAndIconsAtTheScale) {
+TEST_F(TessaraFormTest, ScaledWindowDrawsItsLinesAndEdgesAtTheScaleAndRecomposesOnceWhenItChanges) {
   form->UseDpi(144);
   PlainWindow(2, 1, 3);  // border 3: a 1-px black line and a 2-px raised edge; cells of 54
-  form->Color = 0x646464;
   form->ComposeLayers();
-  const Bitmap24& normal = form->Layers[NormalLayer];
-  ASSERT_EQ(normal.Width(), 114);
-  ASSERT_EQ(normal.Height(), 60);
-  const int x = 3 + 54 + 27;  // the middle of the empty second cell
-  const int rows[] = {0, 1, 2, 3, 56, 57, 58, 59};
-  const std::uint8_t normalGray[] = {0, 150, 150, 100, 100, 75, 75, 0};
-  const std::uint8_t hoverGray[] = {0, 150, 150, 150, 75, 75, 75, 0};
-  for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(At(normal, x, rows[i]).r, normalGray[i]) << "row " << rows[i];
-    EXPECT_EQ(At(form->Layers[HoverLayer], x, rows[i]).r, hoverGray[i]) << "row " << rows[i];
+  // Down the middle of the second cell: rows 0-3 and 55-59, flat and raised.
+  const int rows[] = {0, 1, 2, 3, 4, 5, 55, 56, 57, 58, 59};
+  const int flat[] = {0, 24, 24, 16, 16, 16, 16, 16, 12, 12, 0};  // red: 16 x 1.5 and x 0.75
+  const int raised[] = {0, 24, 24, 24, 24, 16, 12, 12, 12, 12, 0};
+  for (int i = 0; i < 11; ++i) {
+    EXPECT_EQ(At(form->Layers[NormalLayer], 84, rows[i]).r, flat[i]) << rows[i];
+    EXPECT_EQ(At(form->Layers[HoverLayer], 84, rows[i]).r, raised[i]) << rows[i];
   }
-  EXPECT_EQ(At(form->Layers[HoverLayer], x, 5).r, 100) << "a cell's edge is two pixels";
-  int iconX = 0, iconY = 0;
-  form->IconPosition(1, 1, iconX, iconY);
-  EXPECT_EQ(iconX, 3 + 3) << "a 48-px icon in the middle of a 54-px cell";
-}
 
-TEST_F(TessaraFormTest, DpiChangeTakesThePlaceAndComposesOnceInTheNewSize) {
-  PlainWindow(3, 2, 3);
   form->BackType = 2;
-  form->ComposeLayers();
-  const int captures = view->captures;
-  form->FormDpiChanged(144, 500, 400);
-  EXPECT_EQ(view->left, 500);
-  EXPECT_EQ(view->top, 400);
-  EXPECT_EQ(view->width, 168);
-  EXPECT_EQ(view->height, 114);
-  EXPECT_EQ(view->captures, captures + 1);
-  EXPECT_EQ(form->Layers[NormalLayer].Width(), 168);
-  form->FormDpiChanged(144, 0, 0);
-  EXPECT_EQ(view->captures, captures + 1) << "the same scale again changes nothing";
+  form->Moving = true;  // dragged onto a 96-dpi monitor, held 30, 20 from the corner
+  form->DownX = 30;
+  form->DownY = 20;
+  form->FormDpiChanged(96, 500, 400);
+  form->FormDpiChanged(96, 0, 0);  // the same scale again changes nothing
+  EXPECT_EQ(view->captures, 1);
+  EXPECT_TRUE(view->left == 500 && view->top == 400 && view->width == 76 && view->height == 40);
+  EXPECT_TRUE(form->DownX == 20 && form->DownY == 13);
 }
 
 TEST_F(TessaraFormTest, MissingBackgroundPictureFallsBackToTheColour) {

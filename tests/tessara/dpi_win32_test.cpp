@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
+#include <utility>
 
 #include "app/UMain_win32.h"
 #include "dialogs/UProperties_win32.h"
@@ -18,142 +18,102 @@
 namespace tessara {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::DialogUser;
-using testing::Win32Test;
-
-// An icon image whose pixels tell its size and place apart.
-std::uint32_t Pattern(int size, int x, int y) {
-  return 0xFF000000u | static_cast<std::uint32_t>((x * 255 / size) << 16 | (y * 255 / size) << 8 | size);
+// An icon image whose pixels tell its size and place apart, as 0xAARRGGBB.
+std::uint32_t Pattern(int size, int i) {
+  return 0xFF000000u | static_cast<std::uint32_t>((i % size * 255 / size) << 16 | (i / size * 255 / size) << 8 | size);
 }
 IconEntry Image(int size) {
-  IconEntry entry{{size, size, {}}, IconDepth::Argb32};
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) entry.image.pixels.push_back(Pattern(size, x, y));
+  IconEntry entry{{size, size, std::vector<std::uint32_t>(static_cast<std::size_t>(size * size))}, IconDepth::Argb32};
+  for (int i = 0; i < size * size; ++i) entry.image.pixels[static_cast<std::size_t>(i)] = Pattern(size, i);
   return entry;
 }
 
-class DpiWin32Test : public Win32Test {
+std::pair<LONG, LONG> ClientSize(HWND window) {
+  RECT rc{};
+  GetClientRect(window, &rc);
+  return {rc.right, rc.bottom};
+}
+
+class DpiWin32Test : public testing::Win32Test {
  protected:
-  static int Dpi() { return SystemDpi(); }
-  // A new window of 3 x 2 tiles of 36 with both borders, at the scale of its monitor.
-  std::unique_ptr<TfrmTessara> MakeWindow(const std::string& folder) {
-    auto form = std::make_unique<TfrmTessara>(
-        nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), folder);
-    form->FormCreate();
-    form->SetNumber(1);
-    form->SetDefaults();
-    form->Cols = 3;
-    form->Rows = 2;
-    form->BackType = 0;
-    form->ApplySize();
-    return form;
+  // The 144-dpi run leaves its folder to a start at 96 (DpiHandoff), named by the script.
+  const char* handoff_ = std::getenv("TESSARA_DPI_HANDOFF");
+  std::string folder_ = handoff_ ? std::string(handoff_) + "\\" : Folder();
+  std::unique_ptr<TfrmTessara> form_ = std::make_unique<TfrmTessara>(
+      nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), folder_);
+  int dpi_ = SystemDpi();
+
+  // Wrong pixels of tile (1, 1) against the icon file's image of the scaled size.
+  int WrongIconPixels() {
+    const int size = 32 * dpi_ / 96;
+    int wrong = 0;  // the icon's corner: 4 px in at 96, from the border of 2 and a 36-px cell
+    for (int i = 0; i < size * size; ++i) {
+      const std::uint8_t* p = form_->Layers[NormalLayer].Pixel(4 * dpi_ / 96 + i % size, 4 * dpi_ / 96 + i / size);
+      wrong += (0xFF000000u | p[2] << 16 | p[1] << 8 | p[0]) != Pattern(size, i);
+    }
+    return wrong;
   }
-  static HWND Handle(TfrmTessara& form) { return static_cast<TessaraWindow&>(form.View()).Handle(); }
 };
 
-TEST_F(DpiWin32Test, ProcessIsAtLeastPerMonitorAware) {
-  DeclareDpiAwareness();  // refused or granted, it never takes awareness away
+TEST_F(DpiWin32Test, WindowIconsCachesAndTheDpiChangeAreInDevicePixels) {
   EXPECT_TRUE(PerMonitorAware());
-}
-
-TEST_F(DpiWin32Test, WindowIconsAndLayerCachesComeInDevicePixels) {
-  // The 144-dpi run leaves its folder for a start at 96 (DpiHandoff below).
-  const char* handoff = std::getenv("TESSARA_DPI_HANDOFF");
-  const std::string folder = handoff ? std::string(handoff) + "\\" : Folder();
-  fs::create_directories(folder + "settings");
-  const std::string ico = folder + "two.ico";
-  ASSERT_TRUE(WriteFileAtomic(ico, EncodeIcon({Image(32), Image(48)})));
-  auto form = MakeWindow(folder);
-  TTileRecord& tile = form->Tile(1, 1);
-  tile.Filename = tile.IconFile = ico;
-  tile.IconIndex = 1;
-  form->ComposeLayers();
-  EXPECT_EQ(form->View().Width() * 96, 112 * Dpi());
-  EXPECT_EQ(form->View().Height() * 96, 76 * Dpi());
-
-  const int size = 32 * Dpi() / 96;  // the file's own image of that size
-  int left = 0, top = 0, wrong = 0;
-  form->IconPosition(1, 1, left, top);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) {
-      const std::uint8_t* p = form->Layers[NormalLayer].Pixel(left + x, top + y);
-      wrong += (0xFF000000u | p[2] << 16 | p[1] << 8 | p[0]) != Pattern(size, x, y);
-    }
-  EXPECT_EQ(wrong, 0) << "pixels of the " << size << "-px image";
+  CreateFolder(folder_ + "settings");
+  ASSERT_TRUE(WriteFileAtomic(folder_ + "two.ico", EncodeIcon({Image(32), Image(48)})));
+  form_->FormCreate();
+  form_->SetNumber(1);
+  form_->SetDefaults();  // at the scale of its monitor; made 3 x 2 with both borders
+  form_->Cols = 3;
+  form_->Rows = 2;
+  form_->Tile(1, 1).Filename = form_->Tile(1, 1).IconFile = folder_ + "two.ico";
+  form_->Tile(1, 1).IconIndex = 1;
+  form_->ApplySize();
+  form_->ComposeLayers();
+  EXPECT_TRUE(form_->View().Width() * 96 == 112 * dpi_ && form_->View().Height() * 96 == 76 * dpi_);
+  EXPECT_EQ(WrongIconPixels(), 0);
 
   Starting = false;
-  form->SaveTessara();
-  for (int m = 0; m < 3; ++m) {
-    int width = 0, height = 0;
-    ASSERT_TRUE(ReadBmp24Size(folder + "settings\\tessara1_" + std::to_string(m) + ".bmp", width, height));
-    EXPECT_EQ(width, form->View().Width());
-    EXPECT_EQ(height, form->View().Height());
-  }
+  form_->SaveTessara();
+  for (int m = 0, width = 0, height = 0; m < 3; ++m)
+    EXPECT_TRUE(ReadBmp24Size(folder_ + "settings\\tessara1_" + std::to_string(m) + ".bmp", width, height) &&
+                width * 96 == 112 * dpi_ && height * 96 == 76 * dpi_) << width << " x " << height;
   std::string cached;
-  ASSERT_TRUE(ReadWholeFile(folder + "settings\\tessara1_1_1.ico", cached));
-  EXPECT_EQ(static_cast<unsigned char>(cached.at(6)), 32u) << "the icon cache keeps the 32-px image";
+  EXPECT_TRUE(ReadWholeFile(folder_ + "settings\\tessara1_1_1.ico", cached) && cached.at(6) == 32) << "32-px cache";
+
+  // Wine never sends it: the move to a monitor of another scale, as the system announces it.
+  const int next = dpi_ == 96 ? 144 : 96;
+  RECT to{200, 150, 200 + 112 * next / 96, 150 + 76 * next / 96}, now{};
+  HWND window = static_cast<TessaraWindow&>(form_->View()).Handle();
+  SendMessageA(window, kWmDpiChanged, MAKEWPARAM(next, next), reinterpret_cast<LPARAM>(&to));
+  GetWindowRect(window, &now);
+  EXPECT_TRUE(EqualRect(&now, &to));
+  EXPECT_EQ(form_->Layers[PressedLayer].Width(), to.right - 200);
+  dpi_ = next;
+  EXPECT_EQ(WrongIconPixels(), 0) << "icons extracted again in the new size";
 }
 
-// Run by scripts/test.sh at 96 dpi on the folder the 144-dpi run left.
+// Run by scripts/test.sh at 96 dpi on the folder of the 144-dpi run.
 TEST_F(DpiWin32Test, DpiHandoffStartFromCachesOfAnotherScaleRecomposes) {
-  const char* handoff = std::getenv("TESSARA_DPI_HANDOFF");
-  ASSERT_NE(handoff, nullptr) << "needs the folder of a run at another scale";
-  auto form = std::make_unique<TfrmTessara>(
-      nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), std::string(handoff) + "\\");
-  form->FormCreate();
-  form->LoadTessara(1);
-  form->FormShow();
-  EXPECT_EQ(form->Layers[NormalLayer].Width() * 96, 112 * Dpi());
-  int left = 0, top = 0;
-  form->IconPosition(1, 1, left, top);
-  const int size = 32 * Dpi() / 96;
-  const std::uint8_t* p = form->Layers[NormalLayer].Pixel(left + size - 1, top + size - 1);
-  EXPECT_EQ(0xFF000000u | p[2] << 16 | p[1] << 8 | p[0], Pattern(size, size - 1, size - 1)) << "icons drawn anew";
-}
-
-TEST_F(DpiWin32Test, DpiChangedMessageTakesThePlaceAndRecomposesInTheNewSize) {
-  auto form = MakeWindow(Folder());
-  form->ComposeLayers();
-  const int next = Dpi() == 96 ? 144 : 96;
-  RECT suggested{200, 150, 200 + 112 * next / 96, 150 + 76 * next / 96};
-  SendMessageA(Handle(*form), kWmDpiChanged, MAKEWPARAM(next, next), reinterpret_cast<LPARAM>(&suggested));
-  RECT now{};
-  GetWindowRect(Handle(*form), &now);
-  EXPECT_EQ(now.left, 200);
-  EXPECT_EQ(now.top, 150);
-  EXPECT_EQ(now.right, suggested.right);
-  EXPECT_EQ(now.bottom, suggested.bottom);
-  EXPECT_EQ(form->Layers[NormalLayer].Width(), suggested.right - 200);
-  EXPECT_EQ(form->Layers[HoverLayer].Height(), suggested.bottom - 150);
+  ASSERT_NE(handoff_, nullptr) << "needs the folder of a run at another scale";
+  form_->FormCreate();
+  form_->LoadTessara(1);
+  form_->FormShow();
+  EXPECT_EQ(form_->Layers[NormalLayer].Width() * 96, 112 * dpi_);
+  EXPECT_EQ(WrongIconPixels(), 0);
 }
 
 TEST_F(DpiWin32Test, ControlPanelAndDialogsHaveScaledClientSizes) {
-  auto scaled = [](int length) { return ScaleLength(length, Dpi()); };
-  RECT rc{};
-  {
-    MainWindow panel(GetModuleHandleA(nullptr), Folder());
-    panel.Create();
-    GetClientRect(panel.Handle(), &rc);
-    EXPECT_EQ(rc.right, scaled(345));
-    EXPECT_EQ(rc.bottom, scaled(334));
-  }
-  TSPropertiesWindow look(GetModuleHandleA(nullptr), nullptr);
-  GetClientRect(look.hwnd_, &rc);
-  EXPECT_EQ(rc.right, scaled(475));
-  EXPECT_EQ(rc.bottom, scaled(319));
-
-  // The tile dialog's design size is its outer one: its client area under Wine's frame at 96.
+  auto scaled = [this](int w, int h) { return std::pair<LONG, LONG>(ScaleLength(w, dpi_), ScaleLength(h, dpi_)); };
+  MainWindow panel(GetModuleHandleA(nullptr), Folder());
+  panel.Create();
+  EXPECT_EQ(ClientSize(panel.Handle()), scaled(345, 334));
+  EXPECT_EQ(ClientSize(TSPropertiesWindow(GetModuleHandleA(nullptr), nullptr).hwnd_), scaled(475, 319));
+  // The tile dialog's design size is its outer one: 369 x 284 inside Wine's frame at 96.
   TfrmProperties tileDialog(std::make_unique<PropertiesWindow>(GetModuleHandleA(nullptr), nullptr));
-  DialogUser user([&](DialogUser& u) {
-    HWND dialog = testing::WaitForWindow("#32770", "Properties");
-    RECT client{};
-    GetClientRect(dialog, &client);
-    u.Check(client.right == scaled(369) && client.bottom == scaled(284),
-            "client " + std::to_string(client.right) + " x " + std::to_string(client.bottom));
+  testing::DialogUser user([&](testing::DialogUser& u) {
+    const auto size = ClientSize(testing::WaitForWindow("#32770", "Properties"));
+    u.Check(size == scaled(369, 284), "the tile dialog is " + std::to_string(size.first) + " x " + std::to_string(size.second));
   });
   tileDialog.ShowModal();
-  user.Finish();
 }
 
 }  // namespace

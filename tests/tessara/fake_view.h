@@ -63,8 +63,7 @@ struct FakeTessaraView : ITessaraView {
   bool choose_ok = true;
   int chosen_color = 0x123456;
 
-  int dpi = 96, system_dpi = 96;  // of every monitor, and the system's
-  int DpiAt(int, int) const override { return dpi; }
+  int system_dpi = 96;  // the scale of programs that declare no awareness
   int SystemDpi() const override { return system_dpi; }
 
   void Attach(TfrmTessara* f) override { form = f; }
