@@ -271,8 +271,11 @@ TEST_F(PointerTest, RunTileTriesTheCommandLineThenTheAssociatedProgram) {
 
 TEST_F(PointerTest, LostCaptureEndsAHeldTileOrAWindowMove) {
   Put(*form, 1, 1, "C:\\a.exe");
+  Put(*form, 2, 1, "C:\\b.exe");
   At(kDown, 1, 1);
+  At(kMove, 2, 1);
   form->FormCaptureLost();
+  EXPECT_EQ(form->HoverCol, 2) << "the other raised cell keeps its record, as at a release";
   EXPECT_FALSE(form->Pressing);
   EXPECT_FALSE(view->drag_cursor);
   form->BackType = 2;

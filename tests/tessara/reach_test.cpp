@@ -167,6 +167,7 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
 
 TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
   form->FormActivate();
+  EXPECT_EQ(TakeShown(), std::vector<std::string>{}) << "no focus cell before the keyboard is used";
   form->FormKeyDown(kKeyRight, ssNone);
   EXPECT_EQ(TakeShown(), (std::vector<std::string>{"1:1,1", "0:1,1", "1:2,1"}));
   // The pointer lights the tile at (3,2); the keys go on from there.
@@ -175,6 +176,8 @@ TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
   EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:2,1", "1:3,2"}));
   form->FormKeyDown(kKeyLeft, ssNone);
   EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:3,2", "1:2,2"}));
+  form->FormMouseDown(mbRight, ssNone, form->CellRectOf(1, 1).Left, form->CellRectOf(1, 1).Top);
+  EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:2,2", "2:1,1"})) << "a press first restores the lit cell";
   // A grid made smaller keeps the focus cell inside it.
   form->FormMouseLeave();
   form->FocusCol = 3;
@@ -199,6 +202,22 @@ TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlon
   form->FormKeyDown(kKeyDelete, ssNone);
   EXPECT_EQ(view->started.size(), 1u) << "an empty cell starts nothing";
   EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe") << "nor does it cut anything";
+}
+
+TEST_F(KeysTest, KeysAndMenuWaitWhileATileIsHeldAndAKeyActsOncePerPress) {
+  view->startable = {"C:\\a.exe"};
+  const CellRect a = form->CellRectOf(1, 1), b = form->CellRectOf(3, 2);
+  form->FormMouseDown(mbLeft, ssNone, a.Left, a.Top);
+  form->FormMouseMove(ssNone, b.Left, b.Top);
+  for (int key : {kKeyDelete, kKeyReturn, kKeyApps}) form->FormKeyDown(key, ssNone);
+  form->FormMouseDown(mbRight, ssNone, b.Left, b.Top);
+  form->FormMouseUp(mbRight, ssNone, b.Left, b.Top);
+  form->FormMouseUp(mbLeft, ssNone, b.Left, b.Top);
+  EXPECT_EQ(form->Tile(1, 1).Filename + form->Tile(3, 2).Filename, "C:\\b.exe" "C:\\a.exe") << "a plain swap";
+  EXPECT_EQ(TileClipboard.Filename + std::to_string(view->started.size() + view->menus_at.size()), "0");
+  form->FormKeyDown(kKeyReturn, ssNone);
+  form->FormKeyDown(kKeyReturn, ssNone, true);
+  EXPECT_EQ(view->started, std::vector<std::string>{"C:\\a.exe"}) << "the repeat starts nothing";
 }
 
 TEST_F(KeysTest, MenuKeyAndShiftF10OpenTheMenuOfTheFocusCellOthersDoNot) {
