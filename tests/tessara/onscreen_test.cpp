@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 
 namespace tessara {
@@ -38,13 +39,13 @@ TEST(BringOnScreen, MovesUnreachableWindowsIntoTheNearestWorkArea) {
   }
 }
 
+// A tile on the second monitor: below it, pulled in from the right edge; at the bottom, above
+// it and kept off the first monitor.
 TEST(PlaceHint, BelowTheTileElseAboveItWithinTheWorkAreaOfTheTilesMonitor) {
-  const auto at = [](int top, int x) {
+  for (auto [top, x, left, atTop] : {std::array{500, 2540, 2460, 542}, std::array{984, 1270, 1280, 962}}) {
     const WindowRect r = PlaceHint({1300, top, 40, 40}, 100, 20, x, 2, kSecond);
-    return std::make_pair(r.Left, r.Top);
-  };
-  EXPECT_EQ(at(500, 2540), std::make_pair(2460, 542)) << "below the tile, pulled in from the right edge";
-  EXPECT_EQ(at(984, 1270), std::make_pair(1280, 962)) << "above at the bottom, and not on the first monitor";
+    EXPECT_EQ(std::make_pair(r.Left, r.Top), std::make_pair(left, atTop)) << top;
+  }
 }
 
 }  // namespace
