@@ -219,6 +219,8 @@ TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instanc
   CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, 0, 0, 76, 112, owner, nullptr, instance,
                   this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
+  // No keyboard cues until the keyboard is used: a pointer user never sees the focus cell.
+  SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
 TessaraWindow::~TessaraWindow() {
@@ -359,6 +361,8 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
   const int height = r.bottom - r.top;
   UniqueRegion area = ScreenArea(hwnd_, r);
   UniqueRegion done = EmptyRegion();
+  // A hint of any window would be copied into the background with the screen.
+  HideEveryHint();
 
   SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -398,6 +402,7 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
   GdiFlush();
   whileAway(layer);
 }
+
 
 void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) {
   const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
@@ -512,7 +517,7 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
       if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
       if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-      if (form_) form_->FormKeyDown(static_cast<int>(wp), shift);
+      if (form_) form_->FormKeyDown(static_cast<int>(wp), shift, KeyRepeats(lp));
       // Alt+F4 goes on to become a close, which this window refuses.
       return msg == WM_SYSKEYDOWN ? DefWindowProcA(hwnd_, msg, wp, lp) : 0;
     }
