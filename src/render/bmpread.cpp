@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tessara {
 
@@ -133,8 +134,9 @@ void Put(Bitmap24& out, const Palette& palette, long long x, long long row, unsi
 // Run-length data: pixels a delta or an early end of line skips keep palette entry 0.
 // Data that ends without its end mark leaves the rest of the picture that way as well.
 void DecodeRunLength(std::string_view b, const Header& h, const Palette& palette, Bitmap24& out) {
-  for (int y = 0; y < out.Height(); ++y)
-    for (int x = 0; x < out.Width(); ++x) Put(out, palette, x, y, 0);
+  for (int x = 0; x < out.Width(); ++x) Put(out, palette, x, 0, 0);
+  const auto rowBytes = static_cast<std::size_t>(out.Stride());
+  for (int y = 0; y + 1 < out.Height(); ++y) std::memcpy(out.Row(y), out.Row(out.Height() - 1), rowBytes);
   const bool four = h.compression == kBiRle4;
   auto nibble = [four](unsigned value, long long k) {
     return four ? (k % 2 == 0 ? value >> 4 : value & 15u) : value;
