@@ -102,7 +102,7 @@ TEST_F(ReachWin32Test, DisplayChangeSentDuringACaptureActsOnlyOnceTheComposition
   other.join();
   ASSERT_TRUE(sent);
   EXPECT_TRUE(settled) << "the window at " << Rect().left << ", " << Rect().top;
-  EXPECT_EQ(std::make_pair(form.Left, form.Top), std::make_pair(Rect().left, Rect().top));
+  EXPECT_EQ(std::make_pair(form.Left, form.Top), std::make_pair(int(Rect().left), int(Rect().top)));
 }
 
 TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCell) {
