@@ -28,9 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   Bitmap24 image;
   Bitmap24 picture;
-  long long width = 0, height = 0;
+  long long declaredWidth = 0, declaredHeight = 0;
   if (DecodeBitmapFile(bytes, picture))
-    FUZZ_CHECK(ReadBitmapFileSize(bytes.substr(0, 170), width, height) && width == picture.Width() && height == picture.Height());
+    FUZZ_CHECK(ReadBitmapFileSize(bytes.substr(0, 170), declaredWidth, declaredHeight) &&
+               declaredWidth == picture.Width() && declaredHeight == picture.Height());
 
   const bool decoded = DecodeBmp24(bytes, image);
 
