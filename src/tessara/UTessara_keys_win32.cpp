@@ -2,6 +2,7 @@
 // the focus and the notices of changed monitors.
 #include <windows.h>
 
+#include "shell/composing_win32.h"
 #include "tessara/UTessara_win32.h"
 
 namespace tessara {
@@ -92,10 +93,10 @@ bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
       if (form_) form_->FormKeyDown(kKeyApps, ssNone);
       return true;
     case WM_DISPLAYCHANGE:
-      if (form_) form_->KeepOnScreen();
+      if (form_ && !DeferWhileComposing(hwnd_, msg, wp, lp)) form_->KeepOnScreen();
       return true;
     case WM_SETTINGCHANGE:
-      if (wp == SPI_SETWORKAREA && form_) form_->KeepOnScreen();
+      if (wp == SPI_SETWORKAREA && form_ && !DeferWhileComposing(hwnd_, msg, wp, 0)) form_->KeepOnScreen();
       result = DefWindowProcA(hwnd_, msg, wp, lp);
       return true;
     default:

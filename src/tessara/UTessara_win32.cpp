@@ -9,11 +9,11 @@
 #include <cstring>
 #include <vector>
 
-#include "render/bmpread.h"
 #include "render/icofile.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
+#include "shell/composing_win32.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_picture_win32.h"
@@ -314,48 +314,11 @@ void TessaraWindow::SetMenuCheck(MenuId item, bool checked) {
 
 bool TessaraWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_, color, CC_FULLOPEN); }
 
-void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) {
-  // Pictures of other kinds go to the system's imaging services.
-  if (!IsWindowsBitmapFile(path)) return LoadSystemPicture(path, picture);
-  UniqueBitmap bitmap(static_cast<HBITMAP>(
-      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
-  if (!bitmap) throw Error("Cannot load the picture " + path);
-  BITMAP info{};
-  if (!GetObjectA(bitmap.Get(), sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight == 0)
-    throw Error("Cannot load the picture " + path);
-  const int width = info.bmWidth;
-  const int height = std::abs(info.bmHeight);
-  picture.Resize(width, height);
-  // Bitmap24's layout is a bottom-up 24-bit DIB, so the rows land as they are stored.
-  BITMAPINFO dib = DibInfo(width, height, 24);
-  if (GetDIBits(mem_dc_.Get(), bitmap.Get(), 0, static_cast<UINT>(height), picture.Bits(), &dib,
-                DIB_RGB_COLORS) != height) {
-    picture.Clear();
-    throw Error("Cannot load the picture " + path);
-  }
-  RedrawTopDown(path, picture);
-}
-
-void TessaraWindow::RedrawTopDown(const std::string& path, Bitmap24& picture) {
-  // Wine's LoadImage gives a file stored top row first an all-black image, so such a file
-  // is read again from its bytes. The pixels are converted here, straight into the
-  // picture: no header of the file is ever handed to GDI, which would read a whole header,
-  // colour table or bit masks that the file need not hold.
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) throw Error("Cannot load the picture " + path);
-  constexpr std::size_t kHeightAt = sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight);
-  std::int32_t height = 0;
-  if (bytes.size() < kHeightAt + sizeof height) return;
-  std::memcpy(&height, bytes.data() + kHeightAt, sizeof height);
-  if (height >= 0) return;  // stored bottom-up: LoadImage read it right
-  GdiFlush();
-  if (!DecodeBitmapFile(bytes, picture)) {
-    picture.Clear();
-    throw Error("Cannot load the picture " + path);
-  }
-}
+void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) { LoadPictureFile(path, picture); }
 
 void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
+  // From here on the walk's redraws and the wait hand us messages other threads send.
+  ComposingScope composing;
   const RECT r = Bounds();
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;

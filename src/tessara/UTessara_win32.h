@@ -122,7 +122,6 @@ class TessaraWindow final : public ITessaraView {
   RECT Bounds() const;
   void BuildMenu();
   void OnPaint();
-  void RedrawTopDown(const std::string& path, Bitmap24& picture);
 
   HINSTANCE instance_;
   TfrmTessara* form_ = nullptr;
