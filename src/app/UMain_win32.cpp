@@ -10,6 +10,7 @@
 #include "../../res/resource.h"
 #include "base/globals.h"
 #include "shell/alTools.h"
+#include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
@@ -469,15 +470,17 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_DISPLAYCHANGE:
-      if (form_) form_->DisplayChanged();
+      if (form_ && !DeferWhileComposing(hwnd_, msg, wp, lp)) form_->DisplayChanged();
       return 0;
     case WM_SETTINGCHANGE:
-      if (wp == SPI_SETWORKAREA && form_) form_->DisplayChanged();
+      if (wp == SPI_SETWORKAREA && form_ && !DeferWhileComposing(hwnd_, msg, wp, 0)) form_->DisplayChanged();
       return DefWindowProcA(hwnd_, msg, wp, lp);
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wp && form_) EndSession();
+      // Saving and tearing down wait for a composition to end: its window is away and its
+      // layers half made.
+      if (wp && form_ && !DeferWhileComposing(hwnd_, msg, wp, lp)) EndSession();
       return 0;
     default:
       return DefWindowProcA(hwnd_, msg, wp, lp);

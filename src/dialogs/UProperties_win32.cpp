@@ -260,8 +260,9 @@ int PropertiesWindow::IconCount(const std::string& file) {
 
 void PropertiesWindow::AddIconItem(const std::string& file, int index) {
   // On a scaled monitor the file's own image of the scaled size.
-  HICON icon = dpi_ == kBaseDpi ? ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index))
-                                : ExtractIconOfSize(file, index, Scaled(kIconSize));
+  const bool shellSize = dpi_ == kBaseDpi && GetSystemMetrics(SM_CXICON) == kIconSize;
+  HICON icon = shellSize ? ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index))
+                         : ExtractIconOfSize(file, index, Scaled(kIconSize));
   if (icon == reinterpret_cast<HICON>(1)) icon = nullptr;
   icons_.emplace_back(icon);
   SendMessageA(Item(IDC_PROPS_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(" "));

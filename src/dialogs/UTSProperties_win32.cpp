@@ -62,10 +62,14 @@ constexpr DWORD kPanel = SS_CENTER | SS_CENTERIMAGE | WS_BORDER;  // no SS_NOTIF
 
 int BarId(TSBar bar, int part) { return kFirstCaption + 3 * static_cast<int>(bar) + part; }
 
+// A group box paints only its frame and caption; the dialog clips its children, so the box
+// stays out of the clipping (transparent) and the dialog's face shows through its field.
+constexpr DWORD kGroupEx = WS_EX_TRANSPARENT;
+
 // Controls inside a group box are placed relative to the box, as the box shows them.
 std::vector<ControlDef> Controls() {
   std::vector<ControlDef> c;
-  c.push_back({kGroupSize, "BUTTON", " Window && Tile Size ", BS_GROUPBOX, 0, 4, 4, 201, 149});
+  c.push_back({kGroupSize, "BUTTON", " Window && Tile Size ", BS_GROUPBOX, kGroupEx, 4, 4, 201, 149});
   struct Row {
     const char* caption;
     int labelTop, barTop, barHeight;
@@ -79,16 +83,16 @@ std::vector<ControlDef> Controls() {
     c.push_back({BarId(bar, 1), "STATIC", "", kLabel, 0, 4 + 88, 4 + rows[i].labelTop, 30, 13});
     c.push_back({BarId(bar, 2), "SCROLLBAR", "", kBar, 0, 4 + 120, 4 + rows[i].barTop, 69, rows[i].barHeight});
   }
-  c.push_back({kGroupBorder, "BUTTON", " Window Border ", BS_GROUPBOX, 0, 4, 156, 97, 73});
+  c.push_back({kGroupBorder, "BUTTON", " Window Border ", BS_GROUPBOX, kGroupEx, 4, 156, 97, 73});
   c.push_back({kBlackFrame, "BUTTON", "Black Line", kCheck, 0, 4 + 8, 156 + 16, 73, 17});
   c.push_back({k3DFrame, "BUTTON", "3D Raised", kCheck, 0, 4 + 8, 156 + 36, 77, 17});
-  c.push_back({kBackGroup, "BUTTON", " Background ", BS_GROUPBOX, 0, 108, 156, 97, 73});
+  c.push_back({kBackGroup, "BUTTON", " Background ", BS_GROUPBOX, kGroupEx, 108, 156, 97, 73});
   for (int i = 0; i < 3; ++i)
     c.push_back({kBackFirst + i, "BUTTON", kBackTypeItems[static_cast<std::size_t>(i)],
                  BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0u), 0, 108 + 8, 156 + 15 + 18 * i, 85, 17});
   c.push_back({kFont, "BUTTON", "Drive Letter Font", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 4, 236, 149, 33});
   c.push_back({kLetterShadow, "BUTTON", "Drive Letter Shadow", kCheck, 0, 20, 272, 121, 17});
-  c.push_back({kGroupHint, "BUTTON", " Floating Hint ", BS_GROUPBOX, 0, 212, 4, 221, 93});
+  c.push_back({kGroupHint, "BUTTON", " Floating Hint ", BS_GROUPBOX, kGroupEx, 212, 4, 221, 93});
   c.push_back({kFloatHint, "BUTTON", "Use Floating Hint", kCheck, 0, 212 + 8, 4 + 16, 117, 17});
   c.push_back({kHintExample, "STATIC", "Example", kPanel, 0, 212 + 64, 4 + 36, 125, 21});
   c.push_back({kHintHelp, "STATIC", "Change with: Left-click = Background color\nRight-click = Font color",

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/bmpread.h"
 #include "settings/atomicfile.h"
 #include "shell/comptr_win32.h"
 #include "shell/error.h"
@@ -18,9 +19,8 @@ namespace tessara {
 
 namespace {
 
-// Larger pictures are refused rather than allocated: a background tile this size is
-// surely a broken file.
-constexpr std::uint64_t kMaxPixels = 1ull << 26;
+// Enough for the file header, any info header and the bit masks after a short one.
+constexpr DWORD kBitmapHead = 170;
 
 // COM for one call, whatever the thread has set up already.
 class ComScope {
@@ -36,8 +36,25 @@ class ComScope {
   HRESULT result_;
 };
 
-bool SizeAllowed(std::uint64_t width, std::uint64_t height) {
-  return width > 0 && height > 0 && width * height <= kMaxPixels && width < 0x7FFFFFFF && height < 0x7FFFFFFF;
+// A picture refused for its size is never handed to another decoder.
+[[noreturn]] void RefuseSize(const std::string& path) {
+  throw Error("The picture " + path + " is too large: at most " + std::to_string(kMaxPictureSide) +
+              " pixels a side and " + std::to_string(kMaxPictureBytes >> 20) + " MB of pixels");
+}
+
+// The first bytes of a file; empty when it cannot be read.
+std::string FileHead(const std::string& path) {
+  UniqueKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.Get() == INVALID_HANDLE_VALUE) {
+    file.Release();
+    return {};
+  }
+  std::string head(kBitmapHead, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), head.data(), kBitmapHead, &read, nullptr)) return {};
+  head.resize(read);
+  return head;
 }
 
 std::wstring Wide(const std::string& text) {
@@ -62,13 +79,14 @@ bool LoadWithWic(const std::string& path, Bitmap24& picture) {
     return false;
   ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, frame.Put()))) return false;
+  UINT width = 0, height = 0;
+  if (FAILED(frame->GetSize(&width, &height))) return false;
+  if (!PictureSizeAllowed(width, height)) RefuseSize(path);
   ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(converter.Put())) ||
       FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
                                    0.0, WICBitmapPaletteTypeCustom)))
     return false;
-  UINT width = 0, height = 0;
-  if (FAILED(converter->GetSize(&width, &height)) || !SizeAllowed(width, height)) return false;
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
   if (FAILED(converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size()), pixels.data())))
     return false;
@@ -120,8 +138,8 @@ bool LoadWithOle(const std::string& path, Bitmap24& picture) {
   // HIMETRIC is hundredths of a millimetre: 2540 to the inch.
   const int width = MulDiv(hmWidth, GetDeviceCaps(dc.Get(), LOGPIXELSX), 2540);
   const int height = MulDiv(hmHeight, GetDeviceCaps(dc.Get(), LOGPIXELSY), 2540);
-  if (width <= 0 || height <= 0 || !SizeAllowed(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
-    return false;
+  if (width <= 0 || height <= 0) return false;
+  if (!PictureSizeAllowed(width, height)) RefuseSize(path);
   picture.Resize(width, height);
   HGDIOBJ old = SelectObject(dc.Get(), static_cast<HBITMAP>(picture.Handle()));
   if (!old || old == HGDI_ERROR) return false;
@@ -135,19 +153,18 @@ bool LoadWithOle(const std::string& path, Bitmap24& picture) {
 
 }  // namespace
 
-bool IsWindowsBitmapFile(const std::string& path) {
-  UniqueKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.Get() == INVALID_HANDLE_VALUE) {
-    file.Release();
-    return false;
+void LoadPictureFile(const std::string& path, Bitmap24& picture) {
+  const std::string head = FileHead(path);
+  if (head.size() >= 2 && head[0] == 'B' && head[1] == 'M') {
+    // The size is checked from the header before the file is even read whole.
+    long long width = 0, height = 0;
+    const bool known = ReadBitmapFileSize(head, width, height);
+    if (known && !PictureSizeAllowed(width, height)) RefuseSize(path);
+    std::string bytes;
+    if (known && ReadWholeFile(path, bytes) && DecodeBitmapFile(bytes, picture)) return;
+    picture.Clear();
+    throw Error("Cannot load the picture " + path);
   }
-  char head[2] = {};
-  DWORD read = 0;
-  return ReadFile(file.Get(), head, sizeof head, &read, nullptr) && read == 2 && head[0] == 'B' && head[1] == 'M';
-}
-
-void LoadSystemPicture(const std::string& path, Bitmap24& picture) {
   ComScope com;
   if (LoadWithWic(path, picture) || LoadWithOle(path, picture)) return;
   picture.Clear();

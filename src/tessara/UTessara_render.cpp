@@ -39,6 +39,8 @@ void TfrmTessara::ComposeLayers() {
       break;
     case 2:
       params.Effect = Effect;
+      // The hint floats above the screen: it must not become part of the background.
+      HintHide();
       view_->CaptureBehind(normal, [&](Bitmap24& captured) { ApplyEffect(captured, params, scratch_); });
       break;
     default:

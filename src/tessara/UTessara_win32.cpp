@@ -9,11 +9,11 @@
 #include <cstring>
 #include <vector>
 
-#include "render/bmpread.h"
 #include "render/icofile.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
+#include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
@@ -223,6 +223,8 @@ TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instanc
   CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, 0, 0, 76, 112, owner, nullptr, instance,
                   this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
+  // No keyboard cues until the keyboard is used: a pointer user never sees the focus cell.
+  SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
 TessaraWindow::~TessaraWindow() {
@@ -316,53 +318,18 @@ void TessaraWindow::SetMenuCheck(MenuId item, bool checked) {
 
 bool TessaraWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_, color, CC_FULLOPEN); }
 
-void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) {
-  // Pictures of other kinds go to the system's imaging services.
-  if (!IsWindowsBitmapFile(path)) return LoadSystemPicture(path, picture);
-  UniqueBitmap bitmap(static_cast<HBITMAP>(
-      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
-  if (!bitmap) throw Error("Cannot load the picture " + path);
-  BITMAP info{};
-  if (!GetObjectA(bitmap.Get(), sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight == 0)
-    throw Error("Cannot load the picture " + path);
-  const int width = info.bmWidth;
-  const int height = std::abs(info.bmHeight);
-  picture.Resize(width, height);
-  // Bitmap24's layout is a bottom-up 24-bit DIB, so the rows land as they are stored.
-  BITMAPINFO dib = DibInfo(width, height, 24);
-  if (GetDIBits(mem_dc_.Get(), bitmap.Get(), 0, static_cast<UINT>(height), picture.Bits(), &dib,
-                DIB_RGB_COLORS) != height) {
-    picture.Clear();
-    throw Error("Cannot load the picture " + path);
-  }
-  RedrawTopDown(path, picture);
-}
-
-void TessaraWindow::RedrawTopDown(const std::string& path, Bitmap24& picture) {
-  // Wine's LoadImage gives a file stored top row first an all-black image, so such a file
-  // is read again from its bytes. The pixels are converted here, straight into the
-  // picture: no header of the file is ever handed to GDI, which would read a whole header,
-  // colour table or bit masks that the file need not hold.
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) throw Error("Cannot load the picture " + path);
-  constexpr std::size_t kHeightAt = sizeof(BITMAPFILEHEADER) + offsetof(BITMAPINFOHEADER, biHeight);
-  std::int32_t height = 0;
-  if (bytes.size() < kHeightAt + sizeof height) return;
-  std::memcpy(&height, bytes.data() + kHeightAt, sizeof height);
-  if (height >= 0) return;  // stored bottom-up: LoadImage read it right
-  GdiFlush();
-  if (!DecodeBitmapFile(bytes, picture)) {
-    picture.Clear();
-    throw Error("Cannot load the picture " + path);
-  }
-}
+void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) { LoadPictureFile(path, picture); }
 
 void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
+  // From here on the walk's redraws and the wait hand us messages other threads send.
+  ComposingScope composing;
   const RECT r = Bounds();
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
   UniqueRegion area = ScreenArea(hwnd_, r);
   UniqueRegion done = EmptyRegion();
+  // A hint of any window would be copied into the background with the screen.
+  HideEveryHint();
 
   SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -402,6 +369,7 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
   GdiFlush();
   whileAway(layer);
 }
+
 
 void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) {
   const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
@@ -526,7 +494,7 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
       if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
       if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-      if (form_) form_->FormKeyDown(static_cast<int>(wp), shift);
+      if (form_) form_->FormKeyDown(static_cast<int>(wp), shift, KeyRepeats(lp));
       // Alt+F4 goes on to become a close, which this window refuses.
       return msg == WM_SYSKEYDOWN ? DefWindowProcA(hwnd_, msg, wp, lp) : 0;
     }

@@ -1,6 +1,7 @@
-// The layer cache reader. Input: a layer file, read from memory and from a file.
-// Properties: no crash; the file readers accept exactly what the memory reader accepts and
-// give the same size and pixels; an accepted image written and read again is the same image.
+// The layer cache reader and the background picture reader. Input: a bitmap file, read from
+// memory and from a file. Properties: no crash; the file readers accept exactly what the
+// memory reader accepts and give the same size and pixels; an accepted image written and read
+// again is the same image; a picture has the size its headers alone declare.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "fuzzcheck.h"
 #include "render/bitmap24.h"
+#include "render/bmpread.h"
 #include "settings/tiledata.h"
 
 namespace {
@@ -25,6 +27,12 @@ bool SameImage(const Bitmap24& a, const Bitmap24& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   Bitmap24 image;
+  Bitmap24 picture;
+  long long declaredWidth = 0, declaredHeight = 0;
+  if (DecodeBitmapFile(bytes, picture))
+    FUZZ_CHECK(ReadBitmapFileSize(bytes.substr(0, 170), declaredWidth, declaredHeight) &&
+               declaredWidth == picture.Width() && declaredHeight == picture.Height());
+
   const bool decoded = DecodeBmp24(bytes, image);
 
   const std::string& path = fuzz::WriteScratch(bytes);

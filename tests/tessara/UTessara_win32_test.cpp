@@ -4,6 +4,7 @@
 #include "tessara/UTessara_win32.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -338,7 +339,7 @@ TEST_F(TessaraWin32Test, LargeOrTopDownPictureKeepsItsOrientation) {
   }
 }
 
-TEST_F(TessaraWin32Test, MissingOrUnreadablePictureFallsBackToTheColourAndAnErrorIsShownOnce) {
+TEST_F(TessaraWin32Test, MissingUnreadableOrOversizedPictureFallsBackToTheColourWithItsErrorShownOnce) {
   auto form = MakeForm();
   form->BackType = 1;
   form->Color = 0x123456;
@@ -362,6 +363,21 @@ TEST_F(TessaraWin32Test, MissingOrUnreadablePictureFallsBackToTheColourAndAnErro
   EXPECT_TRUE(form->LayersReady);
   EXPECT_EQ(At(form->Layers[NormalLayer], 20, 20), FromColor(0x123456));
   EXPECT_EQ(form->BMPFilename, garbage);
+
+  // About a kilobyte of run-length data declaring 16384 x 16384 pixels (768 MB): refused from
+  // its header, before any memory is taken for it.
+  const BITMAPINFOHEADER info{sizeof info, 16384, 16384, 1, 8, BI_RLE8, 0, 0, 0, 0, 0};
+  const BITMAPFILEHEADER head{0x4D42, 0, 0, 0, sizeof head + sizeof info + 1024};
+  form->BMPFilename = folder_.Path() + "huge.bmp";
+  WriteText(form->BMPFilename, std::string(reinterpret_cast<const char*>(&head), sizeof head) +
+                                   std::string(reinterpret_cast<const char*>(&info), sizeof info) + std::string(1026, '\0'));
+  PROCESS_MEMORY_COUNTERS before{}, after{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+  form->ComposeLayers();
+  GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[1], "The picture " + form->BMPFilename + " is too large: at most 16384 pixels a side and 256 MB of pixels");
+  EXPECT_LT(after.PeakPagefileUsage - before.PeakPagefileUsage, 64u << 20) << "memory taken for the declared size";
 
   // Nothing is left selected or half made: the next composition works.
   form->BMPFilename.clear();

@@ -126,6 +126,33 @@ TEST_F(PropertiesWin32Test, DialogShowsTheWindowAndAScrollStepWithApplyResizesAt
   EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(PropertiesWin32Test, GroupBoxesShowTheDialogsFaceAroundTheirControls) {
+  auto form = MakeForm(40, 40);
+  form->FormShow();
+  DialogUser user([&](DialogUser& u) {
+    HWND dialog = testing::WaitForWindow("TfrmTSProperties", "Window properties");
+    if (!u.Check(dialog != nullptr, "no dialog")) return;
+    // The pixels of a box's field left of its controls, from below its caption to its frame.
+    auto offTheFace = [](HWND box) {
+      const RECT r = WindowRect(box);
+      HDC screen = GetDC(nullptr);
+      int off = 0;
+      for (int y = r.top + 16; y < r.bottom - 5; ++y) off += GetPixel(screen, r.left + 5, y) != GetSysColor(COLOR_BTNFACE);
+      ReleaseDC(nullptr, screen);
+      return off;
+    };
+    for (const char* caption : {" Window && Tile Size ", " Window Border ", " Background ", " Floating Hint "}) {
+      HWND box = FindWindowExA(dialog, nullptr, "Button", caption);
+      int off = -1;
+      PumpUntil([&] { return box && (off = offTheFace(box)) == 0; }, 2000, false);  // the first paint
+      u.Check(off == 0, caption + std::string(": pixels off the face colour ") + std::to_string(off));
+    }
+    u.Click(dialog, "Cancel");
+  });
+  form->cmWindowPropertiesClick();
+  user.Finish();
+}
+
 TEST_F(PropertiesWin32Test, HintAppearsBesideTheTileInItsColoursAndGoesWhenThePointerLeaves) {
   auto form = MakeForm(200, 300);
   form->BackType = 0;

@@ -2,7 +2,9 @@
 // after a display change; real key presses walk the focus cell and open the menu of the cell.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "base/globals.h"
 #include "shell/alTools.h"
@@ -75,6 +77,34 @@ TEST_F(ReachWin32Test, WindowOffTheScreenComesBackAtShowAndAfterADisplayChange) 
   EXPECT_EQ(std::make_pair(Rect().left, Rect().bottom), std::make_pair(500L, 1024L));
 }
 
+TEST_F(ReachWin32Test, DisplayChangeSentDuringACaptureActsOnlyOnceTheCompositionHasEnded) {
+  TfrmTessara& form = Show(100, 100);
+  const HWND hwnd = Handle();
+  const LONG width = Rect().right - Rect().left, height = Rect().bottom - Rect().top;
+  // Off the screen, as when its monitor has gone, and transparent, so composing captures.
+  SetWindowPos(hwnd, nullptr, 3000, 3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  form.BackType = 2;
+  std::atomic<bool> sent{false};
+  std::thread other([&] {
+    // Another thread's notice, sent while the window is away for the capture.
+    const DWORD start = GetTickCount();
+    RECT r{};
+    while (GetTickCount() - start < 5000 && !(GetWindowRect(hwnd, &r) && r.left >= 10000)) Sleep(0);
+    if (r.left < 10000) return;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024), SMTO_NORMAL, 5000, &ignored);
+    sent = true;
+  });
+  form.ComposeLayers();
+  // Handled during the capture it would have taken the place of the window away for the
+  // new one, and the capture would then have put the window back where it was.
+  const bool settled = PumpUntil([&] { return sent && Rect().left == 1280 - width && Rect().top == 1024 - height; });
+  other.join();
+  ASSERT_TRUE(sent);
+  EXPECT_TRUE(settled) << "the window at " << Rect().left << ", " << Rect().top;
+  EXPECT_EQ(std::make_pair(form.Left, form.Top), std::make_pair(int(Rect().left), int(Rect().top)));
+}
+
 TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCell) {
   TfrmTessara& form = Show(200, 200);
   form.Tile(2, 2).Filename = "C:\\windows\\notepad.exe";
@@ -84,7 +114,7 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
   SetForegroundWindow(Handle());
   SetFocus(Handle());
   ASSERT_TRUE(PumpUntil([&] { return form.Focused; }));
-  EXPECT_EQ(form.HoverCol, 1) << "the focus cell is lit";
+  EXPECT_EQ(form.HoverCol, -1) << "no focus cell until the keyboard is used";
   Key(VK_RIGHT);
   Key(VK_DOWN);
   Key(VK_RIGHT);

@@ -1,0 +1,64 @@
+#include "shell/composing_win32.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace tessara {
+
+namespace {
+
+constexpr char kRunnerClass[] = "TessaraDeferredWork";
+constexpr UINT kRunDeferred = WM_APP + 1;
+
+int g_depth = 0;
+std::vector<MSG> g_deferred;
+HWND g_runner = nullptr;
+
+void RunDeferred() {
+  // A composition may still run from a loop inside it; its scope's end posts again.
+  if (g_depth > 0) return;
+  const std::vector<MSG> work = std::exchange(g_deferred, {});
+  for (const MSG& m : work)
+    if (IsWindow(m.hwnd)) SendMessageA(m.hwnd, m.message, m.wParam, m.lParam);
+}
+
+LRESULT CALLBACK RunnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != kRunDeferred) return DefWindowProcA(hwnd, msg, wp, lp);
+  RunDeferred();
+  return 0;
+}
+
+// A posted message reaches the runner only through a message loop, that is after the
+// handler that composed has returned: the paint-only wait never takes it.
+void PostRun() {
+  if (!g_runner) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RunnerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kRunnerClass;
+    RegisterClassExA(&wc);
+    g_runner = CreateWindowExA(0, kRunnerClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  }
+  if (g_runner) PostMessageA(g_runner, kRunDeferred, 0, 0);
+}
+
+}  // namespace
+
+ComposingScope::ComposingScope() { ++g_depth; }
+
+ComposingScope::~ComposingScope() {
+  if (--g_depth == 0 && !g_deferred.empty()) PostRun();
+}
+
+bool DeferWhileComposing(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (g_depth == 0) return false;
+  const bool queued = std::any_of(g_deferred.begin(), g_deferred.end(), [&](const MSG& m) {
+    return m.hwnd == hwnd && m.message == msg && m.wParam == wp && m.lParam == lp;
+  });
+  if (!queued) g_deferred.push_back(MSG{hwnd, msg, wp, lp, 0, {}});
+  return true;
+}
+
+}  // namespace tessara
