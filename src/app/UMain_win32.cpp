@@ -14,6 +14,7 @@
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
+#include "shell/modal_win32.h"
 #include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
@@ -441,6 +442,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_APP_TRAY:
       if (!form_) return 0;
+      // The program waits for its open dialog: the icon only brings that dialog to the front.
+      if (ModalScope::Open()) {
+        if (LOWORD(lp) == WM_LBUTTONUP || LOWORD(lp) == WM_RBUTTONUP) ModalScope::BringToFront();
+        return 0;
+      }
       switch (LOWORD(lp)) {
         case WM_LBUTTONUP:
           form_->RxTrayIcon1Click();

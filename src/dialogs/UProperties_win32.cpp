@@ -9,6 +9,7 @@
 #include "shell/alTools.h"
 #include "shell/dpi_win32.h"
 #include "shell/filenames_win32.h"
+#include "shell/modal_win32.h"
 #include "shell/window_win32.h"
 
 namespace tessara {
@@ -77,6 +78,7 @@ bool PropertiesWindow::ShowModal() {
   tpl.dialog.style = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
   tpl.dialog.cx = 200;
   tpl.dialog.cy = 150;
+  ModalScope modal;
   const INT_PTR result =
       DialogBoxIndirectParamA(instance_, &tpl.dialog, owner_, DialogProc, reinterpret_cast<LPARAM>(this));
   hwnd_ = nullptr;

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "base/dpi.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
+#include "shell/modal_win32.h"
 #include "shell/window_win32.h"
 
 namespace tessara {
@@ -121,21 +123,6 @@ void RegisterPropertiesClass(HINSTANCE instance) {
   wc.lpszClassName = kTSPropertiesClass;
   RegisterClassOnce(wc);
 }
-
-
-// The other windows of this thread, disabled while the dialog runs as a modal form does.
-struct ThreadWindows {
-  HWND self;
-  std::vector<HWND> disabled;
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
-    auto* w = reinterpret_cast<ThreadWindows*>(lp);
-    if (hwnd != w->self && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
-      EnableWindow(hwnd, FALSE);
-      w->disabled.push_back(hwnd);
-    }
-    return TRUE;
-  }
-};
 
 }  // namespace
 
@@ -265,8 +252,8 @@ void TSPropertiesWindow::ShowFont(const FontSpec& font) {
 }
 
 bool TSPropertiesWindow::ShowModal() {
-  ThreadWindows others{hwnd_, {}};
-  EnumThreadWindows(GetCurrentThreadId(), ThreadWindows::Visit, reinterpret_cast<LPARAM>(&others));
+  // The others are enabled again before the dialog hides, so one of them is activated.
+  std::optional<ModalScope> modal(std::in_place);
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
   SetFocus(Item(IDOK));
@@ -284,8 +271,7 @@ bool TSPropertiesWindow::ShowModal() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  for (HWND w : others.disabled)
-    if (IsWindow(w)) EnableWindow(w, TRUE);
+  modal.reset();
   ShowWindow(hwnd_, SW_HIDE);
   return ok_;
 }
@@ -307,7 +293,10 @@ bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
   // The dialog may write into the LOGFONT even when cancelled: it is read only on OK.
-  if (!ChooseFontA(&cf)) return false;
+  {
+    ModalScope modal;
+    if (!ChooseFontA(&cf)) return false;
+  }
   font.Face = lf.lfFaceName;
   font.Height = MulDiv(lf.lfHeight, kBaseDpi, SystemDpi());
   font.Weight = lf.lfWeight;
@@ -332,7 +321,10 @@ bool TSPropertiesWindow::OpenPictureDialog(const std::string& initialFolder, std
   ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
   ofn.lpstrTitle = "Open Background Bitmap";
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameA(&ofn)) return false;
+  {
+    ModalScope modal;
+    if (!GetOpenFileNameA(&ofn)) return false;
+  }
   file = name;
   return true;
 }

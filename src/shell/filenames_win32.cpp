@@ -6,6 +6,7 @@
 
 #include "base/tile.h"
 #include "shell/error.h"
+#include "shell/modal_win32.h"
 
 namespace tessara {
 
@@ -95,7 +96,10 @@ bool RunOpenDialog(HWND owner, const OpenDialogSettings& settings, const std::st
   ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
   ofn.lpstrDefExt = defExt.empty() ? nullptr : defExt.c_str();
   ofn.Flags = settings.Flags | OFN_EXPLORER;
-  if (!GetOpenFileNameW(&ofn)) return false;
+  {
+    ModalScope modal;
+    if (!GetOpenFileNameW(&ofn)) return false;
+  }
   const AnsiFileName chosen = ToAnsiFileName(file.data());
   if (chosen.Name.empty()) {
     ShowMessage(chosen.Problem);

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "shell/error.h"
+#include "shell/modal_win32.h"
 
 namespace tessara {
 namespace {
@@ -13,6 +14,7 @@ HWND ApplicationWindow() { return g_application_window; }
 void SetApplicationWindow(HWND window) { g_application_window = window; }
 
 int MessageBoxWithTitle(const std::string& text, UINT flags) {
+  ModalScope modal;
   return MessageBoxA(g_application_window, text.c_str(), ApplicationTitle().c_str(),
                      flags | MB_SETFOREGROUND);
 }
@@ -49,6 +51,7 @@ bool ChooseColorFor(HWND owner, int& color, DWORD flags) {
   cc.rgbResult = ToColorRef(color);
   cc.lpCustColors = custom;
   cc.Flags = CC_RGBINIT | flags;
+  ModalScope modal;
   if (!ChooseColorA(&cc)) return false;
   color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
   return true;

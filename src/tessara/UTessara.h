@@ -196,6 +196,9 @@ class TfrmTessara : public TessaraModel {
 
   // Context menu commands.
   void RunCommand(MenuId id);
+  // Lives while the window does and turns false when it is deleted. A command that waits on a
+  // dialog takes it first, with the cell it acts on, and goes no further if the window went.
+  std::weak_ptr<const bool> Life() const { return life_; }
   void cmShortcutClick();
   void cmDriveClick();
   void cmPropertiesClick();
@@ -337,7 +340,15 @@ class TfrmTessara : public TessaraModel {
   // (a move that ends where it began changed nothing).
   void StoreSettings();
   int move_from_left_ = 0, move_from_top_ = 0;
+
+  std::shared_ptr<bool> life_ = std::make_shared<bool>(true);
 };
+
+// Whether the window of a Life() token is still there and not deleted.
+inline bool StillHere(const std::weak_ptr<const bool>& life) {
+  const auto alive = life.lock();
+  return alive && *alive;
+}
 
 // The Booleans key of a window's section that says its layer cache files may be older than its
 // tiles or settings; set by a change-save, cleared by the full save once the layers are written.

@@ -11,7 +11,10 @@ void TfrmTessara::RunCommand(MenuId id) {
 
 
 void TfrmTessara::cmDeleteClick() {
-  if (!view_->Confirm("Are you sure you want to delete this tessara and all its contents?")) return;
+  const auto life = Life();
+  if (!view_->Confirm("Are you sure you want to delete this tessara and all its contents?") || !StillHere(life))
+    return;
+  *life_ = false;
   for (int col = 1; col <= kGridMax; ++col)
     for (int row = 1; row <= kGridMax; ++row) Tile(col, row).Icon.reset();
   SaveOnExit = false;
@@ -48,7 +51,8 @@ void TfrmTessara::RebuildIcons1Click() {
 
 void TfrmTessara::cmSelectTintColorClick() {
   int color = Color;
-  if (!view_->ChooseColorDialog(color)) return;
+  const auto life = Life();
+  if (!view_->ChooseColorDialog(color) || !StillHere(life)) return;
   Color = color & 0xFFFFFF;
   view_->SetColor(Color);
   ComposeLayers();

@@ -41,7 +41,8 @@ void TfrmTessara::cmWindowPropertiesClick() {
   dialog.SetChecked(TSCheck::FloatHint, FloatHint);
   dialog.SetHintColors(HintColor, HintTextColor);
   if (!LetterFont.Face.empty()) dialog.SetLetterFont(LetterFont);
-  if (dialog.ShowModal()) ApplyProperties();
+  const auto life = Life();
+  if (dialog.ShowModal() && StillHere(life)) ApplyProperties();
 }
 
 void TfrmTessara::ApplyProperties() {

@@ -88,17 +88,23 @@ void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
 
 void TfrmTessara::cmShortcutClick() {
   if (!HasSelectedCell()) return;
-  TTileRecord& r = Tile(SelCol, SelRow);
-  if (!r.Empty()) {
+  // The commands that wait on a dialog keep to the cell they started on.
+  const int col = SelCol, row = SelRow;
+  if (!Tile(col, row).Empty()) {
     ShowMessage(kOccupiedMessage);
     return;
   }
+  const auto life = Life();
   std::string name;
+  const bool chosen = host_ && host_->ExecuteOpenDlg(name);
+  if (!StillHere(life)) return;
   bool made = false;
-  if (host_ && host_->ExecuteOpenDlg(name)) {
+  // A tile that reached the cell meanwhile is never overwritten.
+  if (chosen && Tile(col, row).Empty()) {
     if (SameFileName(name, view_->ProgramPath())) {
       ShowMessage(kSelfMessage);
     } else {
+      TTileRecord& r = Tile(col, row);
       r.Filename = FitText(name, kFilenameCap);
       r.Description = FitText(FileNamePart(name), kDescriptionCap);
       r.StartIn = FitText(FolderPart(name), kStartInCap);
@@ -106,21 +112,22 @@ void TfrmTessara::cmShortcutClick() {
       r.IconIndex = 1;
       r.LibIcon = 0;
       r.Drive = 0;
-      LoadTileIcon(SelCol, SelRow);
+      LoadTileIcon(col, row);
       made = true;
     }
   }
-  DrawCell(NormalLayer, SelCol, SelRow);
+  DrawCell(NormalLayer, col, row);
   if (made) SaveChange();
 }
 
 void TfrmTessara::cmDriveClick() {
   if (!HasSelectedCell()) return;
-  TTileRecord& r = Tile(SelCol, SelRow);
-  if (!r.Empty()) {
+  const int col = SelCol, row = SelRow;
+  if (!Tile(col, row).Empty()) {
     ShowMessage(kOccupiedMessage);
     return;
   }
+  const auto life = Life();
   bool made = false;
   {
     TfrmProperties dialog(view_->CreatePropertiesView());
@@ -130,52 +137,60 @@ void TfrmTessara::cmDriveClick() {
     dialog.Edit4 = IconLibraryPath();
     dialog.SelectedIcon = 1;
     dialog.DriveNumber = 1;
-    if (dialog.ShowModal()) {
+    const bool ok = dialog.ShowModal();
+    if (!StillHere(life)) return;
+    if (ok && Tile(col, row).Empty()) {
+      TTileRecord& r = Tile(col, row);
       const char letter = static_cast<char>(64 + dialog.DriveNumber);
       r.Filename = std::string("EXPLORER.EXE ") + letter + ":\\";
       r.Description = std::string("Drive ") + letter + ":";
       r.StartIn.clear();
       r.Drive = static_cast<std::uint8_t>(dialog.DriveNumber);
       ApplyIconChoice(r, dialog.Edit4, dialog.SelectedIcon, IconLibraryPath());
-      LoadTileIcon(SelCol, SelRow);
+      LoadTileIcon(col, row);
       made = true;
     }
   }
-  DrawCell(NormalLayer, SelCol, SelRow);
+  DrawCell(NormalLayer, col, row);
   if (made) SaveChange();
 }
 
 void TfrmTessara::cmPropertiesClick() {
   if (!HasSelectedCell()) return;
-  TTileRecord& r = Tile(SelCol, SelRow);
+  const int col = SelCol, row = SelRow;
+  const auto life = Life();
   bool edited = false;
   {
     TfrmProperties dialog(view_->CreatePropertiesView());
+    const TTileRecord& t = Tile(col, row);
     dialog.Caption = "Properties";
     dialog.DriveMode = false;
     dialog.Label1 = "Filename";
-    dialog.Edit1 = r.Filename;
-    dialog.Edit2 = r.Description;
-    dialog.Edit3 = r.StartIn;
-    if (r.LibIcon != 0) {
+    dialog.Edit1 = t.Filename;
+    dialog.Edit2 = t.Description;
+    dialog.Edit3 = t.StartIn;
+    if (t.LibIcon != 0) {
       dialog.Edit4 = IconLibraryPath();
-      dialog.SelectedIcon = static_cast<std::uint16_t>(r.LibIcon + 1);
+      dialog.SelectedIcon = static_cast<std::uint16_t>(t.LibIcon + 1);
     } else {
-      dialog.Edit4 = r.IconFile;
-      dialog.SelectedIcon = r.IconIndex;
+      dialog.Edit4 = t.IconFile;
+      dialog.SelectedIcon = t.IconIndex;
     }
-    if (dialog.ShowModal()) {
+    const bool ok = dialog.ShowModal();
+    if (!StillHere(life)) return;
+    if (ok) {
+      TTileRecord& r = Tile(col, row);
       r.Filename = FitText(dialog.Edit1, kFilenameCap);
       r.Description = FitText(dialog.Edit2, kDescriptionCap);
       r.StartIn = FitText(dialog.Edit3, kStartInCap);
       ApplyIconChoice(r, dialog.Edit4, dialog.SelectedIcon, IconLibraryPath());
-      LoadTileIcon(SelCol, SelRow);
+      LoadTileIcon(col, row);
       // The old icon may have been larger than the new one: nothing of it may stay.
       ComposeLayers();
       edited = true;
     }
   }
-  DrawCell(NormalLayer, SelCol, SelRow);
+  DrawCell(NormalLayer, col, row);
   if (edited) SaveChange();
 }
 

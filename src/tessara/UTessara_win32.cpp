@@ -499,7 +499,11 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return msg == WM_SYSKEYDOWN ? DefWindowProcA(hwnd_, msg, wp, lp) : 0;
     }
     case WM_DROPFILES:
-      if (form_) form_->WMDropFiles(static_cast<std::uintptr_t>(wp));
+      // A window that waits for a dialog takes no drop either.
+      if (!IsWindowEnabled(hwnd_))
+        DragFinish(reinterpret_cast<HDROP>(wp));
+      else if (form_)
+        form_->WMDropFiles(static_cast<std::uintptr_t>(wp));
       return 0;
     case WM_CLOSE:
       // Only the program closes a tessara (delete, exit), so the control panel's list never

@@ -289,5 +289,36 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
   EXPECT_EQ(shell.IconIndex, 7);
 }
 
+TEST_F(TileMakingTest, DialogCommandsKeepToTheirCellAndLeaveAWindowDeletedMeanwhile) {
+  for (const bool deleted : {false, true})
+    for (const MenuId command : {MenuId::cmShortcut, MenuId::cmDrive, MenuId::cmProperties}) {
+      SCOPED_TRACE(static_cast<int>(command) + (deleted ? 100 : 0));
+      auto v = std::make_unique<FakeTessaraView>();
+      view = v.get();
+      form = std::make_unique<TfrmTessara>(&host, std::move(v), "C:\\prog\\");
+      form->FormCreate();
+      Extractable("C:\\a\\new.exe", 1);
+      Extractable(kLibrary, 1);
+      const std::string before = command == MenuId::cmProperties ? "C:\\a\\old.exe" : "";
+      form->Tile(1, 1).Filename = before;
+      form->Tile(2, 1).Filename = "C:\\b\\kept.exe";
+      // While the dialog is up a press selects the other cell, or the window is deleted.
+      host.while_open = [&] { deleted ? form->cmDeleteClick() : void(form->SelCol = 2); };
+      host.answers = {"C:\\a\\new.exe"};
+      host.opens = 0;
+      view->dialog_answer = [&](TfrmProperties& d, FakePropertiesView&) {
+        d.Edit1 = "C:\\a\\new.exe";
+        host.while_open();
+        return true;
+      };
+      form->SelCol = form->SelRow = 1;
+      form->RunCommand(command);
+      EXPECT_EQ(form->Tile(1, 1).Filename == before, deleted);
+      EXPECT_EQ(form->Tile(1, 1).Icon != nullptr, !deleted);
+      EXPECT_EQ(form->Tile(2, 1).Filename, "C:\\b\\kept.exe");
+      EXPECT_FALSE(form->Tile(2, 1).Icon);
+    }
+}
+
 }  // namespace
 }  // namespace tessara

@@ -1,6 +1,7 @@
 #pragma once
 // A host for a tessara in tests: snapping settings it is given, counted reads, and an open
 // dialog answered from a list.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct FakeHost : ITessaraHost {
   mutable int snap_reads = 0, distance_reads = 0;
   std::vector<std::string> answers;  // next answers of the open dialog; "" cancels
   int opens = 0;
+  std::function<void()> while_open;  // plays what happens while the dialog is up
 
   void NewTessara() override {}
   void ShowControlPanel() override {}
@@ -28,6 +30,7 @@ struct FakeHost : ITessaraHost {
     return distance;
   }
   bool ExecuteOpenDlg(std::string& name) override {
+    if (while_open) while_open();
     const std::string answer = answers.at(static_cast<std::size_t>(opens++));
     if (answer.empty()) return false;
     name = answer;
