@@ -119,7 +119,6 @@ Section "Uninstall"
   Call un.CloseRunningCopy
   !insertmacro PROGRAM_FILES Delete
   RMDir "$INSTDIR\licenses"
-  Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Tessara.lnk"
   ; The start-with-Windows shortcuts: the one the option writes and the one it clears.
   Delete "$SMSTARTUP\tessara2.lnk"
@@ -132,5 +131,7 @@ Section "Uninstall"
     Delete "$INSTDIR\tswin.ini"
     RMDir /r "$INSTDIR\settings"
   keep:
+  ; Last, so that its absence tells that everything else is done.
+  Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 SectionEnd
