@@ -29,6 +29,10 @@ done
 HOMEPAGE="${HOMEPAGE:-$URL_BASE}"
 
 die() { echo "package.sh: $*" >&2; exit 1; }
+[ -d "$BUILD_DIR" ] || die "no build folder $BUILD_DIR: build the windows preset first"
+BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
+mkdir -p "$OUT"
+OUT=$(cd "$OUT" && pwd)
 
 BIN="$BUILD_DIR/bin"
 for f in tessara.exe TESSARA.DLL; do
@@ -40,7 +44,6 @@ command -v makensis >/dev/null || die "makensis is missing (Debian package nsis)
 
 ZIP_NAME="Tessara-$VERSION-win64.zip"
 SETUP_NAME="Tessara-$VERSION-setup.exe"
-mkdir -p "$OUT"
 WORK=$(mktemp -d "$OUT/.package.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 
