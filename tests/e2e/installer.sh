@@ -27,9 +27,7 @@ wait_for() {  # $1 seconds for the shell condition $2
 saved_state() { (cd "$APP" && find tessara.ini tswin.ini settings -type f | sort | xargs sha256sum); }
 
 install
-for f in tessara.exe TESSARA.DLL README.txt LICENSES.txt uninstall.exe; do
-  [ -f "$APP/$f" ] || fail "$f was not installed"
-done
+for f in tessara.exe TESSARA.DLL README.txt LICENSES.txt uninstall.exe; do [ -f "$APP/$f" ] || fail "no $f"; done
 entry=$(wine reg query "$KEY" </dev/null 2>/dev/null | tr -d '\r')
 while IFS='|' read -r name type value; do
   grep -qxF "    $name    $type    $value" <<<"$entry" || fail "Uninstall value $name is not '$value'"
@@ -63,9 +61,7 @@ expect_eq "$(saved_state)" "$before" "settings after an install over them"
 cp "$LINK" "$STARTUP_LINK"
 wine "$APP/uninstall.exe" /S </dev/null >/dev/null 2>&1
 wait_for 30 '[ ! -e "$APP/uninstall.exe" ]'
-for f in "$APP/tessara.exe" "$APP/TESSARA.DLL" "$LINK" "$STARTUP_LINK"; do
-  [ ! -e "$f" ] || fail "$f is left after the uninstall"
-done
+for f in "$APP/tessara.exe" "$APP/TESSARA.DLL" "$LINK" "$STARTUP_LINK"; do [ ! -e "$f" ] || fail "$f is left"; done
 ! wine reg query "$KEY" </dev/null >/dev/null 2>&1 || fail "the Uninstall entry is left"
 expect_eq "$(saved_state)" "$before" "settings after a silent uninstall"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""The generated winget and Scoop manifests validate against the published schemas (kept in
-../shared/packaging beside the project) and name the SHA-256 of the files they point at.
-Usage: manifests_test.py DIST_DIR"""
+# The generated winget and Scoop manifests validate against the published schemas (kept in
+# ../shared/packaging beside the project) and name the SHA-256 of the files they point at.
+# Usage: manifests_test.py DIST_DIR
 import hashlib, json, pathlib, sys
 
 import jsonschema
