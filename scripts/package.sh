@@ -57,6 +57,7 @@ crlf "$ROOT/docs/release/README.txt" "$STAGE/README.txt"
 crlf "$ROOT/docs/release/LICENSES.txt" "$STAGE/LICENSES.txt"
 crlf /usr/share/doc/gcc-mingw-w64-base/copyright "$STAGE/licenses/gcc-runtime.txt"
 crlf /usr/share/doc/mingw-w64-common/copyright "$STAGE/licenses/mingw-w64-runtime.txt"
+crlf /usr/share/common-licenses/GPL-3 "$STAGE/licenses/GPL-3.txt"
 
 # The same commit gives the same zip: entries in a fixed order, one fixed time (the
 # commit's), fixed modes, no extra fields, no directory entries, a fixed time zone.

@@ -82,6 +82,7 @@ FunctionEnd
   ${action} "$INSTDIR\LICENSES.txt"
   ${action} "$INSTDIR\licenses\gcc-runtime.txt"
   ${action} "$INSTDIR\licenses\mingw-w64-runtime.txt"
+  ${action} "$INSTDIR\licenses\GPL-3.txt"
 !macroend
 
 Section "Tessara"
@@ -97,6 +98,7 @@ Section "Tessara"
   SetOutPath "$INSTDIR\licenses"
   File "${STAGE}/licenses/gcc-runtime.txt"
   File "${STAGE}/licenses/mingw-w64-runtime.txt"
+  File "${STAGE}/licenses/GPL-3.txt"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Tessara.lnk" "$INSTDIR\tessara.exe" "" "$INSTDIR\tessara.exe" 0 \
