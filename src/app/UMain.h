@@ -10,12 +10,13 @@
 
 #include "settings/RegVal.h"
 #include "tessara/UTessara.h"
+#include "version.h"
 
 namespace tessara {
 
 inline constexpr int kMaxTessaras = 16;
 inline constexpr int kParkedLeft = 4000;
-inline constexpr const char* kVersionText = "v1.99.0.3 beta";
+inline constexpr const char* kVersionText = "v" TESSARA_VERSION_TEXT;
 
 class IMainPlatform {
  public:
@@ -115,7 +116,7 @@ class TfrmMain : public ITessaraHost {
   // The open-file dialog lives as long as the panel: it opens with the name last chosen.
   std::string OpenDlgFileName;
 
-  std::string Title() const;     // "Tessara v1.99.0.3 beta"
+  std::string Title() const;     // "Tessara v" and the version text
   std::string StartupLinkName() const;
 
  private:

@@ -55,7 +55,7 @@ constexpr int kPanelHeight = 35;
 
 constexpr std::array<const char*, 7> kAboutLines = {
     "Tessara - floating tile windows for your desktop",
-    "Version 1.99.0.3 beta",
+    "Version " TESSARA_VERSION_TEXT,
     "",
     "Drop files on a tessara to make tiles,",
     "click a tile to start it, right-click for the menu.",
