@@ -449,6 +449,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (form_) form_->cmControlPanelClick();
       return 0;
     case WM_CLOSE:
+      // A close from outside (an installer, a task list) while a dialog is open would save
+      // and quit under the command that waits on it: the user closes the dialog first.
+      if (ModalScope::Open()) {
+        ModalScope::BringToFront();
+        return 0;
+      }
       // Saving may fail: then the error is shown by the caller's catch and we stay open.
       if (form_) form_->FormClose();
       if (!quitting_) {
