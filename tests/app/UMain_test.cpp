@@ -291,24 +291,37 @@ TEST_F(MainFormTest, NoStartupFolderMeansNoShortcut) {
   EXPECT_TRUE(platform.shortcuts.empty());
 }
 
-TEST_F(MainFormTest, FailedSaveKeepsTheProgramRunningAndTheNextExitRetries) {
+TEST_F(MainFormTest, ExitSavesEveryFileItCanAndReportsTheOthersInOneMessage) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=2\r\n");
   auto form = Start();
-  std::filesystem::create_directory(Ini());  // a folder where the file should go
-  EXPECT_THROW(
-      {
-        try {
-          form->FormClose();
-        } catch (const Error& e) {
-          EXPECT_EQ(std::string(e.what()), "Unable to write to " + Ini());
-          throw;
-        }
-      },
-      Error);
-  EXPECT_FALSE(form->Saved);
-  std::filesystem::remove(Ini());
+  const std::string tiles1 = folder.Path() + "settings/tessara1.dat";
+  for (const std::string& blocked : {Ini(), tiles1}) {  // a folder where the file should go
+    std::filesystem::remove(blocked);
+    std::filesystem::create_directory(blocked);
+  }
+  std::vector<std::string> errors;
+  const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
   form->FormClose();
-  EXPECT_TRUE(form->Saved);
-  EXPECT_EQ(Written().IntegerValue("tsCount"), 0);
+  form->FormDestroy();
+  SetErrorHandler(previous);
+  EXPECT_TRUE(form->Saved) << "the program ends";
+  EXPECT_EQ(errors, std::vector<std::string>{"Cannot create file " + tiles1 + "\nUnable to write to " + Ini()});
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path() + "settings/tessara2.dat")) << "the next window saved";
+  EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("[1\\"), std::string::npos) << "the failed window's settings too";
+}
+
+// "New Tessara" while "tessara.ini" is locked for a moment: later change-saves write the count.
+TEST_F(MainFormTest, CountThatFailedIsWrittenAtTheNextChangeSave) {
+  auto form = Start();
+  std::filesystem::create_directory(Ini());
+  std::vector<std::string> errors;
+  const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
+  form->btnNewClick();
+  SetErrorHandler(previous);
+  EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + Ini()});
+  std::filesystem::remove(Ini());
+  form->Tessara(1)->cmBlackFrameClick();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 1);
 }
 
 TEST_F(MainFormTest, RemovingAWindowGivesItsNumberToTheLastOne) {
