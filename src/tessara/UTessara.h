@@ -38,6 +38,7 @@ struct DroppedFile {
 struct ShortcutFields {
   std::string Target, WorkingFolder, Description, IconLocation;
   int IconNumber = 1;  // the icon index plus 1
+  std::string Problem;  // a text that cannot be kept: the message, and no tile is made
 };
 
 class ITessaraView {

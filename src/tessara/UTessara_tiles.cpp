@@ -62,6 +62,11 @@ void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
   r.Filename = FitText(name, kFilenameCap);
   if (EndsWithKind(r.Filename, ".LNK")) {
     const ShortcutFields link = view_->ResolveShortcut(r.Filename);
+    if (!link.Problem.empty()) {
+      r.Filename.clear();
+      ShowMessage(link.Problem);
+      return;
+    }
     r.Filename = FitText(link.Target, kFilenameCap);
     r.StartIn = FitText(link.WorkingFolder, kStartInCap);
     r.Description = FitText(link.Description, kDescriptionCap);

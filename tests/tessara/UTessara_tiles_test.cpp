@@ -161,7 +161,9 @@ TEST_F(TileMakingTest, DropsThatMakeNoTileAndStartNothing) {
       {"the program itself on a tile", 40, 10, "c:\\PROG\\TESSARA.EXE", "", self},
       {"the program itself on an empty cell", 10, 50, kProgram, "", self},
       {"a name that cannot be kept", 10, 50, "", "too long", "too long"},
+      {"a shortcut whose texts cannot be kept", 10, 50, "C:\\Links\\Foreign.lnk", "", "not in the code page"},
   };
+  view->shortcuts["C:\\Links\\Foreign.lnk"] = {"C:\\Tools\\a.exe", "", "", "", 1, "not in the code page"};
   int accepted = view->accept_drops;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
