@@ -7,6 +7,7 @@
 #include "base/globals.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
+#include "settings/tiledata.h"
 #include "shell/error.h"
 #include "tessara/clipboard.h"
 #include "tessara/onscreen.h"
@@ -230,10 +231,19 @@ void TfrmMain::FormDestroy() {
 
 void TfrmMain::DeleteTessara(TfrmTessara* form) {
   const int number = form->Tag;
+  const int last = TessaraCount;
   auto removed = RemoveTessara(form);
   if (!removed) return;
   closed_.push_back(std::move(removed));
   platform_.PostReleaseClosed();
+  if (number < last && !Tessara(number)) {
+    // The last number belonged to a window that failed to load: its files take the freed
+    // number, so it keeps them and the deleted window's files never come back.
+    count_pending_ = true;
+    count_waits_for_ = nullptr;
+    if (RunChangeSave([&] { MoveWindowFiles(last, number); })) SaveCountChange();
+    return;
+  }
   // A kill before the exit must not bring the deleted window back. The window that took its
   // number is written under it before the count drops: a kill in between leaves that window
   // twice rather than losing it.
@@ -244,6 +254,35 @@ void TfrmMain::DeleteTessara(TfrmTessara* form) {
     moved->SaveChange();
   else
     SaveCountChange();
+}
+
+void TfrmMain::MoveWindowFiles(int from, int to) {
+  const std::string folder = platform_.ProgramFolder();
+  // A file the window does not have must not be left to it by the deleted one.
+  const auto move = [](const std::string& source, const std::string& target) {
+    std::string bytes;
+    if (ReadWholeFile(source, bytes))
+      SaveFileOrThrow(target, bytes);
+    else if (FileExists(target))
+      DeleteFileAt(target);
+  };
+  TRegVal section;
+  section.UseStartUpDir = false;
+  section.IniFileName = folder + "tswin.ini";
+  section.Set_Booleans(TessaraBooleanKeys());
+  section.Set_Integers(TessaraIntegerKeys());
+  section.Set_Strings(TessaraStringKeys());
+  section.IniSection = std::to_string(from);
+  section.ReadSettings();
+  section.IniSection = std::to_string(to);
+  // Until every file has moved the number holds a mixed set: no start may trust its layers.
+  section.StoreBoolean(kLayersStaleKey, true);
+  section.WriteSettings();
+  move(TileDataFile(folder, from), TileDataFile(folder, to));
+  for (int m = 0; m < 3; ++m) move(LayerCacheFile(folder, from, m), LayerCacheFile(folder, to, m));
+  for (int col = 1; col <= kGridMax; ++col)
+    for (int row = 1; row <= kGridMax; ++row)
+      move(IconCacheFile(folder, from, col, row), IconCacheFile(folder, to, col, row));
 }
 
 void TfrmMain::SaveCountChange() {

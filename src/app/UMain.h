@@ -130,6 +130,8 @@ class TfrmMain : public ITessaraHost {
   // place is what the next save stores.
   void BringPanelOnScreen();
 
+  // Gives the files and settings of window `from` (one that failed to load) to number `to`.
+  void MoveWindowFiles(int from, int to);
   // Runs one save of the exit, keeping each file it could not write for the report.
   void SaveAtExit(const std::function<void()>& save);
 

@@ -399,7 +399,9 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   WriteText(folder.Path() + "tessara.ini", "[Integers]\r\ntsCount=4\r\n");
   WriteText(folder.Path() + "tswin.ini",
             "[1\\Integers]\r\nBackType=1\r\nColor=$102030\r\n[1\\Strings]\r\nBMPFilename=" + picture +
-                "\r\n[3\\Integers]\r\nCols=5\r\n");
+                "\r\n[3\\Integers]\r\nCols=5\r\n[4\\Integers]\r\nCols=7\r\n");
+  std::filesystem::create_directories(folder.Path() + "settings");
+  WriteText(folder.Path() + "settings/tessara4.dat", "tiles of window 4");
   std::vector<std::string> errors;
   const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
   platform.failing_view = 4;
@@ -425,9 +427,15 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   // Saving and deleting go on around the empty slot, and the failed window's settings stay.
   form->FormClose();
   EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("BMPFilename=" + picture), std::string::npos);
+  // The failed window takes the freed number with its files; the deleted one never returns.
   form->DeleteTessara(form->Tessara(2));
   EXPECT_EQ(form->Tessara(2), nullptr);
   EXPECT_EQ(form->TessaraCount, 3);
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 3);
+  EXPECT_EQ(ReadText(folder.Path() + "settings/tessara2.dat"), "tiles of window 4");
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() + "settings/tessara2_0.bmp")) << "no layers of the deleted one";
+  auto next = Start();
+  EXPECT_EQ(next->Tessara(2)->Cols, 7);
 }
 
 }  // namespace
