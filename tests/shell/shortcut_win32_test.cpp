@@ -152,16 +152,18 @@ TEST_F(ShortcutTest, UnreadableFilesGiveEmptyTextsAndIconNumberOne) {
 }
 
 // A name beyond the code page, as the shell keeps it, reaches the tile as its short name, not
-// as look-alikes; an icon location in terms of the environment is expanded.
+// as look-alikes; an icon location in terms of the environment is expanded. (Wine keeps only
+// the target in ANSI inside the file, so the working folder carries the foreign name.)
 TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
-  const std::wstring foreign = tessara::WideFromAnsi(dir_) + L"\u0436\u0444.exe";
-  CloseHandle(CreateFileW(foreign.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const std::wstring foreign = tessara::WideFromAnsi(dir_) + L"\u0436\u0444";
+  ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
   const std::string link = dir_ + "foreign.lnk";
   {
     ComPtr<IShellLinkW> shell;
     ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.PutVoid()),
               S_OK);
-    shell->SetPath(foreign.c_str());
+    shell->SetPath(tessara::WideFromAnsi(MakeFile("plain.exe", "MZ")).c_str());
+    shell->SetWorkingDirectory(foreign.c_str());
     shell->SetIconLocation(L"%SystemRoot%\\system32\\shell32.dll", 2);
     ComPtr<IPersistFile> file;
     ASSERT_EQ(shell->QueryInterface(IID_IPersistFile, file.PutVoid()), S_OK);
@@ -169,7 +171,8 @@ TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
   }
   const ShortcutInfo info = ResolveShortcut(nullptr, link);
   EXPECT_EQ(info.Problem, "");
-  EXPECT_NE(GetFileAttributesA(info.Target.c_str()), INVALID_FILE_ATTRIBUTES) << info.Target;
+  EXPECT_TRUE(IsFolder(info.WorkingFolder)) << info.WorkingFolder;
+  RemoveDirectoryW(foreign.c_str());
   char system[MAX_PATH];
   ASSERT_GT(ExpandEnvironmentStringsA("%SystemRoot%\\system32\\shell32.dll", system, MAX_PATH), 0u);
   EXPECT_TRUE(SameText(info.IconLocation, system)) << info.IconLocation;
