@@ -243,6 +243,7 @@ void TfrmTessara::SaveTessara() {
     bool intact = layers_saved_;
     for (int m = 0; m < 3 && intact; ++m) intact = FileExists(LayerCacheFile(program_folder_, Tag, m));
     if (!intact) {
+      layers_saved_ = false;
       attempt([this] {
         // A kill between the three replacements would leave a mixed set that a clear mark
         // lets the next start trust.

@@ -182,7 +182,6 @@ TEST_F(PersistenceTest, FailedSaveReportsEachFileAndMarksTheLayersStale) {
   auto form = SavedWindow(&view);
   fs::remove_all(folder.Path() + "settings");
   form->Color = 0x111111;
-  form->ComposeLayers();
   try {
     form->SaveTessara();
     FAIL() << "the save must fail";
