@@ -7,6 +7,7 @@
 #include "base/globals.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
+#include "settings/tiledata.h"
 #include "shell/error.h"
 #include "tessara/clipboard.h"
 #include "tessara/onscreen.h"
@@ -141,8 +142,10 @@ void TfrmMain::btnNewClick() {
   TessaraCount = number;
   shown->FormShow();
   // The new window's files first: a count that names it before they exist would bring back
-  // the files a deleted window of that number left.
-  if (shown->SaveChange()) SaveCountChange();
+  // the files a deleted window of that number left. Its change-save then writes the count.
+  count_pending_ = true;
+  count_waits_for_ = shown;
+  shown->SaveChange();
 }
 
 void TfrmMain::btnExitClick() { view_.Close(); }
@@ -170,9 +173,26 @@ void TfrmMain::chkStartupClick() {
 void TfrmMain::SaveAll() {
   if (Starting) return;
   for (int i = 1; i <= TessaraCount; ++i) {
-    if (tessaras_[i] && tessaras_[i]->SaveOnExit) tessaras_[i]->SaveTessara();
+    TfrmTessara* form = tessaras_[i].get();
+    if (form && form->SaveOnExit) SaveAtExit([form] { form->SaveTessara(); });
   }
-  SaveMainKeys();
+  SaveAtExit([this] { SaveMainKeys(); });
+}
+
+void TfrmMain::SaveAtExit(const std::function<void()>& save) {
+  try {
+    save();
+  } catch (const Error& e) {
+    // One line per file; a file that failed at the close and again at the destroy counts once.
+    const std::string text = e.what();
+    for (std::size_t start = 0; start <= text.size();) {
+      const std::size_t end = std::min(text.find('\n', start), text.size());
+      const std::string line = text.substr(start, end - start);
+      if (std::find(exit_failures_.begin(), exit_failures_.end(), line) == exit_failures_.end())
+        exit_failures_.push_back(line);
+      start = end + 1;
+    }
+  }
 }
 
 void TfrmMain::SaveMainKeys() {
@@ -196,35 +216,84 @@ void TfrmMain::FormDestroy() {
   for (int i = kMaxTessaras; i >= 1; --i) {
     if (!tessaras_[i]) continue;
     std::unique_ptr<TfrmTessara> form = std::move(tessaras_[i]);
-    try {
-      form->FormDestroy();
-    } catch (const Error& e) {
-      // The window goes anyway; the user must still learn that its last save failed.
-      ShowError(e.what());
-    }
+    SaveAtExit([&form] { form->FormDestroy(); });
   }
   if (!Saved) {
     SaveAll();
     Saved = true;
   }
+  if (exit_failures_.empty()) return;
+  std::string text = exit_failures_.front();
+  for (std::size_t i = 1; i < exit_failures_.size(); ++i) text += "\n" + exit_failures_[i];
+  exit_failures_.clear();
+  ShowError(text);
 }
 
 void TfrmMain::DeleteTessara(TfrmTessara* form) {
   const int number = form->Tag;
+  const int last = TessaraCount;
   auto removed = RemoveTessara(form);
   if (!removed) return;
   closed_.push_back(std::move(removed));
   platform_.PostReleaseClosed();
+  if (number < last && !Tessara(number)) {
+    // The last number belonged to a window that failed to load: its files take the freed
+    // number, so it keeps them and the deleted window's files never come back.
+    count_pending_ = true;
+    count_waits_for_ = nullptr;
+    if (RunChangeSave([&] { MoveWindowFiles(last, number); })) SaveCountChange();
+    return;
+  }
   // A kill before the exit must not bring the deleted window back. The window that took its
   // number is written under it before the count drops: a kill in between leaves that window
   // twice rather than losing it.
+  count_pending_ = true;
   TfrmTessara* moved = Tessara(number);
-  if (number > TessaraCount || (moved && moved->SaveChange())) SaveCountChange();
+  count_waits_for_ = number > TessaraCount ? nullptr : moved;
+  if (count_waits_for_)
+    moved->SaveChange();
+  else
+    SaveCountChange();
+}
+
+void TfrmMain::MoveWindowFiles(int from, int to) {
+  const std::string folder = platform_.ProgramFolder();
+  // A file the window does not have must not be left to it by the deleted one.
+  const auto move = [](const std::string& source, const std::string& target) {
+    std::string bytes;
+    if (ReadWholeFile(source, bytes))
+      SaveFileOrThrow(target, bytes);
+    else if (FileExists(target))
+      DeleteFileAt(target);
+  };
+  TRegVal section;
+  section.UseStartUpDir = false;
+  section.IniFileName = folder + "tswin.ini";
+  section.Set_Booleans(TessaraBooleanKeys());
+  section.Set_Integers(TessaraIntegerKeys());
+  section.Set_Strings(TessaraStringKeys());
+  section.IniSection = std::to_string(from);
+  section.ReadSettings();
+  section.IniSection = std::to_string(to);
+  // Until every file has moved the number holds a mixed set: no start may trust its layers.
+  section.StoreBoolean(kLayersStaleKey, true);
+  section.WriteSettings();
+  move(TileDataFile(folder, from), TileDataFile(folder, to));
+  for (int m = 0; m < 3; ++m) move(LayerCacheFile(folder, from, m), LayerCacheFile(folder, to, m));
+  for (int col = 1; col <= kGridMax; ++col)
+    for (int row = 1; row <= kGridMax; ++row)
+      move(IconCacheFile(folder, from, col, row), IconCacheFile(folder, to, col, row));
 }
 
 void TfrmMain::SaveCountChange() {
   if (Starting) return;
-  RunChangeSave([this] { SaveMainKeys(); });
+  count_pending_ = !RunChangeSave([this] { SaveMainKeys(); });
+}
+
+void TfrmMain::ChangeSaved(TfrmTessara* form) {
+  if (!count_pending_ || (count_waits_for_ && count_waits_for_ != form)) return;
+  count_waits_for_ = nullptr;
+  SaveCountChange();
 }
 
 void TfrmMain::ReleaseClosed() {
@@ -237,6 +306,7 @@ std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {
   const int n = TessaraCount;
   if (k < 1 || k > n || tessaras_[k].get() != form) return nullptr;
   std::unique_ptr<TfrmTessara> removed = std::move(tessaras_[k]);
+  if (count_waits_for_ == form) count_waits_for_ = nullptr;
   if (k != n) {
     tessaras_[k] = std::move(tessaras_[n]);
     // The last slot is empty when that window failed at start.

@@ -4,6 +4,7 @@
 // Portable: the window, its controls and the tray icon sit behind IMainView; the few
 // services of the system behind IMainPlatform.
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,17 +85,21 @@ class TfrmMain : public ITessaraHost {
   void btnNewClick();
   void btnExitClick();
   void chkStartupClick();
-  // Saves everything once; an error propagates and the window must then stay open.
+  // Saves everything once; a file that cannot be written is kept for FormDestroy's report.
   void FormClose();
   // Destroys the tessaras (each saves itself while it still saves on exit), then saves
-  // the main keys if no close did. Run once when the message loop has ended.
+  // the main keys if no close did, and reports in one message every file that could not be
+  // written. Run once when the message loop has ended.
   void FormDestroy();
+  // Saves every window and the main keys; one that fails never stops the others.
   void SaveAll();
   // The keys of "tessara.ini" (the window count among them), written alone.
   void SaveMainKeys();
   // After a window was made or deleted: the count is written at once, so a crash neither
-  // loses the new window nor brings the deleted one back.
+  // loses the new window nor brings the deleted one back. A count that could not be written
+  // is tried again at every later change-save until it is.
   void SaveCountChange();
+  void ChangeSaved(TfrmTessara* form) override;
 
   // Takes a window out of the list and gives its slot to the window of the last slot,
   // which takes the freed number; returns the removed window to its caller.
@@ -126,7 +131,17 @@ class TfrmMain : public ITessaraHost {
   // place is what the next save stores.
   void BringPanelOnScreen();
 
+  // Gives the files and settings of window `from` (one that failed to load) to number `to`.
+  void MoveWindowFiles(int from, int to);
+  // Runs one save of the exit, keeping each file it could not write for the report.
+  void SaveAtExit(const std::function<void()>& save);
+
   IMainPlatform& platform_;
+  std::vector<std::string> exit_failures_;
+  // The count on disk is out of date; it is written once `count_waits_for_` (a window whose
+  // files must exist first, when not null) has been saved.
+  bool count_pending_ = false;
+  TfrmTessara* count_waits_for_ = nullptr;
   IMainView& view_;
   std::array<std::unique_ptr<TfrmTessara>, kMaxTessaras + 1> tessaras_;
   std::vector<std::unique_ptr<TfrmTessara>> closed_;

@@ -113,6 +113,32 @@ unsigned long long ProgramFolderKey(const std::string& programFolder) {
   return hash;
 }
 
+namespace {
+
+struct FindPanel {
+  unsigned long long key;
+  HWND found;
+};
+
+BOOL CALLBACK FindPanelOfFolder(HWND hwnd, LPARAM lp) {
+  auto* find = reinterpret_cast<FindPanel*>(lp);
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (lstrcmpA(name, kMainWindowClass) != 0) return TRUE;
+  const auto key = reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, kFolderKeyProperty));
+  if (key != static_cast<ULONG_PTR>(find->key)) return TRUE;
+  find->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindRunningPanel(unsigned long long key) {
+  FindPanel find{key, nullptr};
+  EnumWindows(FindPanelOfFolder, reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
 MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
     : instance_(instance), program_folder_(std::move(programFolder)) {}
 
@@ -254,8 +280,15 @@ void MainWindow::Shutdown() {
   RemoveTrayIcon();
 }
 
+void MainWindow::StopAnswering() {
+  // A panel that answered while it saves would take the second start's call into a loop
+  // that is ending: that start would do nothing.
+  if (hwnd_) RemovePropA(hwnd_, kFolderKeyProperty);
+}
+
 void MainWindow::EndSession() {
   // Logging off or shutting down saves exactly as the Exit button does.
+  StopAnswering();
   form_->FormClose();
   Shutdown();
 }
@@ -455,7 +488,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ModalScope::BringToFront();
         return 0;
       }
-      // Saving may fail: then the error is shown by the caller's catch and we stay open.
+      // The exit always ends; files that could not be written are reported at its end.
+      StopAnswering();
       if (form_) form_->FormClose();
       if (!quitting_) {
         quitting_ = true;

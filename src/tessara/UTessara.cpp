@@ -1,6 +1,7 @@
 // TfrmTessara: creation, loading, defaults, showing and destruction.
 #include "tessara/UTessara.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
+#include "shell/error.h"
 
 namespace tessara {
 
@@ -218,6 +220,15 @@ void TfrmTessara::FormShow() {
 
 void TfrmTessara::SaveTessara() {
   if (Starting) return;
+  // Every file that can be written is: one that fails is reported with the others at the end.
+  std::vector<std::string> failed;
+  const auto attempt = [&failed](const std::function<void()>& save) {
+    try {
+      save();
+    } catch (const Error& e) {
+      failed.emplace_back(e.what());
+    }
+  };
   if (LayersReady && HoldsStandIns()) {
     // The next start must compose again and try the real picture and icons, not show the
     // stand-ins from the cache.
@@ -232,17 +243,36 @@ void TfrmTessara::SaveTessara() {
     bool intact = layers_saved_;
     for (int m = 0; m < 3 && intact; ++m) intact = FileExists(LayerCacheFile(program_folder_, Tag, m));
     if (!intact) {
-      for (int m = 0; m < 3; ++m)
-        SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layer(m)));
-      layers_saved_ = true;
+      layers_saved_ = false;
+      attempt([this] {
+        // A kill between the three replacements would leave a mixed set that a clear mark
+        // lets the next start trust.
+        MarkLayersStaleOnDisk();
+        for (int m = 0; m < 3; ++m)
+          SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layer(m)));
+        layers_saved_ = true;
+      });
     }
   }
-  SaveTiles();
+  attempt([this] { SaveTiles(); });
   StoreSettings();
   // Written last: until the layers and tiles are whole on disk, the mark of an earlier
   // change-save stays. Layers not written now (none composed, stand-ins) stay marked.
   ini.StoreBoolean(kLayersStaleKey, !layers_saved_);
-  ini.WriteSettings();
+  attempt([this] { ini.WriteSettings(); });
+  if (failed.empty()) return;
+  std::string text = failed.front();
+  for (std::size_t i = 1; i < failed.size(); ++i) text += "\n" + failed[i];
+  throw Error(text);
+}
+
+void TfrmTessara::MarkLayersStaleOnDisk() {
+  // Read from the file, not from memory: a failed change-save leaves the mark set here only.
+  TRegVal onDisk = ini;
+  onDisk.ReadSettings();
+  if (onDisk.BooleanValue(kLayersStaleKey)) return;
+  onDisk.StoreBoolean(kLayersStaleKey, true);
+  onDisk.WriteSettings();
 }
 
 void TfrmTessara::StoreSettings() {

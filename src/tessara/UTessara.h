@@ -38,6 +38,7 @@ struct DroppedFile {
 struct ShortcutFields {
   std::string Target, WorkingFolder, Description, IconLocation;
   int IconNumber = 1;  // the icon index plus 1
+  std::string Problem;  // a text that cannot be kept: the message, and no tile is made
 };
 
 class ITessaraView {
@@ -163,6 +164,8 @@ class TfrmTessara : public TessaraModel {
   void LoadTessara(int number);
   void SetDefaults();
   void FormShow();
+  // Writes every file of the window that can be written; throws one Error naming each file
+  // that could not be.
   void SaveTessara();
   void LoadTiles();
   void SaveTiles();
@@ -305,6 +308,8 @@ class TfrmTessara : public TessaraModel {
   EffectScratch scratch_;
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
+  // Sets the stale mark of this window's section in the file, when it is clear there.
+  void MarkLayersStaleOnDisk();
   // Hover and pressed layers of a cached image stay in their files until first needed:
   // a start shows only the normal layer.
   std::array<bool, 3> layer_in_file_{};

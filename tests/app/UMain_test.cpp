@@ -291,24 +291,37 @@ TEST_F(MainFormTest, NoStartupFolderMeansNoShortcut) {
   EXPECT_TRUE(platform.shortcuts.empty());
 }
 
-TEST_F(MainFormTest, FailedSaveKeepsTheProgramRunningAndTheNextExitRetries) {
+TEST_F(MainFormTest, ExitSavesEveryFileItCanAndReportsTheOthersInOneMessage) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=2\r\n");
   auto form = Start();
-  std::filesystem::create_directory(Ini());  // a folder where the file should go
-  EXPECT_THROW(
-      {
-        try {
-          form->FormClose();
-        } catch (const Error& e) {
-          EXPECT_EQ(std::string(e.what()), "Unable to write to " + Ini());
-          throw;
-        }
-      },
-      Error);
-  EXPECT_FALSE(form->Saved);
-  std::filesystem::remove(Ini());
+  const std::string tiles1 = folder.Path() + "settings/tessara1.dat";
+  for (const std::string& blocked : {Ini(), tiles1}) {  // a folder where the file should go
+    std::filesystem::remove(blocked);
+    std::filesystem::create_directory(blocked);
+  }
+  std::vector<std::string> errors;
+  const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
   form->FormClose();
-  EXPECT_TRUE(form->Saved);
-  EXPECT_EQ(Written().IntegerValue("tsCount"), 0);
+  form->FormDestroy();
+  SetErrorHandler(previous);
+  EXPECT_TRUE(form->Saved) << "the program ends";
+  EXPECT_EQ(errors, std::vector<std::string>{"Cannot create file " + tiles1 + "\nUnable to write to " + Ini()});
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path() + "settings/tessara2.dat")) << "the next window saved";
+  EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("[1\\"), std::string::npos) << "the failed window's settings too";
+}
+
+// "New Tessara" while "tessara.ini" is locked for a moment: later change-saves write the count.
+TEST_F(MainFormTest, CountThatFailedIsWrittenAtTheNextChangeSave) {
+  auto form = Start();
+  std::filesystem::create_directory(Ini());
+  std::vector<std::string> errors;
+  const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
+  form->btnNewClick();
+  SetErrorHandler(previous);
+  EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + Ini()});
+  std::filesystem::remove(Ini());
+  form->Tessara(1)->cmBlackFrameClick();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 1);
 }
 
 TEST_F(MainFormTest, RemovingAWindowGivesItsNumberToTheLastOne) {
@@ -386,7 +399,9 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   WriteText(folder.Path() + "tessara.ini", "[Integers]\r\ntsCount=4\r\n");
   WriteText(folder.Path() + "tswin.ini",
             "[1\\Integers]\r\nBackType=1\r\nColor=$102030\r\n[1\\Strings]\r\nBMPFilename=" + picture +
-                "\r\n[3\\Integers]\r\nCols=5\r\n");
+                "\r\n[3\\Integers]\r\nCols=5\r\n[4\\Integers]\r\nCols=7\r\n");
+  std::filesystem::create_directories(folder.Path() + "settings");
+  WriteText(folder.Path() + "settings/tessara4.dat", "tiles of window 4");
   std::vector<std::string> errors;
   const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
   platform.failing_view = 4;
@@ -412,9 +427,15 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   // Saving and deleting go on around the empty slot, and the failed window's settings stay.
   form->FormClose();
   EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("BMPFilename=" + picture), std::string::npos);
+  // The failed window takes the freed number with its files; the deleted one never returns.
   form->DeleteTessara(form->Tessara(2));
   EXPECT_EQ(form->Tessara(2), nullptr);
   EXPECT_EQ(form->TessaraCount, 3);
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 3);
+  EXPECT_EQ(ReadText(folder.Path() + "settings/tessara2.dat"), "tiles of window 4");
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() + "settings/tessara2_0.bmp")) << "no layers of the deleted one";
+  auto next = Start();
+  EXPECT_EQ(next->Tessara(2)->Cols, 7);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "settings/atomicfile.h"
 #include "shell/error.h"
 #include "tessara/UTessara.h"
 #include "tessara/fake_host.h"
@@ -127,13 +128,18 @@ TEST_F(TileMakingTest, DropOnATileHandsTheQuotedNameToItsProgram) {
   notepad.Filename = "C:\\WINDOWS\\NOTEPAD.EXE";
   notepad.StartIn = "C:\\Docs\\";
   form->Tile(2, 1).Filename = spaced;
+  const std::string spacedFolder = folder.Path() + "my folder";
+  ASSERT_TRUE(CreateFolder(spacedFolder));
+  form->Tile(1, 2).Filename = spacedFolder;
 
   view->folders_present = {"C:\\Docs\\"};
   Drop(10, 10, "C:\\My Files\\a b.txt");
   Drop(40, 10, "C:\\plain.txt");
+  Drop(10, 50, "D:\\");
   EXPECT_EQ(view->folders, std::vector<std::string>{"C:\\Docs\\"}) << "an empty StartIn changes no folder";
   EXPECT_EQ(view->started, (std::vector<std::string>{"C:\\WINDOWS\\NOTEPAD.EXE \"C:\\My Files\\a b.txt\"",
-                                                      "\"" + spaced + "\" \"C:\\plain.txt\""}));
+                                                      "\"" + spaced + "\" \"C:\\plain.txt\"",
+                                                      "\"" + spacedFolder + "\" \"D:\\\\\""}));
   EXPECT_EQ(notepad.Description, "") << "the tile is left as it was";
 }
 
@@ -155,7 +161,9 @@ TEST_F(TileMakingTest, DropsThatMakeNoTileAndStartNothing) {
       {"the program itself on a tile", 40, 10, "c:\\PROG\\TESSARA.EXE", "", self},
       {"the program itself on an empty cell", 10, 50, kProgram, "", self},
       {"a name that cannot be kept", 10, 50, "", "too long", "too long"},
+      {"a shortcut whose texts cannot be kept", 10, 50, "C:\\Links\\Foreign.lnk", "", "not in the code page"},
   };
+  view->shortcuts["C:\\Links\\Foreign.lnk"] = {"C:\\Tools\\a.exe", "", "", "", 1, "not in the code page"};
   int accepted = view->accept_drops;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
