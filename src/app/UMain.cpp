@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/globals.h"
+#include "base/phases.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "shell/error.h"
@@ -61,6 +62,7 @@ void TfrmMain::FormCreate() {
   for (int i = 1; i <= TessaraCount; ++i) {
     std::unique_ptr<TfrmTessara> form;
     try {
+      const PhaseTimer timer(Phase::LoadWindows);
       form = MakeTessara();
       form->LoadTessara(i);
     } catch (const std::exception& e) {

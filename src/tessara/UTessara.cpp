@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "base/phases.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
@@ -211,7 +212,13 @@ void TfrmTessara::FormShow() {
   SyncMenuChecks();
   // A transparent window brought back on screen shows what lies behind its new place.
   const bool moved = KeepOnScreen() && BackType == 2;
-  if (moved || !LoadCachedLayers()) ComposeLayers();
+  bool cached = false;
+  if (!moved) {
+    const PhaseTimer timer(Phase::LayerCaches);
+    cached = LoadCachedLayers();
+  }
+  if (!cached) ComposeLayers();
+  const PhaseTimer timer(Phase::Showing);
   view_->Show();
   FormPaint();
 }

@@ -2,6 +2,7 @@
 #include <new>
 #include <string>
 
+#include "base/phases.h"
 #include "render/drawbmps.h"
 #include "render/shading.h"
 #include "settings/atomicfile.h"
@@ -11,6 +12,7 @@
 namespace tessara {
 
 void TfrmTessara::ComposeLayers() {
+  const PhaseTimer timer(Phase::Composing);
   LayersReady = false;
   layers_saved_ = false;
   layer_in_file_ = {};
@@ -25,41 +27,62 @@ void TfrmTessara::ComposeLayers() {
 
   EffectParams params{-1, Opacity != 0, Color, BorderType};
   switch (BackType) {
-    case 0:
+    case 0: {
+      const PhaseTimer timer(Phase::PixelPasses);
       FillBitmap(normal, Rgb::FromColor(Color));
       ApplyEffect(normal, params, scratch_);
       break;
-    case 1:
-      if (!BMPFilename.empty() && FileExists(BMPFilename) && LoadBackground()) {
+    }
+    case 1: {
+      bool read = false;
+      if (!BMPFilename.empty() && FileExists(BMPFilename)) {
+        const PhaseTimer timer(Phase::Pictures);
+        read = LoadBackground();
+      }
+      const PhaseTimer timer(Phase::PixelPasses);
+      if (read) {
         TileBitmap(normal, picture_);
       } else {
         FillBitmap(normal, Rgb::FromColor(Color));
       }
       ApplyEffect(normal, params, scratch_);
       break;
-    case 2:
+    }
+    case 2: {
       params.Effect = Effect;
-      view_->CaptureBehind(normal, [&](Bitmap24& captured) { ApplyEffect(captured, params, scratch_); });
+      const PhaseTimer timer(Phase::Captures);
+      view_->CaptureBehind(normal, [&](Bitmap24& captured) {
+        const PhaseTimer pass(Phase::PixelPasses);
+        ApplyEffect(captured, params, scratch_);
+      });
       break;
+    }
     default:
       // Only a hand-edited file gets here: no background, no pass.
       FillBitmap(normal, Rgb{});
       break;
   }
-  if (BorderType & 1) DrawOutline(normal, Rgb{});
-  CopyPixels(Layers[HoverLayer], normal);
-  CopyPixels(Layers[PressedLayer], normal);
-  ShadeCells(0, Layers[HoverLayer]);
-  ShadeCells(1, Layers[PressedLayer]);
+  {
+    const PhaseTimer timer(Phase::PixelPasses);
+    if (BorderType & 1) DrawOutline(normal, Rgb{});
+    CopyPixels(Layers[HoverLayer], normal);
+    CopyPixels(Layers[PressedLayer], normal);
+    ShadeCells(0, Layers[HoverLayer]);
+    ShadeCells(1, Layers[PressedLayer]);
+  }
   if (!IconsBuilt) {
+    const PhaseTimer timer(Phase::IconExtraction);
     // Tiles are drawn once below; drawing them here as well would lay alpha-blended icon
     // edges over themselves twice.
     for (int col = 1; col <= Cols; ++col)
       for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
     IconsBuilt = true;
   }
-  for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) DrawTile(col, row);
+  {
+    const PhaseTimer timer(Phase::IconDrawing);
+    for (int col = 1; col <= Cols; ++col)
+      for (int row = 1; row <= Rows; ++row) DrawTile(col, row);
+  }
   LayersReady = true;
   FormPaint();
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/phases.h"
 #include "render/bmpread.h"
 #include "render/icofile.h"
 #include "settings/atomicfile.h"
@@ -387,7 +388,10 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
     RedrawWindow(win, nullptr, fresh.Get(), kUncoverRedraw);
     CombineRgn(done.Get(), done.Get(), shown.Get(), RGN_OR);
   }
-  PumpPaintMessages(kRepaintWaitMs);
+  {
+    const PhaseTimer wait(Phase::RepaintWaits);
+    PumpPaintMessages(kRepaintWaitMs);
+  }
 
   {
     ScreenDC screen;
