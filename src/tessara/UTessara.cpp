@@ -78,9 +78,11 @@ void TfrmTessara::TakeInCachedIcons() {
   if (Tag < 1) return;
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord& tile = Tile(col, row);
-      if (tile.Empty() || !tile.Icon || tile.Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
+      TTileRecord* found = Find(col, row);
+      if (!found || found->Empty() || !found->Icon ||
+          found->Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
         continue;
+      TTileRecord& tile = *found;
       std::string bytes = tile.Icon->FileBytes();
       // A file that turned out unreadable is no icon to keep: extracted afresh instead.
       if (bytes.empty())
@@ -278,8 +280,9 @@ void TfrmTessara::SaveTiles() {
   std::vector<bool> write(static_cast<std::size_t>(kGridMax) * kGridMax);
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord& tile = Tile(col, row);
-      if (tile.Empty() || !tile.Icon || tile.Icon->StandIn) continue;
+      TTileRecord* found = Find(col, row);
+      if (!found || found->Empty() || !found->Icon || found->Icon->StandIn) continue;
+      TTileRecord& tile = *found;
       const std::string path = IconCacheFile(program_folder_, Tag, col, row);
       // Rewriting an unchanged icon would only cost a flushed write per tile at every save;
       // a file that is no longer a valid icon is repaired.

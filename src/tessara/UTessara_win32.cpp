@@ -161,16 +161,27 @@ const std::string& Win32TileIcon::Bytes() const {
 HICON Win32TileIcon::Get() const {
   if (!icon_ && !tried_ && !Bytes().empty()) {
     tried_ = true;
-    icon_.Reset(IconFromIcoBytes(bytes_));
+    if (HICON made = IconFromIcoBytes(bytes_)) icon_ = std::make_shared<UniqueIcon>(made);
   }
-  return icon_.Get();
+  return icon_ ? icon_->Get() : nullptr;
+}
+
+std::unique_ptr<Win32TileIcon> Win32TileIcon::Share() const {
+  std::unique_ptr<Win32TileIcon> other(new Win32TileIcon());
+  Get();
+  other->icon_ = icon_;
+  other->tried_ = tried_;
+  other->read_ = read_;
+  other->bytes_ = bytes_;
+  other->path_ = path_;
+  return other;
 }
 
 std::string Win32TileIcon::FileBytes() const {
   // Bytes taken from a file are already the file.
   if (!Bytes().empty()) return bytes_;
   ICONINFO info{};
-  if (!icon_ || !GetIconInfo(icon_.Get(), &info)) return {};
+  if (!icon_ || !GetIconInfo(icon_->Get(), &info)) return {};
   UniqueBitmap color(info.hbmColor);
   UniqueBitmap mask(info.hbmMask);
   BITMAP maskInfo{};
@@ -446,6 +457,12 @@ std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file
   HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
   if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
   return std::make_unique<Win32TileIcon>(icon);
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::ShareIcon(const TileIcon& icon) {
+  const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
+  if (!own) return nullptr;
+  return own->Share();
 }
 
 std::unique_ptr<TileIcon> TessaraWindow::IconFromFileBytes(std::string bytes) {

@@ -21,10 +21,12 @@ inline constexpr const char* kTessaraWindowClass = "TTessara";
 // bytes and makes the HICON only when it is first drawn.
 class Win32TileIcon final : public TileIcon {
  public:
-  explicit Win32TileIcon(HICON icon) : icon_(icon) {}
+  explicit Win32TileIcon(HICON icon) : icon_(std::make_shared<UniqueIcon>(icon)) {}
   explicit Win32TileIcon(std::string fileBytes) : bytes_(std::move(fileBytes)) {}
   // An icon cache file, read when the icon is first needed.
   static std::unique_ptr<Win32TileIcon> FromCacheFile(const std::string& path);
+  // Another handle on this icon object: it is freed with the last one.
+  std::unique_ptr<Win32TileIcon> Share() const;
 
   std::string FileBytes() const override;
   bool Usable() const override { return Get() != nullptr; }
@@ -32,7 +34,7 @@ class Win32TileIcon final : public TileIcon {
   HICON Get() const;
 
  private:
-  mutable UniqueIcon icon_;
+  mutable std::shared_ptr<UniqueIcon> icon_;
   Win32TileIcon() = default;
   // Reads the cache file once; an unreadable or invalid file leaves no bytes.
   const std::string& Bytes() const;
@@ -82,6 +84,7 @@ class TessaraWindow final : public ITessaraView {
   bool Confirm(const std::string& question) override;
 
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override;
+  std::unique_ptr<TileIcon> ShareIcon(const TileIcon& icon) override;
   std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) override;
   std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) override;
   std::string FindAssociatedProgram(const std::string& file) override;
