@@ -1,6 +1,7 @@
 #include "app/UMain.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <utility>
 
@@ -59,27 +60,71 @@ void TfrmMain::FormCreate() {
   TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
   if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
   // No error of one window may stop the others: it is shown, and start-up goes on.
+  // Windows are made, loaded and shown in number order; a window that captures its
+  // background at show first has the later ones made and loaded, so that those it can
+  // capture together with share its repaint wait.
+  int loaded = 0;
+  std::array<bool, kMaxTessaras + 1> ahead{};
   for (int i = 1; i <= TessaraCount; ++i) {
-    std::unique_ptr<TfrmTessara> form;
-    try {
-      const PhaseTimer timer(Phase::LoadWindows);
-      form = MakeTessara();
-      form->LoadTessara(i);
-    } catch (const std::exception& e) {
-      // A window that could not be made or loaded stays out of this session; its files are
-      // left as they are for the next start.
-      ShowError(e.what());
-      continue;
+    if (i > loaded) LoadForStart(loaded = i);
+    TfrmTessara* form = tessaras_[i].get();
+    if (!form) continue;
+    if (form->CapturesAtShow() && !ahead[i]) {
+      while (loaded < TessaraCount) LoadForStart(++loaded);
+      CaptureAhead(i, ahead);
     }
-    tessaras_[i] = std::move(form);
     try {
-      tessaras_[i]->FormShow();
+      form->FinishShow();
     } catch (const std::exception& e) {
       ShowError(e.what());
-      tessaras_[i]->View().Show();  // loaded, so kept: it shows its colour until it composes
+      form->View().Show();  // loaded, so kept: it shows its colour until it composes
     }
   }
   Saved = false;
+}
+
+bool TfrmMain::LoadForStart(int i) {
+  std::unique_ptr<TfrmTessara> form;
+  try {
+    const PhaseTimer timer(Phase::LoadWindows);
+    form = MakeTessara();
+    form->LoadTessara(i);
+  } catch (const std::exception& e) {
+    // A window that could not be made or loaded stays out of this session; its files are
+    // left as they are for the next start.
+    ShowError(e.what());
+    return false;
+  }
+  tessaras_[i] = std::move(form);
+  try {
+    tessaras_[i]->PrepareShow();
+  } catch (const std::exception& e) {
+    ShowError(e.what());  // it composes at show, as a window without caches does
+  }
+  return true;
+}
+
+void TfrmMain::CaptureAhead(int i, std::array<bool, kMaxTessaras + 1>& ahead) {
+  const auto rect = [this](int k) {
+    ITessaraView& v = tessaras_[k]->View();
+    return WorkRect{v.Left(), v.Top(), v.Left() + v.Width(), v.Top() + v.Height()};
+  };
+  const auto overlap = [](const WorkRect& a, const WorkRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+  };
+  std::vector<ITessaraView*> views{&tessaras_[i]->View()};
+  ahead[i] = true;
+  // A later window joins when no window shown before its own turn, from i on, overlaps it:
+  // then the screen behind it is now what it would be at its turn.
+  for (int j = i + 1; j <= TessaraCount; ++j) {
+    if (!tessaras_[j] || !tessaras_[j]->CapturesAtShow()) continue;
+    bool covered = false;
+    for (int k = i; k < j && !covered; ++k) covered = tessaras_[k] && overlap(rect(k), rect(j));
+    if (covered) continue;
+    views.push_back(&tessaras_[j]->View());
+    ahead[j] = true;
+  }
+  platform_.CaptureTogether(views);
 }
 
 void TfrmMain::FormShow() {

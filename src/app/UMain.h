@@ -26,6 +26,9 @@ class IMainPlatform {
   virtual long CreateShortcut(const std::string& target, const std::string& file,
                               const std::string& description) = 0;
   virtual std::unique_ptr<ITessaraView> CreateTessaraView() = 0;
+  // The windows step aside at once, what lay below them repaints, and each keeps a copy of
+  // the screen behind it for its next capture: one repaint wait for all of them.
+  virtual void CaptureTogether(const std::vector<ITessaraView*>& views) = 0;
   // Asks for ReleaseClosed to run once the current message has been handled.
   virtual void PostReleaseClosed() = 0;
   // The open-file dialog "Import Text File", preset to `fileName`; true and the chosen full
@@ -120,6 +123,11 @@ class TfrmMain : public ITessaraHost {
 
  private:
   std::unique_ptr<TfrmTessara> MakeTessara();
+  // Start-up: makes, loads and prepares window i; false when it failed and stays out.
+  bool LoadForStart(int i);
+  // Start-up: window i and every later one whose capture can be taken at the same moment
+  // capture together; they are marked in `ahead`.
+  void CaptureAhead(int i, std::array<bool, kMaxTessaras + 1>& ahead);
   void SetCheckedReportingClick(MainCheck box, bool checked);
   // Moves the panel into the nearest work area if it cannot be reached where it is; that
   // place is what the next save stores.

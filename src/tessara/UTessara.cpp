@@ -210,6 +210,11 @@ Bitmap24& TfrmTessara::Layer(int m) {
 }
 
 void TfrmTessara::FormShow() {
+  PrepareShow();
+  FinishShow();
+}
+
+void TfrmTessara::PrepareShow() {
   UpdateBorder();
   SyncMenuChecks();
   // A transparent window brought back on screen shows what lies behind its new place.
@@ -219,7 +224,14 @@ void TfrmTessara::FormShow() {
     const PhaseTimer timer(Phase::LayerCaches);
     cached = LoadCachedLayers();
   }
-  if (!cached) ComposeLayers();
+  compose_at_show_ = !cached;
+}
+
+void TfrmTessara::FinishShow() {
+  if (compose_at_show_) {
+    compose_at_show_ = false;
+    ComposeLayers();
+  }
   const PhaseTimer timer(Phase::Showing);
   view_->Show();
   FormPaint();

@@ -179,6 +179,13 @@ class TfrmTessara : public TessaraModel {
   void LoadTessara(int number);
   void SetDefaults();
   void FormShow();
+  // FormShow in two steps: what the window will show (its cached layers, or a composition
+  // to come), then the composition and the showing. Start-up prepares later windows first
+  // so that their captures can be taken together.
+  void PrepareShow();
+  void FinishShow();
+  // Between the two steps: the window will capture what lies behind it.
+  bool CapturesAtShow() const { return compose_at_show_ && BackType == 2; }
   void SaveTessara();
   void LoadTiles();
   void SaveTiles();
@@ -308,6 +315,7 @@ class TfrmTessara : public TessaraModel {
   std::string program_folder_;
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
+  bool compose_at_show_ = false;
   // Hover and pressed layers of a cached image stay in their files until first needed:
   // a start shows only the normal layer.
   std::array<bool, 3> layer_in_file_{};

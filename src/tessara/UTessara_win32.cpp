@@ -365,25 +365,11 @@ void TessaraWindow::RedrawTopDown(const std::string& path, Bitmap24& picture) {
   }
 }
 
-void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
-  const RECT r = Bounds();
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
+void TessaraWindow::StepAside(const RECT& r) {
   UniqueRegion area = ScreenArea(hwnd_, r);
   UniqueRegion done = EmptyRegion();
-
-  SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, width, height,
+  SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  // The window comes back whatever happens while it is away.
-  struct MoveBack {
-    HWND hwnd;
-    RECT r;
-    ~MoveBack() {
-      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  } moveBack{hwnd_, r};
-
   // Every window below in Z order repaints the part of our area it shows and no window
   // above it has already painted; the walk goes to the end even when the area is covered.
   for (HWND win = GetWindow(hwnd_, GW_HWNDNEXT); win; win = GetWindow(win, GW_HWNDNEXT)) {
@@ -399,11 +385,9 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
     RedrawWindow(win, nullptr, fresh.Get(), kUncoverRedraw);
     CombineRgn(done.Get(), done.Get(), shown.Get(), RGN_OR);
   }
-  {
-    const PhaseTimer wait(Phase::RepaintWaits);
-    PumpPaintMessages(kRepaintWaitMs);
-  }
+}
 
+void TessaraWindow::CopyScreen(const RECT& r, Bitmap24& layer) {
   {
     ScreenDC screen;
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
@@ -411,7 +395,74 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
       BitBlt(mem_dc_.Get(), 0, 0, layer.Width(), layer.Height(), screen.Get(), r.left, r.top, SRCCOPY);
   }
   GdiFlush();
+}
+
+namespace {
+
+// Windows away from their places come back whatever happens while they are away.
+class MovesBack {
+ public:
+  MovesBack() = default;
+  MovesBack(const MovesBack&) = delete;
+  MovesBack& operator=(const MovesBack&) = delete;
+  ~MovesBack() {
+    for (const auto& [hwnd, r] : away_)
+      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void Add(HWND hwnd, const RECT& r) { away_.emplace_back(hwnd, r); }
+
+ private:
+  std::vector<std::pair<HWND, RECT>> away_;
+};
+
+}  // namespace
+
+void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
+  const RECT r = Bounds();
+  // Taken together with other windows a moment ago, from this very place: used as it is.
+  if (!ahead_.Empty() && EqualRect(&r, &ahead_rect_) && ahead_.Width() == layer.Width() &&
+      ahead_.Height() == layer.Height()) {
+    std::swap(layer, ahead_);
+    ahead_.Clear();
+    whileAway(layer);
+    return;
+  }
+  ahead_.Clear();
+  MovesBack back;
+  back.Add(hwnd_, r);
+  StepAside(r);
+  {
+    const PhaseTimer wait(Phase::RepaintWaits);
+    PumpPaintMessages(kRepaintWaitMs);
+  }
+  CopyScreen(r, layer);
   whileAway(layer);
+}
+
+void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows) {
+  const PhaseTimer timer(Phase::Captures);
+  std::vector<RECT> places;
+  MovesBack back;
+  for (TessaraWindow* w : windows) {
+    places.push_back(w->Bounds());
+    back.Add(w->Handle(), places.back());
+    w->StepAside(places.back());
+  }
+  {
+    const PhaseTimer wait(Phase::RepaintWaits);
+    PumpPaintMessages(kRepaintWaitMs);
+  }
+  for (std::size_t k = 0; k < windows.size(); ++k) {
+    TessaraWindow& w = *windows[k];
+    const RECT& r = places[k];
+    try {
+      w.ahead_.Resize(r.right - r.left, r.bottom - r.top);
+    } catch (const std::bad_alloc&) {
+      continue;  // the window captures on its own at its turn
+    }
+    w.ahead_rect_ = r;
+    w.CopyScreen(r, w.ahead_);
+  }
 }
 
 void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) {

@@ -117,6 +117,12 @@ class TessaraWindow final : public ITessaraView {
 
  private:
   RECT Bounds() const;
+  // The capture's steps: away from `r` with what lay below repainting; the screen at `r`.
+  void StepAside(const RECT& r);
+  void CopyScreen(const RECT& r, Bitmap24& layer);
+  friend void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows);
+  Bitmap24 ahead_;  // the screen behind the window, taken together with others
+  RECT ahead_rect_{};
   void BuildMenu();
   void OnPaint();
   void RedrawTopDown(const std::string& path, Bitmap24& picture);
@@ -166,5 +172,9 @@ class TessaraWindow final : public ITessaraView {
   // Focus, the menu keys and changes of the monitors; true when the message was one of them.
   bool HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 };
+
+// The windows step aside at once and share one repaint wait; each keeps the screen behind
+// its place for its next capture from that place.
+void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows);
 
 }  // namespace tessara

@@ -40,6 +40,15 @@ struct FakePlatform : IMainPlatform {
     WriteText(f, "link");
     return 0;
   }
+  // The windows of each capture taken together, by the order their views were made (1-based).
+  std::vector<std::vector<int>> capture_groups;
+  void CaptureTogether(const std::vector<ITessaraView*>& together) override {
+    std::vector<int> group;
+    for (ITessaraView* v : together)
+      for (std::size_t k = 0; k < views.size(); ++k)
+        if (views[k] == v) group.push_back(static_cast<int>(k) + 1);
+    capture_groups.push_back(group);
+  }
   int release_posts = 0;
   void PostReleaseClosed() override { ++release_posts; }
   std::unique_ptr<ITessaraView> CreateTessaraView() override {
@@ -468,6 +477,32 @@ TEST_F(MainFormTest, NewAndDeletedWindowsReachTheFilesAtOnce) {
   EXPECT_EQ(cols(3), 2) << "the new window's own settings, not the deleted one's";
   form->Tessara(3)->cmDeleteClick();
   EXPECT_EQ(Written().IntegerValue("tsCount"), 2);
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(MainFormTest, TransparentWindowsCaptureTogetherUnlessAnEarlierWindowCoversOne) {
+  // 1, 3 and 4 are transparent; 2 (plain) is shown before 4's turn and overlaps it.
+  WriteText(folder.Path() + "tessara.ini", "[Integers]\r\ntsCount=4\r\n");
+  std::string ini;
+  const int places[][3] = {{2, 0, 0}, {0, 500, 0}, {2, 1000, 0}, {2, 520, 20}};
+  for (int n = 1; n <= 4; ++n) {
+    const auto& [back, left, top] = places[n - 1];
+    ini += "[" + std::to_string(n) + "\\Integers]\r\nBackType=" + std::to_string(back) + "\r\nLeft=" +
+           std::to_string(left) + "\r\nTop=" + std::to_string(top) + "\r\n";
+  }
+  WriteText(folder.Path() + "tswin.ini", ini);
+  auto form = Start();
+
+  EXPECT_EQ(platform.capture_groups, (std::vector<std::vector<int>>{{1, 3}, {4}}));
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_TRUE(platform.views[static_cast<std::size_t>(n - 1)]->shown) << n;
+    EXPECT_EQ(platform.views[static_cast<std::size_t>(n - 1)]->captures, n == 2 ? 0 : 1) << n;
+  }
 }
 
 }  // namespace
