@@ -126,8 +126,11 @@ class TfrmMain : public ITessaraHost {
   // Start-up: makes, loads and prepares window i; false when it failed and stays out.
   bool LoadForStart(int i);
   // Start-up: window i and every later one whose capture can be taken at the same moment
-  // capture together; they are marked in `ahead`.
-  void CaptureAhead(int i, std::array<bool, kMaxTessaras + 1>& ahead);
+  // capture together (marked in `ahead`); windows that must be on screen for those
+  // captures and may appear sooner are shown first (marked in `shown`).
+  using StartFlags = std::array<bool, kMaxTessaras + 1>;
+  void CaptureAhead(int i, StartFlags& ahead, StartFlags& shown);
+  void ShowForStart(int i);
   void SetCheckedReportingClick(MainCheck box, bool checked);
   // Moves the panel into the nearest work area if it cannot be reached where it is; that
   // place is what the next save stores.
