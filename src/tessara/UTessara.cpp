@@ -340,9 +340,12 @@ void TfrmTessara::FormDestroy() {
   if (SaveOnExit) SaveTessara();
 }
 
-void TfrmTessara::FormKeyDown(int key, unsigned shift) {
-  if (TileKeyDown(key, shift)) return;
-  if (key != kKeyF4) return;
+void TfrmTessara::FormKeyDown(int key, unsigned shift, bool repeat) {
+  HintHide();
+  ShowFocusCues(true);
+  if (TileKeyDown(key, shift, repeat)) return;
+  // One window made or deleted per press.
+  if (key != kKeyF4 || repeat) return;
   if (shift & ssCtrl) {
     cmDeleteClick();
   } else if (shift == ssNone) {

@@ -190,7 +190,8 @@ class TfrmTessara : public TessaraModel {
   void LoadTiles();
   void SaveTiles();
   void FormDestroy();
-  void FormKeyDown(int key, unsigned shift);
+  // `repeat`: the key was already down (the keyboard's auto-repeat).
+  void FormKeyDown(int key, unsigned shift, bool repeat = false);
   // True for a window made by "New Tessara": it never takes up cached layers.
   bool Fresh = false;
 
@@ -245,6 +246,8 @@ class TfrmTessara : public TessaraModel {
   // press ends as a release outside would, and a window move as a release does.
   void FormCaptureLost();
   void RunTile(int col, int row);
+  // A tile is held or the window is being moved: keys and the context menu wait for the release.
+  bool Holding() const { return Pressing || Moving; }
 
   // The tile clipboard: the tile commands act on the selected cell, if there is one.
   bool HasSelectedCell() const;
@@ -272,10 +275,14 @@ class TfrmTessara : public TessaraModel {
   void FormActivate();
   void FormDeactivate();
   // The keys of the focus cell; false for a key they leave to FormKeyDown.
-  bool TileKeyDown(int key, unsigned shift);
+  bool TileKeyDown(int key, unsigned shift, bool repeat = false);
+  // Keyboard cues: the focus cell is shown only once the keyboard has been used, so a pointer
+  // user never sees it.
+  void ShowFocusCues(bool shown);
   // The cell the keys act on, 1-based; it starts at the first cell.
   int FocusCol = 1, FocusRow = 1;
   bool Focused = false;
+  bool FocusCues = false;
 
   // Changes that survive a crash (UTessara_changes.cpp). After a change the user makes to
   // this window, its settings section (marking its layer caches stale), its tile data file
@@ -297,6 +304,9 @@ class TfrmTessara : public TessaraModel {
   void SetEffect(int effect);
   void SetLook(int borderType);
   void MoveWindowTo(int x, int y);
+  // Shows the selected cell flat at the end of a press, keeping the record of another cell
+  // the pointer rests on, still raised.
+  void ShowSelectedFlat();
   void MakeTileFromDrop(int col, int row, const std::string& name);
   void HandDropToTile(const TTileRecord& tile, const std::string& name);
 

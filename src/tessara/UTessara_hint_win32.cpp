@@ -2,8 +2,11 @@
 // colours under visual styles) that never activates, never takes a press and stays clear
 // of the tile under the pointer. The system's hover notification tells when the pointer has
 // come to rest on a tile.
+#include <cstring>
+
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
+#include "tessara/onscreen.h"
 
 namespace tessara {
 
@@ -16,6 +19,15 @@ constexpr int kHintPadX = 4, kHintPadY = 2;
 constexpr int kHintGap = 2;
 
 }  // namespace
+
+void HideEveryHint() {
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM) -> BOOL {
+    char name[32] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (std::strcmp(name, kHintClass) == 0 && IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_HIDE);
+    return TRUE;
+  }, 0);
+}
 
 LRESULT CALLBACK HintWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE)
@@ -61,8 +73,9 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = kHintClass;
     RegisterClassOnce(wc);
+    // Owned by the tessara, so it goes with it.
     hint_.Reset(CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kHintClass, "", WS_POPUP,
-                                0, 0, 1, 1, nullptr, nullptr, instance_, this));
+                                0, 0, 1, 1, hwnd_, nullptr, instance_, this));
     if (!hint_) return;  // a hint is a nicety: without a window there is none
   }
   hint_text_ = text;
@@ -78,15 +91,11 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
   }
   const int width = measure.right + 2 * kHintPadX;
   const int height = measure.bottom + 2 * kHintPadY;
-  const ScreenSize screen = Screen();
-  // Below the tile, or above it where the screen ends; across, from the pointer, kept on
-  // the screen. Either way the tile's rows stay clear.
-  int top = avoid.Top + avoid.Height + kHintGap;
-  if (top + height > screen.Height) top = avoid.Top - kHintGap - height;
-  int left = x;
-  if (left + width > screen.Width) left = screen.Width - width;
-  if (left < 0) left = 0;
-  SetWindowPos(hint_.Get(), HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  // Within the work area of the tile's own monitor.
+  const WindowRect tile{avoid.Left, avoid.Top, avoid.Width, avoid.Height};
+  const WindowRect at = PlaceHint(tile, width, height, x, kHintGap,
+                                  WorkAreaAt(avoid.Left + avoid.Width / 2, avoid.Top + avoid.Height / 2));
+  SetWindowPos(hint_.Get(), HWND_TOPMOST, at.Left, at.Top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(hint_.Get(), nullptr, TRUE);
 }
 

@@ -28,17 +28,30 @@ void TfrmTessara::FormActivate() {
   FocusCol = cell.Col;
   FocusRow = cell.Row;
   // A cell the pointer lit already is the focus cell.
-  if (LayersReady && HoverCol == -1) DrawCell(HoverLayer, FocusCol, FocusRow);
+  if (LayersReady && FocusCues && HoverCol == -1) DrawCell(HoverLayer, FocusCol, FocusRow);
 }
 
 void TfrmTessara::FormDeactivate() {
   Focused = false;
-  if (LayersReady && HoverCol == FocusCol && HoverRow == FocusRow) DrawCell(NormalLayer, FocusCol, FocusRow);
+  if (LayersReady && FocusCues && HoverCol == FocusCol && HoverRow == FocusRow)
+    DrawCell(NormalLayer, FocusCol, FocusRow);
 }
 
-bool TfrmTessara::TileKeyDown(int key, unsigned shift) {
+void TfrmTessara::ShowFocusCues(bool shown) {
+  if (FocusCues == shown) return;
+  FocusCues = shown;
+  if (!Focused || !LayersReady) return;
+  if (shown && HoverCol == -1) DrawCell(HoverLayer, FocusCol, FocusRow);
+  if (!shown && HoverCol == FocusCol && HoverRow == FocusRow) DrawCell(NormalLayer, FocusCol, FocusRow);
+}
+
+bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
   const bool menuKey = (key == kKeyApps && shift == ssNone) || (key == kKeyF10 && shift == ssShift);
   if (shift != ssNone && !menuKey) return false;
+  const bool arrow = key == kKeyLeft || key == kKeyRight || key == kKeyUp || key == kKeyDown;
+  const bool tileKey = arrow || menuKey || key == kKeyReturn || key == kKeyDelete;
+  // A held tile or a window move owns the cells until the release; only the arrows repeat.
+  if (tileKey && (Holding() || (repeat && !arrow))) return true;
   const Cell cell = KeyCell(*this);
   FocusCol = cell.Col;
   FocusRow = cell.Row;

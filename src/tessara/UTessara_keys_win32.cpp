@@ -20,6 +20,8 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 
 }  // namespace
 
+bool KeyRepeats(LPARAM lp) { return (lp & (LPARAM{1} << 30)) != 0; }
+
 std::vector<WorkRect> MonitorWorkAreas() {
   std::vector<WorkRect> areas;
   EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
@@ -41,6 +43,11 @@ void TessaraWindow::ShowContextMenuAt(int x, int y) {
 
 bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   result = 0;
+  if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
+    HintPress();
+    // The keyboard is in use: its cues show from now on, in the system's own way.
+    if (form_ && !form_->FocusCues) SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  }
   // The key state is asked only for F10: every other message of the window passes here too,
   // and under Wine each question is a trip to the server.
   const auto shiftF10 = [wp] {
@@ -53,11 +60,25 @@ bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
     case WM_KILLFOCUS:
       if (form_) form_->FormDeactivate();
       return true;
+    case WM_ACTIVATE:
+      // Activated by the keyboard (not by a click): the cues show, as the last input says.
+      if (LOWORD(wp) == WA_ACTIVE && form_ && !form_->FocusCues)
+        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS), 0);
+      result = DefWindowProcA(hwnd_, msg, wp, lp);
+      return true;
+    case WM_UPDATEUISTATE:
+      result = DefWindowProcA(hwnd_, msg, wp, lp);
+      if (form_) form_->ShowFocusCues((SendMessageA(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0);
+      return true;
+    case WM_SHOWWINDOW:
+      // A hidden window leaves no hint behind.
+      if (!wp) HintPress();
+      return false;
     case WM_SYSKEYDOWN:
       // Shift+F10 comes as a system key. It is ours alone: passed on, it would also come
       // back as a context menu notice and open the menu twice.
       if (!shiftF10()) return false;
-      if (form_) form_->FormKeyDown(kKeyF10, ssShift);
+      if (form_) form_->FormKeyDown(kKeyF10, ssShift, KeyRepeats(lp));
       return true;
     case WM_SYSKEYUP:
       return shiftF10();

@@ -9,6 +9,8 @@
 namespace tessara {
 
 void TfrmTessara::FormMouseDown(MouseButton button, unsigned shift, int x, int y) {
+  // Another button while the left one holds a tile or moves the window changes nothing.
+  if (Holding()) return;
   const Cell cell = CellAt(x, y);
   if (button == mbLeft && (!cell.Valid() || Tile(cell.Col, cell.Row).Empty() || (shift & ssCtrl))) {
     DownX = x;
@@ -21,6 +23,8 @@ void TfrmTessara::FormMouseDown(MouseButton button, unsigned shift, int x, int y
   }
   // A press outside every cell keeps the last selection for the context menu.
   if (!cell.Valid()) return;
+  // A cell the keyboard lit goes flat first: the pressed one takes over the record.
+  if (HoverCol != -1 && (HoverCol != cell.Col || HoverRow != cell.Row)) DrawCell(NormalLayer, HoverCol, HoverRow);
   SelCol = cell.Col;
   SelRow = cell.Row;
   DrawCell(PressedLayer, SelCol, SelRow);
@@ -70,8 +74,21 @@ void TfrmTessara::FormMouseLeave() {
   HoverCol = -1;
 }
 
+void TfrmTessara::ShowSelectedFlat() {
+  if (!HasSelectedCell()) return;
+  // The pointer may rest on another cell, still raised: it stays the hovered one, or the
+  // next move would leave it raised for good.
+  const int hoverCol = HoverCol, hoverRow = HoverRow;
+  DrawCell(NormalLayer, SelCol, SelRow);
+  if (hoverCol != -1 && (hoverCol != SelCol || hoverRow != SelRow)) {
+    HoverCol = hoverCol;
+    HoverRow = hoverRow;
+  }
+}
+
 void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
-  if (Moving && button == mbLeft) {
+  if (Holding() && button != mbLeft) return;
+  if (Moving) {
     Moving = false;
     // The background behind a transparent window is captured at its new place.
     if (BackType == 2) ComposeLayers();
@@ -80,16 +97,7 @@ void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
     return;
   }
   const Cell cell = CellAt(x, y);
-  if (HasSelectedCell()) {
-    // The pointer may rest on another cell, still raised: it stays the hovered one, or the
-    // next move would leave it raised for good.
-    const int hoverCol = HoverCol, hoverRow = HoverRow;
-    DrawCell(NormalLayer, SelCol, SelRow);
-    if (hoverCol != -1 && (hoverCol != SelCol || hoverRow != SelRow)) {
-      HoverCol = hoverCol;
-      HoverRow = hoverRow;
-    }
-  }
+  ShowSelectedFlat();
   view_->SetDragCursor(false);
   if (!cell.Valid()) {
     Pressing = false;
@@ -114,7 +122,7 @@ void TfrmTessara::FormCaptureLost() {
   }
   if (!Pressing) return;
   Pressing = false;
-  if (HasSelectedCell()) DrawCell(NormalLayer, SelCol, SelRow);
+  ShowSelectedFlat();
   view_->SetDragCursor(false);
 }
 

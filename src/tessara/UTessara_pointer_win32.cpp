@@ -94,7 +94,8 @@ bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT
       // ends the hover now.
       POINT at{};
       if (form_ && GetCursorPos(&at) && WindowFromPoint(at) != hwnd_) form_->FormMouseLeave();
-      if (msg == WM_RBUTTONUP) {
+      // With the left button still holding a tile or moving the window, no menu.
+      if (msg == WM_RBUTTONUP && form_ && !form_->Holding()) {
         POINT pt{XOf(lp), YOf(lp)};
         ClientToScreen(hwnd_, &pt);
         TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_,
@@ -102,6 +103,10 @@ bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT
       }
       return true;
     }
+    case WM_XBUTTONDOWN:
+    case WM_XBUTTONDBLCLK:
+      HintPress();
+      return false;
     case WM_MOUSEMOVE:
       if (!tracking_leave_) {
         TRACKMOUSEEVENT track{};

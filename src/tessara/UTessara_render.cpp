@@ -55,6 +55,8 @@ void TfrmTessara::ComposeLayers() {
     }
     case 2: {
       params.Effect = Effect;
+      // The hint floats above the screen: it must not become part of the background.
+      HintHide();
       const PhaseTimer timer(Phase::Captures);
       view_->CaptureBehind(normal, [&](Bitmap24& captured) {
         const PhaseTimer pass(Phase::PixelPasses);

@@ -231,6 +231,8 @@ TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instanc
   CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, 0, 0, 76, 112, owner, nullptr, instance,
                   this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
+  // No keyboard cues until the keyboard is used: a pointer user never sees the focus cell.
+  SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
 TessaraWindow::~TessaraWindow() {
@@ -368,6 +370,9 @@ void TessaraWindow::RedrawTopDown(const std::string& path, Bitmap24& picture) {
 void TessaraWindow::StepAside(const RECT& r) {
   UniqueRegion area = ScreenArea(hwnd_, r);
   UniqueRegion done = EmptyRegion();
+  // A hint of any window would be copied into the background with the screen.
+  HideEveryHint();
+
   SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   // Every window below in Z order repaints the part of our area it shows and no window
@@ -584,7 +589,7 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
       if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
       if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-      if (form_) form_->FormKeyDown(static_cast<int>(wp), shift);
+      if (form_) form_->FormKeyDown(static_cast<int>(wp), shift, KeyRepeats(lp));
       // Alt+F4 goes on to become a close, which this window refuses.
       return msg == WM_SYSKEYDOWN ? DefWindowProcA(hwnd_, msg, wp, lp) : 0;
     }

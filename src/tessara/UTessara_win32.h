@@ -48,6 +48,12 @@ class Win32TileIcon final : public TileIcon {
 // The work area of every monitor attached now (the primary one's when they cannot be listed).
 std::vector<WorkRect> MonitorWorkAreas();
 
+// Hides the floating hints of every tessara of the program.
+void HideEveryHint();
+
+// Whether a key message is the keyboard's auto-repeat (the key was already down).
+bool KeyRepeats(LPARAM lp);
+
 // The first image of an icon file as an HICON, or nullptr.
 HICON IconFromIcoBytes(const std::string& bytes);
 

@@ -49,10 +49,20 @@ WindowRect BringOnScreen(const WindowRect& window, const std::vector<WorkRect>& 
       nearest = &area;
     }
   }
-  WindowRect moved = window;
-  moved.Left = Inside(window.Left, window.Width, nearest->Left, nearest->Right);
-  moved.Top = Inside(window.Top, window.Height, nearest->Top, nearest->Bottom);
+  return ClampInto(window, *nearest);
+}
+
+WindowRect ClampInto(const WindowRect& rect, const WorkRect& area) {
+  WindowRect moved = rect;
+  moved.Left = Inside(rect.Left, rect.Width, area.Left, area.Right);
+  moved.Top = Inside(rect.Top, rect.Height, area.Top, area.Bottom);
   return moved;
+}
+
+WindowRect PlaceHint(const WindowRect& tile, int width, int height, int pointerX, int gap, const WorkRect& area) {
+  WindowRect hint{pointerX, tile.Top + tile.Height + gap, width, height};
+  if (std::int64_t{hint.Top} + height > area.Bottom) hint.Top = tile.Top - gap - height;
+  return ClampInto(hint, area);
 }
 
 }  // namespace tessara

@@ -23,4 +23,13 @@ bool Reachable(const WindowRect& window, const std::vector<WorkRect>& workAreas)
 // window larger than that work area is aligned to its top-left corner.
 WindowRect BringOnScreen(const WindowRect& window, const std::vector<WorkRect>& workAreas);
 
+// The rectangle moved, keeping its size, to the nearest place inside the work area; one larger
+// than the area is aligned to its top-left corner.
+WindowRect ClampInto(const WindowRect& rect, const WorkRect& area);
+
+// Where a floating hint of `width` x `height` goes for a tile (screen rectangles): `gap` below
+// the tile, or above it where the work area ends below; across, from the pointer's x; always
+// within the work area of the tile's monitor.
+WindowRect PlaceHint(const WindowRect& tile, int width, int height, int pointerX, int gap, const WorkRect& area);
+
 }  // namespace tessara

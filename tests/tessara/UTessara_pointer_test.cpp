@@ -207,9 +207,11 @@ TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped
   Click(2, 1);  // a double click is two presses
   EXPECT_EQ(view->started.size(), 3u);
 
-  // Onto another tile: the two swap, icons included, with one composition.
+  // Onto another tile: the two swap, icons included, with one composition; the tile keys
+  // wait for the release.
   At(kDown, 1, 1);
   At(kMove, 2, 1);
+  for (int key : {kKeyDelete, kKeyReturn}) form->FormKeyDown(key, ssNone);
   At(kUp, 2, 1);
   EXPECT_EQ(view->started.size(), 3u) << "a drop onto another tile starts nothing";
   EXPECT_EQ(view->captures, 1);
@@ -271,8 +273,11 @@ TEST_F(PointerTest, RunTileTriesTheCommandLineThenTheAssociatedProgram) {
 
 TEST_F(PointerTest, LostCaptureEndsAHeldTileOrAWindowMove) {
   Put(*form, 1, 1, "C:\\a.exe");
+  Put(*form, 2, 1, "C:\\b.exe");
   At(kDown, 1, 1);
+  At(kMove, 2, 1);
   form->FormCaptureLost();
+  EXPECT_EQ(form->HoverCol, 2) << "the other raised cell keeps its record, as at a release";
   EXPECT_FALSE(form->Pressing);
   EXPECT_FALSE(view->drag_cursor);
   form->BackType = 2;

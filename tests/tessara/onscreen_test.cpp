@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 
 namespace tessara {
@@ -35,6 +36,15 @@ TEST(BringOnScreen, MovesUnreachableWindowsIntoTheNearestWorkArea) {
     EXPECT_EQ(moved.Top, c.top) << c.what;
     EXPECT_EQ(moved.Width, c.window.Width) << c.what;
     EXPECT_EQ(moved.Height, c.window.Height) << c.what;
+  }
+}
+
+// A tile on the second monitor: below it, pulled in from the right edge; at the bottom, above
+// it and kept off the first monitor.
+TEST(PlaceHint, BelowTheTileElseAboveItWithinTheWorkAreaOfTheTilesMonitor) {
+  for (auto [top, x, left, atTop] : {std::array{500, 2540, 2460, 542}, std::array{984, 1270, 1280, 962}}) {
+    const WindowRect r = PlaceHint({1300, top, 40, 40}, 100, 20, x, 2, kSecond);
+    EXPECT_EQ(std::make_pair(r.Left, r.Top), std::make_pair(left, atTop)) << top;
   }
 }
 

@@ -217,6 +217,16 @@ TEST_F(PointerWin32Test, WindowDragSnapsToTheWorkAreaEdges) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(PointerWin32Test, ClickOnTheBorderShowsNoFocusCellAndARightClickWhileMovingOpensNoMenu) {
+  TfrmTessara& form = Show(200, 200, nullptr, 1, "C:\\a.exe");
+  MouseTo(202, 201);
+  MouseTo(201, 201);
+  for (DWORD b : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN,
+                  MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_LEFTUP}) Button(b);
+  EXPECT_TRUE(form.Focused && form.HoverCol == -1 && !IsWindowVisible(FindWindowA("#32768", nullptr)))
+      << "a pointer user sees no focus cell, nor a menu while the left button is down";
+}
+
 TEST_F(PointerWin32Test, CtrlF4DuringACaptureWaitsAndLosesNoFiles) {
   MainWindow window(GetModuleHandleA(nullptr), Folder());
   window.Create();

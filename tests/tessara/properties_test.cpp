@@ -198,9 +198,15 @@ TEST_F(PropertiesTest, HintShowsTheDescriptionBesideTheTileOnlyWhenSwitchedOn) {
   EXPECT_EQ(std::tie(h.text, h.background, h.color), std::make_tuple(std::string("Tool"), 0x112233, 0x445566));
   EXPECT_EQ(std::tie(h.avoid.Left, h.avoid.Top, h.avoid.Width),
             std::make_tuple(100 + cell.Left, 200 + cell.Top, cell.Width));
-  form->HintOver(1, 1, 120, 210);  // on to an empty cell
+  form->HintOver(1, 1, 120, 210);  // on to an empty cell, a capture of the screen, any key
+  form->HintOver(2, 1, 150, 210);
+  form->BackType = 2;
+  form->ComposeLayers();
+  form->HintOver(2, 1, 150, 210);
+  form->FormKeyDown(kKeyRight, ssNone);
+  EXPECT_EQ(view->hint_hides, 3);
   form->HintHide();
-  EXPECT_EQ(view->hint_hides, 1) << "hidden once, and nothing to hide twice";
+  EXPECT_EQ(view->hint_hides, 3) << "hidden once, and nothing to hide twice";
 }
 
 TEST_F(PropertiesTest, HintAndFontKeysRoundTripAndTheirAbsenceMeansAsBefore) {

@@ -175,6 +175,8 @@ TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
   EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:2,1", "1:3,2"}));
   form->FormKeyDown(kKeyLeft, ssNone);
   EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:3,2", "1:2,2"}));
+  form->FormMouseDown(mbRight, ssNone, form->CellRectOf(1, 1).Left, form->CellRectOf(1, 1).Top);
+  EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:2,2", "2:1,1"})) << "a press first restores the lit cell";
   // A grid made smaller keeps the focus cell inside it.
   form->FormMouseLeave();
   form->FocusCol = 3;
@@ -187,6 +189,7 @@ TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlon
   view->startable = {"C:\\a.exe"};
   form->FormActivate();
   form->FormKeyDown(kKeyReturn, ssNone);
+  form->FormKeyDown(kKeyReturn, ssNone, true);  // the keyboard's repeat: one start per press
   EXPECT_EQ(view->started, std::vector<std::string>{"C:\\a.exe"});
   form->FormKeyDown(kKeyDelete, ssNone);
   EXPECT_TRUE(form->Tile(1, 1).Empty());
