@@ -24,7 +24,7 @@ bool PhaseClockOn() { return g_on; }
 const char* PhaseName(Phase phase) {
   static constexpr const char* kNames[] = {
       "loading windows",  "reading layer caches", "composing",     "captures",      "repaint waits",
-      "reading pictures", "extracting icons",     "waits for icons", "drawing icons", "pixel passes",
+      "reading pictures", "extracting icons",     "drawing icons", "pixel passes",
       "showing windows"};
   static_assert(std::size(kNames) == static_cast<std::size_t>(Phase::Count));
   return kNames[static_cast<int>(phase)];

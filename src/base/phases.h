@@ -1,6 +1,6 @@
 #pragma once
 // Where a start spends its time, for the start-up benchmark: wall-clock time summed per
-// phase. Off unless switched on (then a timer costs two clock reads); any thread may time.
+// phase. Off unless switched on (then a timer costs two clock reads).
 // Phases nest (a composition holds its captures), so the figures do not add up to the start.
 namespace tessara {
 
@@ -11,8 +11,7 @@ enum class Phase {
   Captures,        // transparent backgrounds: stepping aside, repaint wait, copy
   RepaintWaits,    // the part of the captures spent waiting for windows to repaint
   Pictures,        // reading background pictures
-  IconExtraction,  // icons from their files, on whichever thread does it
-  IconWaits,       // the windows' thread waiting for icons still being extracted
+  IconExtraction,  // icons from their files
   IconDrawing,     // drawing tiles into the layers
   PixelPasses,     // fills, effects, edges, layer copies and cell shading
   Showing,         // showing windows and painting them from their layers
