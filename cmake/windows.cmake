@@ -25,7 +25,8 @@ add_dependencies(tessara TESSARA)
 
 # The start-up floor for the start-up benchmark: sixteen painted popups and nothing else.
 add_executable(tessara_floor WIN32 ${CMAKE_SOURCE_DIR}/bench/floor/floor_win32.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/app/startupprobe_win32.cpp)
+                                   ${CMAKE_SOURCE_DIR}/src/app/startupprobe_win32.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/base/phases.cpp)
 target_include_directories(tessara_floor PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(tessara_floor PRIVATE gdi32 user32)
 

@@ -1,10 +1,12 @@
 #include "app/UMain.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <utility>
 
 #include "base/globals.h"
+#include "base/phases.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
@@ -59,26 +61,92 @@ void TfrmMain::FormCreate() {
   TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
   if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
   // No error of one window may stop the others: it is shown, and start-up goes on.
+  // Windows are made, loaded and shown in number order. A window that captures its
+  // background at show first has the later ones made and loaded, so that those it can
+  // capture together with share its repaint wait.
+  int loaded = 0;
+  StartFlags ahead{}, shown{};
   for (int i = 1; i <= TessaraCount; ++i) {
-    std::unique_ptr<TfrmTessara> form;
-    try {
-      form = MakeTessara();
-      form->LoadTessara(i);
-    } catch (const std::exception& e) {
-      // A window that could not be made or loaded stays out of this session; its files are
-      // left as they are for the next start.
-      ShowError(e.what());
-      continue;
+    if (i > loaded) LoadForStart(loaded = i);
+    if (!tessaras_[i] || shown[i]) continue;
+    if (tessaras_[i]->CapturesAtShow() && !ahead[i]) {
+      while (loaded < TessaraCount) LoadForStart(++loaded);
+      CaptureAhead(i, ahead, shown);
     }
-    tessaras_[i] = std::move(form);
-    try {
-      tessaras_[i]->FormShow();
-    } catch (const std::exception& e) {
-      ShowError(e.what());
-      tessaras_[i]->View().Show();  // loaded, so kept: it shows its colour until it composes
-    }
+    ShowForStart(i);
+    shown[i] = true;
   }
   Saved = false;
+}
+
+void TfrmMain::ShowForStart(int i) {
+  try {
+    tessaras_[i]->FinishShow();
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+    tessaras_[i]->View().Show();  // loaded, so kept: it shows its colour until it composes
+  }
+}
+
+bool TfrmMain::LoadForStart(int i) {
+  std::unique_ptr<TfrmTessara> form;
+  try {
+    const PhaseTimer timer(Phase::LoadWindows);
+    form = MakeTessara();
+    form->LoadTessara(i);
+  } catch (const std::exception& e) {
+    // A window that could not be made or loaded stays out of this session; its files are
+    // left as they are for the next start.
+    ShowError(e.what());
+    return false;
+  }
+  tessaras_[i] = std::move(form);
+  try {
+    tessaras_[i]->PrepareShow();
+  } catch (const std::exception& e) {
+    ShowError(e.what());  // it composes at show, as a window without caches does
+  }
+  return true;
+}
+
+void TfrmMain::CaptureAhead(int i, StartFlags& ahead, StartFlags& shown) {
+  const auto rect = [this](int k) {
+    ITessaraView& v = tessaras_[k]->View();
+    return WorkRect{v.Left(), v.Top(), v.Left() + v.Width(), v.Top() + v.Height()};
+  };
+  const auto overlap = [&](int a, int b) {
+    const WorkRect p = rect(a), q = rect(b);
+    return p.Left < q.Right && q.Left < p.Right && p.Top < q.Bottom && q.Top < p.Bottom;
+  };
+  const auto waiting = [&](int k) { return tessaras_[k] && !shown[k] && tessaras_[k]->CapturesAtShow(); };
+  // Each capture must see exactly the windows shown before its own turn that overlap it.
+  // A later window that captures joins when every window from i up to it that overlaps it
+  // can be shown first; a window that does not capture is shown first when no window that
+  // captures before its turn overlaps it (it would appear in that capture).
+  std::vector<int> members{i};
+  StartFlags early{};
+  for (int j = i + 1; j <= TessaraCount; ++j) {
+    if (!tessaras_[j] || shown[j]) continue;
+    bool clear = true;
+    if (tessaras_[j]->CapturesAtShow()) {
+      for (int k = i; k < j && clear; ++k) clear = !(tessaras_[k] && overlap(k, j)) || early[k];
+      if (clear) members.push_back(j);
+    } else {
+      for (int k = i; k < j && clear; ++k) clear = !(waiting(k) && overlap(k, j));
+      early[j] = clear;
+    }
+  }
+  for (int j = i + 1; j <= TessaraCount; ++j)
+    if (early[j]) {
+      ShowForStart(j);
+      shown[j] = true;
+    }
+  std::vector<ITessaraView*> views;
+  for (int m : members) {
+    views.push_back(&tessaras_[m]->View());
+    ahead[m] = true;
+  }
+  platform_.CaptureTogether(views);
 }
 
 void TfrmMain::FormShow() {

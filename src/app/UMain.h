@@ -28,6 +28,9 @@ class IMainPlatform {
   virtual long CreateShortcut(const std::string& target, const std::string& file,
                               const std::string& description) = 0;
   virtual std::unique_ptr<ITessaraView> CreateTessaraView() = 0;
+  // The windows step aside at once, what lay below them repaints, and each keeps a copy of
+  // the screen behind it for its next capture: one repaint wait for all of them.
+  virtual void CaptureTogether(const std::vector<ITessaraView*>& views) = 0;
   // Asks for ReleaseClosed to run once the current message has been handled.
   virtual void PostReleaseClosed() = 0;
   // The open-file dialog "Import Text File", preset to `fileName`; true and the chosen full
@@ -126,6 +129,14 @@ class TfrmMain : public ITessaraHost {
 
  private:
   std::unique_ptr<TfrmTessara> MakeTessara();
+  // Start-up: makes, loads and prepares window i; false when it failed and stays out.
+  bool LoadForStart(int i);
+  // Start-up: window i and every later one whose capture can be taken at the same moment
+  // capture together (marked in `ahead`); windows that must be on screen for those
+  // captures and may appear sooner are shown first (marked in `shown`).
+  using StartFlags = std::array<bool, kMaxTessaras + 1>;
+  void CaptureAhead(int i, StartFlags& ahead, StartFlags& shown);
+  void ShowForStart(int i);
   void SetCheckedReportingClick(MainCheck box, bool checked);
   // Moves the panel into the nearest work area if it cannot be reached where it is; that
   // place is what the next save stores.

@@ -354,6 +354,13 @@ long MainWindow::CreateShortcut(const std::string& target, const std::string& fi
   return tessara::CreateShortcut(target, file, description);
 }
 
+void MainWindow::CaptureTogether(const std::vector<ITessaraView*>& views) {
+  std::vector<TessaraWindow*> windows;
+  for (ITessaraView* view : views)
+    if (auto* window = dynamic_cast<TessaraWindow*>(view)) windows.push_back(window);
+  CaptureBehindTogether(windows);
+}
+
 std::unique_ptr<ITessaraView> MainWindow::CreateTessaraView() {
   return std::make_unique<TessaraWindow>(instance_, app_window_.Get());
 }

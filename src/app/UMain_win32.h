@@ -84,6 +84,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   long CreateShortcut(const std::string& target, const std::string& file,
                       const std::string& description) override;
   std::unique_ptr<ITessaraView> CreateTessaraView() override;
+  void CaptureTogether(const std::vector<ITessaraView*>& views) override;
   void PostReleaseClosed() override;
   bool ExecuteOpenDlg(std::string& fileName) override;
 

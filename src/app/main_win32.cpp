@@ -63,6 +63,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     tessara::MainWindow main(instance, folder);
     main.Create();
     main.ShowFirst();
+    if (probe.RedrawRequested()) {
+      tessara::TfrmMain& form = main.Form();
+      for (int slot = 1; slot <= form.TessaraCount; ++slot)
+        if (tessara::TfrmTessara* t = form.Tessara(slot)) t->RunCommand(tessara::MenuId::Redraw1);
+    }
     probe.FinishIfRequested();
     code = main.Run();
     main.Shutdown();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "base/phases.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
@@ -79,9 +80,11 @@ void TfrmTessara::TakeInCachedIcons() {
   if (Tag < 1) return;
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord& tile = Tile(col, row);
-      if (tile.Empty() || !tile.Icon || tile.Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
+      TTileRecord* found = Find(col, row);
+      if (!found || found->Empty() || !found->Icon ||
+          found->Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
         continue;
+      TTileRecord& tile = *found;
       std::string bytes = tile.Icon->FileBytes();
       // A file that turned out unreadable is no icon to keep: extracted afresh instead.
       if (bytes.empty())
@@ -209,11 +212,29 @@ Bitmap24& TfrmTessara::Layer(int m) {
 }
 
 void TfrmTessara::FormShow() {
+  PrepareShow();
+  FinishShow();
+}
+
+void TfrmTessara::PrepareShow() {
   UpdateBorder();
   SyncMenuChecks();
   // A transparent window brought back on screen shows what lies behind its new place.
   const bool moved = KeepOnScreen() && BackType == 2;
-  if (moved || !LoadCachedLayers()) ComposeLayers();
+  bool cached = false;
+  if (!moved) {
+    const PhaseTimer timer(Phase::LayerCaches);
+    cached = LoadCachedLayers();
+  }
+  compose_at_show_ = !cached;
+}
+
+void TfrmTessara::FinishShow() {
+  if (compose_at_show_) {
+    compose_at_show_ = false;
+    ComposeLayers();
+  }
+  const PhaseTimer timer(Phase::Showing);
   view_->Show();
   FormPaint();
 }
@@ -301,8 +322,9 @@ void TfrmTessara::SaveTiles() {
   std::vector<bool> write(static_cast<std::size_t>(kGridMax) * kGridMax);
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord& tile = Tile(col, row);
-      if (tile.Empty() || !tile.Icon || tile.Icon->StandIn) continue;
+      TTileRecord* found = Find(col, row);
+      if (!found || found->Empty() || !found->Icon || found->Icon->StandIn) continue;
+      TTileRecord& tile = *found;
       const std::string path = IconCacheFile(program_folder_, Tag, col, row);
       // Rewriting an unchanged icon would only cost a flushed write per tile at every save;
       // a file that is no longer a valid icon is repaired.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -39,6 +40,19 @@ struct FakePlatform : IMainPlatform {
     shortcuts.push_back({t, f, d});
     WriteText(f, "link");
     return 0;
+  }
+  // The windows of each capture taken together, by the order their views were made (1-based).
+  // and the windows on screen at that moment.
+  std::vector<std::vector<int>> capture_groups, shown_at_capture;
+  void CaptureTogether(const std::vector<ITessaraView*>& together) override {
+    std::vector<int> group, shown;
+    for (std::size_t k = 0; k < views.size(); ++k) {
+      if (std::find(together.begin(), together.end(), views[k]) != together.end())
+        group.push_back(static_cast<int>(k) + 1);
+      if (views[k] && views[k]->shown) shown.push_back(static_cast<int>(k) + 1);
+    }
+    capture_groups.push_back(group);
+    shown_at_capture.push_back(shown);
   }
   int release_posts = 0;
   void PostReleaseClosed() override { ++release_posts; }
@@ -489,6 +503,34 @@ TEST_F(MainFormTest, NewAndDeletedWindowsReachTheFilesAtOnce) {
   EXPECT_EQ(cols(3), 2) << "the new window's own settings, not the deleted one's";
   form->Tessara(3)->cmDeleteClick();
   EXPECT_EQ(Written().IntegerValue("tsCount"), 2);
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(MainFormTest, TransparentWindowsCaptureTogetherUnlessOneMustSeeAnotherComposed) {
+  // 1, 3, 4 and 5 are transparent; 2 (plain) overlaps 4 and 5 and can be shown first; 5
+  // overlaps 4, so its capture must wait for 4 to be composed and shown.
+  WriteText(folder.Path() + "tessara.ini", "[Integers]\r\ntsCount=5\r\n");
+  std::string ini;
+  const int places[][3] = {{2, 0, 0}, {0, 500, 0}, {2, 1000, 0}, {2, 520, 20}, {2, 540, 40}};
+  for (int n = 1; n <= 5; ++n) {
+    const auto& [back, left, top] = places[n - 1];
+    ini += "[" + std::to_string(n) + "\\Integers]\r\nBackType=" + std::to_string(back) + "\r\nLeft=" +
+           std::to_string(left) + "\r\nTop=" + std::to_string(top) + "\r\n";
+  }
+  WriteText(folder.Path() + "tswin.ini", ini);
+  auto form = Start();
+
+  EXPECT_EQ(platform.capture_groups, (std::vector<std::vector<int>>{{1, 3, 4}, {5}}));
+  EXPECT_EQ(platform.shown_at_capture, (std::vector<std::vector<int>>{{2}, {1, 2, 3, 4}}));
+  for (int n = 1; n <= 5; ++n) {
+    EXPECT_TRUE(platform.views[static_cast<std::size_t>(n - 1)]->shown) << n;
+    EXPECT_EQ(platform.views[static_cast<std::size_t>(n - 1)]->captures, n == 2 ? 0 : 1) << n;
+  }
 }
 
 }  // namespace

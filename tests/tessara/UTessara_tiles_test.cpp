@@ -330,3 +330,34 @@ TEST_F(TileMakingTest, DialogCommandsKeepToTheirCellAndLeaveAWindowDeletedMeanwh
 
 }  // namespace
 }  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(TileMakingTest, TilesOfOnePassShowingTheSameIconShareOneExtraction) {
+  const char* sources[][2] = {{"C:\\a.exe", "C:\\a.exe"}, {"C:\\b.dll", "C:\\b.dll"}, {"C:\\a.exe", "C:\\a.exe"},
+                              {"C:\\c.dll", "C:\\c.dll"}};
+  for (int k = 0; k < 4; ++k) {
+    TTileRecord& tile = form->Tile(k / 2 + 1, k % 2 + 1);
+    tile.Filename = sources[k][0];
+    tile.IconFile = sources[k][1];
+    tile.IconIndex = 1;
+  }
+  Extractable("C:\\a.exe", 1);
+  Extractable(kLibrary, 1);
+  view->extractions.clear();
+  form->RebuildIcons1Click();
+
+  // a.exe once for both of its tiles; the two files without icons share the library's.
+  EXPECT_EQ(view->extractions,
+            (std::vector<std::string>{"C:\\a.exe#0", "C:\\b.dll#0", std::string(kLibrary) + "#0", "C:\\c.dll#0"}));
+  const std::string shown[] = {"C:\\a.exe#0", std::string(kLibrary) + "#0"};
+  for (int k = 0; k < 4; ++k) {
+    const TTileRecord& tile = form->Tile(k / 2 + 1, k % 2 + 1);
+    ASSERT_TRUE(tile.Icon) << k;
+    EXPECT_EQ(static_cast<const testing::FakeIcon&>(*tile.Icon).Source, shown[k % 2]) << k;
+  }
+}
+
+}  // namespace
+}  // namespace tessara
