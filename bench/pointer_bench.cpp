@@ -54,6 +54,7 @@ struct BenchView final : ITessaraView {
   void Hide() override {}
   bool Confirm(const std::string&) override { return false; }
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string&, int) override { return nullptr; }
+  std::unique_ptr<TileIcon> ShareIcon(const TileIcon&) override { return nullptr; }
   std::unique_ptr<TileIcon> IconFromFileBytes(std::string) override { return nullptr; }
   std::unique_ptr<TileIcon> IconFromCacheFile(const std::string&) override { return nullptr; }
   std::string FindAssociatedProgram(const std::string&) override { return {}; }

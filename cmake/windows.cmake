@@ -5,6 +5,10 @@ enable_language(RC)
 
 # A static runtime: the program runs from its folder with no MinGW DLLs beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# The same commit gives the same bytes: no link time stamps, no build folders in the binaries.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>"
+                    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 set(WIN32_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 comdlg32 gdi32 user32 advapi32 windowscodecs)
@@ -21,7 +25,8 @@ add_dependencies(tessara TESSARA)
 
 # The start-up floor for the start-up benchmark: sixteen painted popups and nothing else.
 add_executable(tessara_floor WIN32 ${CMAKE_SOURCE_DIR}/bench/floor/floor_win32.cpp
-                                   ${CMAKE_SOURCE_DIR}/src/app/startupprobe_win32.cpp)
+                                   ${CMAKE_SOURCE_DIR}/src/app/startupprobe_win32.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/base/phases.cpp)
 target_include_directories(tessara_floor PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(tessara_floor PRIVATE gdi32 user32)
 

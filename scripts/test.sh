@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both builds and runs every test layer:
-# native unit tests, short fuzz runs, Win32 tests under Wine on a private Xvfb, and end-to-end checks.
+# native unit tests, short fuzz runs, Win32 tests under Wine on a private Xvfb, the release files
+# (zip, installer, manifests) with their checks, and end-to-end checks, the installer's among them.
 # Ends with the line "N passed, M failed" over all layers.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -99,6 +100,23 @@ if build_preset windows; then
   prepare_wine
   echo "== a start at 96 dpi from the caches made at 144"
   TESSARA_DPI_HANDOFF="Z:$HANDOFF" CTEST_LOG=windows-handoff run_ctest windows --timeout 180 -R DpiHandoff
+
+  echo "== release files"
+  # The download address is a stand-in: the manifests are checked here, not published.
+  for check in "package:bash scripts/package.sh --url-base https://example.invalid/tessara" \
+               "manifests:python3 tests/packaging/manifests_test.py dist" \
+               "reproducible:bash tests/packaging/reproducible.sh"; do
+    name=${check%%:*}
+    # shellcheck disable=SC2086  # the command's words are split on purpose
+    if timeout 1200 ${check#*:} >"$LOGS/release-$name.log" 2>&1; then
+      echo "   passed: $name"
+      PASSED=$((PASSED + 1))
+    else
+      echo "   FAILED: $name"; tail -n 20 "$LOGS/release-$name.log" | sed 's/^/      /'
+      FAILED=$((FAILED + 1))
+    fi
+  done
+  ls -l dist/Tessara-* | awk '{ printf "   %10d  %s\n", $5, $9 }'
 
   echo "== end-to-end checks"
   for check in "$ROOT"/tests/e2e/*.sh; do

@@ -1,12 +1,15 @@
 #include "app/UMain.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <utility>
 
 #include "base/globals.h"
+#include "base/phases.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
+#include "settings/tiledata.h"
 #include "shell/error.h"
 #include "tessara/clipboard.h"
 #include "tessara/onscreen.h"
@@ -63,26 +66,92 @@ void TfrmMain::FormCreate() {
   TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
   if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
   // No error of one window may stop the others: it is shown, and start-up goes on.
+  // Windows are made, loaded and shown in number order. A window that captures its
+  // background at show first has the later ones made and loaded, so that those it can
+  // capture together with share its repaint wait.
+  int loaded = 0;
+  StartFlags ahead{}, shown{};
   for (int i = 1; i <= TessaraCount; ++i) {
-    std::unique_ptr<TfrmTessara> form;
-    try {
-      form = MakeTessara();
-      form->LoadTessara(i);
-    } catch (const std::exception& e) {
-      // A window that could not be made or loaded stays out of this session; its files are
-      // left as they are for the next start.
-      ShowError(e.what());
-      continue;
+    if (i > loaded) LoadForStart(loaded = i);
+    if (!tessaras_[i] || shown[i]) continue;
+    if (tessaras_[i]->CapturesAtShow() && !ahead[i]) {
+      while (loaded < TessaraCount) LoadForStart(++loaded);
+      CaptureAhead(i, ahead, shown);
     }
-    tessaras_[i] = std::move(form);
-    try {
-      tessaras_[i]->FormShow();
-    } catch (const std::exception& e) {
-      ShowError(e.what());
-      tessaras_[i]->View().Show();  // loaded, so kept: it shows its colour until it composes
-    }
+    ShowForStart(i);
+    shown[i] = true;
   }
   Saved = false;
+}
+
+void TfrmMain::ShowForStart(int i) {
+  try {
+    tessaras_[i]->FinishShow();
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+    tessaras_[i]->View().Show();  // loaded, so kept: it shows its colour until it composes
+  }
+}
+
+bool TfrmMain::LoadForStart(int i) {
+  std::unique_ptr<TfrmTessara> form;
+  try {
+    const PhaseTimer timer(Phase::LoadWindows);
+    form = MakeTessara();
+    form->LoadTessara(i);
+  } catch (const std::exception& e) {
+    // A window that could not be made or loaded stays out of this session; its files are
+    // left as they are for the next start.
+    ShowError(e.what());
+    return false;
+  }
+  tessaras_[i] = std::move(form);
+  try {
+    tessaras_[i]->PrepareShow();
+  } catch (const std::exception& e) {
+    ShowError(e.what());  // it composes at show, as a window without caches does
+  }
+  return true;
+}
+
+void TfrmMain::CaptureAhead(int i, StartFlags& ahead, StartFlags& shown) {
+  const auto rect = [this](int k) {
+    ITessaraView& v = tessaras_[k]->View();
+    return WorkRect{v.Left(), v.Top(), v.Left() + v.Width(), v.Top() + v.Height()};
+  };
+  const auto overlap = [&](int a, int b) {
+    const WorkRect p = rect(a), q = rect(b);
+    return p.Left < q.Right && q.Left < p.Right && p.Top < q.Bottom && q.Top < p.Bottom;
+  };
+  const auto waiting = [&](int k) { return tessaras_[k] && !shown[k] && tessaras_[k]->CapturesAtShow(); };
+  // Each capture must see exactly the windows shown before its own turn that overlap it.
+  // A later window that captures joins when every window from i up to it that overlaps it
+  // can be shown first; a window that does not capture is shown first when no window that
+  // captures before its turn overlaps it (it would appear in that capture).
+  std::vector<int> members{i};
+  StartFlags early{};
+  for (int j = i + 1; j <= TessaraCount; ++j) {
+    if (!tessaras_[j] || shown[j]) continue;
+    bool clear = true;
+    if (tessaras_[j]->CapturesAtShow()) {
+      for (int k = i; k < j && clear; ++k) clear = !(tessaras_[k] && overlap(k, j)) || early[k];
+      if (clear) members.push_back(j);
+    } else {
+      for (int k = i; k < j && clear; ++k) clear = !(waiting(k) && overlap(k, j));
+      early[j] = clear;
+    }
+  }
+  for (int j = i + 1; j <= TessaraCount; ++j)
+    if (early[j]) {
+      ShowForStart(j);
+      shown[j] = true;
+    }
+  std::vector<ITessaraView*> views;
+  for (int m : members) {
+    views.push_back(&tessaras_[m]->View());
+    ahead[m] = true;
+  }
+  platform_.CaptureTogether(views);
 }
 
 void TfrmMain::FormShow() {
@@ -146,8 +215,10 @@ void TfrmMain::btnNewClick() {
   TessaraCount = number;
   shown->FormShow();
   // The new window's files first: a count that names it before they exist would bring back
-  // the files a deleted window of that number left.
-  if (shown->SaveChange()) SaveCountChange();
+  // the files a deleted window of that number left. Its change-save then writes the count.
+  count_pending_ = true;
+  count_waits_for_ = shown;
+  shown->SaveChange();
 }
 
 void TfrmMain::btnExitClick() { view_.Close(); }
@@ -175,9 +246,26 @@ void TfrmMain::chkStartupClick() {
 void TfrmMain::SaveAll() {
   if (Starting) return;
   for (int i = 1; i <= TessaraCount; ++i) {
-    if (tessaras_[i] && tessaras_[i]->SaveOnExit) tessaras_[i]->SaveTessara();
+    TfrmTessara* form = tessaras_[i].get();
+    if (form && form->SaveOnExit) SaveAtExit([form] { form->SaveTessara(); });
   }
-  SaveMainKeys();
+  SaveAtExit([this] { SaveMainKeys(); });
+}
+
+void TfrmMain::SaveAtExit(const std::function<void()>& save) {
+  try {
+    save();
+  } catch (const Error& e) {
+    // One line per file; a file that failed at the close and again at the destroy counts once.
+    const std::string text = e.what();
+    for (std::size_t start = 0; start <= text.size();) {
+      const std::size_t end = std::min(text.find('\n', start), text.size());
+      const std::string line = text.substr(start, end - start);
+      if (std::find(exit_failures_.begin(), exit_failures_.end(), line) == exit_failures_.end())
+        exit_failures_.push_back(line);
+      start = end + 1;
+    }
+  }
 }
 
 void TfrmMain::SaveMainKeys() {
@@ -202,35 +290,84 @@ void TfrmMain::FormDestroy() {
   for (int i = kMaxTessaras; i >= 1; --i) {
     if (!tessaras_[i]) continue;
     std::unique_ptr<TfrmTessara> form = std::move(tessaras_[i]);
-    try {
-      form->FormDestroy();
-    } catch (const Error& e) {
-      // The window goes anyway; the user must still learn that its last save failed.
-      ShowError(e.what());
-    }
+    SaveAtExit([&form] { form->FormDestroy(); });
   }
   if (!Saved) {
     SaveAll();
     Saved = true;
   }
+  if (exit_failures_.empty()) return;
+  std::string text = exit_failures_.front();
+  for (std::size_t i = 1; i < exit_failures_.size(); ++i) text += "\n" + exit_failures_[i];
+  exit_failures_.clear();
+  ShowError(text);
 }
 
 void TfrmMain::DeleteTessara(TfrmTessara* form) {
   const int number = form->Tag;
+  const int last = TessaraCount;
   auto removed = RemoveTessara(form);
   if (!removed) return;
   closed_.push_back(std::move(removed));
   platform_.PostReleaseClosed();
+  if (number < last && !Tessara(number)) {
+    // The last number belonged to a window that failed to load: its files take the freed
+    // number, so it keeps them and the deleted window's files never come back.
+    count_pending_ = true;
+    count_waits_for_ = nullptr;
+    if (RunChangeSave([&] { MoveWindowFiles(last, number); })) SaveCountChange();
+    return;
+  }
   // A kill before the exit must not bring the deleted window back. The window that took its
   // number is written under it before the count drops: a kill in between leaves that window
   // twice rather than losing it.
+  count_pending_ = true;
   TfrmTessara* moved = Tessara(number);
-  if (number > TessaraCount || (moved && moved->SaveChange())) SaveCountChange();
+  count_waits_for_ = number > TessaraCount ? nullptr : moved;
+  if (count_waits_for_)
+    moved->SaveChange();
+  else
+    SaveCountChange();
+}
+
+void TfrmMain::MoveWindowFiles(int from, int to) {
+  const std::string folder = platform_.ProgramFolder();
+  // A file the window does not have must not be left to it by the deleted one.
+  const auto move = [](const std::string& source, const std::string& target) {
+    std::string bytes;
+    if (ReadWholeFile(source, bytes))
+      SaveFileOrThrow(target, bytes);
+    else if (FileExists(target))
+      DeleteFileAt(target);
+  };
+  TRegVal section;
+  section.UseStartUpDir = false;
+  section.IniFileName = folder + "tswin.ini";
+  section.Set_Booleans(TessaraBooleanKeys());
+  section.Set_Integers(TessaraIntegerKeys());
+  section.Set_Strings(TessaraStringKeys());
+  section.IniSection = std::to_string(from);
+  section.ReadSettings();
+  section.IniSection = std::to_string(to);
+  // Until every file has moved the number holds a mixed set: no start may trust its layers.
+  section.StoreBoolean(kLayersStaleKey, true);
+  section.WriteSettings();
+  move(TileDataFile(folder, from), TileDataFile(folder, to));
+  for (int m = 0; m < 3; ++m) move(LayerCacheFile(folder, from, m), LayerCacheFile(folder, to, m));
+  for (int col = 1; col <= kGridMax; ++col)
+    for (int row = 1; row <= kGridMax; ++row)
+      move(IconCacheFile(folder, from, col, row), IconCacheFile(folder, to, col, row));
 }
 
 void TfrmMain::SaveCountChange() {
   if (Starting) return;
-  RunChangeSave([this] { SaveMainKeys(); });
+  count_pending_ = !RunChangeSave([this] { SaveMainKeys(); });
+}
+
+void TfrmMain::ChangeSaved(TfrmTessara* form) {
+  if (!count_pending_ || (count_waits_for_ && count_waits_for_ != form)) return;
+  count_waits_for_ = nullptr;
+  SaveCountChange();
 }
 
 void TfrmMain::ReleaseClosed() {
@@ -243,6 +380,7 @@ std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {
   const int n = TessaraCount;
   if (k < 1 || k > n || tessaras_[k].get() != form) return nullptr;
   std::unique_ptr<TfrmTessara> removed = std::move(tessaras_[k]);
+  if (count_waits_for_ == form) count_waits_for_ = nullptr;
   if (k != n) {
     tessaras_[k] = std::move(tessaras_[n]);
     // The last slot is empty when that window failed at start.

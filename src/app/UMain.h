@@ -4,18 +4,20 @@
 // Portable: the window, its controls and the tray icon sit behind IMainView; the few
 // services of the system behind IMainPlatform.
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "settings/RegVal.h"
 #include "tessara/UTessara.h"
+#include "version.h"
 
 namespace tessara {
 
 inline constexpr int kMaxTessaras = 16;
 inline constexpr int kParkedLeft = 4000;
-inline constexpr const char* kVersionText = "v1.99.0.3 beta";
+inline constexpr const char* kVersionText = "v" TESSARA_VERSION_TEXT;
 
 class IMainPlatform {
  public:
@@ -26,6 +28,9 @@ class IMainPlatform {
   virtual long CreateShortcut(const std::string& target, const std::string& file,
                               const std::string& description) = 0;
   virtual std::unique_ptr<ITessaraView> CreateTessaraView() = 0;
+  // The windows step aside at once, what lay below them repaints, and each keeps a copy of
+  // the screen behind it for its next capture: one repaint wait for all of them.
+  virtual void CaptureTogether(const std::vector<ITessaraView*>& views) = 0;
   // Asks for ReleaseClosed to run once the current message has been handled.
   virtual void PostReleaseClosed() = 0;
   // The open-file dialog "Import Text File", preset to `fileName`; true and the chosen full
@@ -85,17 +90,21 @@ class TfrmMain : public ITessaraHost {
   void btnNewClick();
   void btnExitClick();
   void chkStartupClick();
-  // Saves everything once; an error propagates and the window must then stay open.
+  // Saves everything once; a file that cannot be written is kept for FormDestroy's report.
   void FormClose();
   // Destroys the tessaras (each saves itself while it still saves on exit), then saves
-  // the main keys if no close did. Run once when the message loop has ended.
+  // the main keys if no close did, and reports in one message every file that could not be
+  // written. Run once when the message loop has ended.
   void FormDestroy();
+  // Saves every window and the main keys; one that fails never stops the others.
   void SaveAll();
   // The keys of "tessara.ini" (the window count among them), written alone.
   void SaveMainKeys();
   // After a window was made or deleted: the count is written at once, so a crash neither
-  // loses the new window nor brings the deleted one back.
+  // loses the new window nor brings the deleted one back. A count that could not be written
+  // is tried again at every later change-save until it is.
   void SaveCountChange();
+  void ChangeSaved(TfrmTessara* form) override;
 
   // Takes a window out of the list and gives its slot to the window of the last slot,
   // which takes the freed number; returns the removed window to its caller.
@@ -117,17 +126,35 @@ class TfrmMain : public ITessaraHost {
   // The open-file dialog lives as long as the panel: it opens with the name last chosen.
   std::string OpenDlgFileName;
 
-  std::string Title() const;     // "Tessara v1.99.0.3 beta"
+  std::string Title() const;     // "Tessara v" and the version text
   std::string StartupLinkName() const;
 
  private:
   std::unique_ptr<TfrmTessara> MakeTessara();
+  // Start-up: makes, loads and prepares window i; false when it failed and stays out.
+  bool LoadForStart(int i);
+  // Start-up: window i and every later one whose capture can be taken at the same moment
+  // capture together (marked in `ahead`); windows that must be on screen for those
+  // captures and may appear sooner are shown first (marked in `shown`).
+  using StartFlags = std::array<bool, kMaxTessaras + 1>;
+  void CaptureAhead(int i, StartFlags& ahead, StartFlags& shown);
+  void ShowForStart(int i);
   void SetCheckedReportingClick(MainCheck box, bool checked);
   // Moves the panel into the nearest work area if it cannot be reached where it is; that
   // place is what the next save stores.
   void BringPanelOnScreen();
 
+  // Gives the files and settings of window `from` (one that failed to load) to number `to`.
+  void MoveWindowFiles(int from, int to);
+  // Runs one save of the exit, keeping each file it could not write for the report.
+  void SaveAtExit(const std::function<void()>& save);
+
   IMainPlatform& platform_;
+  std::vector<std::string> exit_failures_;
+  // The count on disk is out of date; it is written once `count_waits_for_` (a window whose
+  // files must exist first, when not null) has been saved.
+  bool count_pending_ = false;
+  TfrmTessara* count_waits_for_ = nullptr;
   IMainView& view_;
   std::array<std::unique_ptr<TfrmTessara>, kMaxTessaras + 1> tessaras_;
   std::vector<std::unique_ptr<TfrmTessara>> closed_;

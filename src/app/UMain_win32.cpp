@@ -56,7 +56,7 @@ constexpr int kPanelHeight = 35;
 
 constexpr std::array<const char*, 7> kAboutLines = {
     "Tessara - floating tile windows for your desktop",
-    "Version 1.99.0.3 beta",
+    "Version " TESSARA_VERSION_TEXT,
     "",
     "Drop files on a tessara to make tiles,",
     "click a tile to start it, right-click for the menu.",
@@ -112,6 +112,32 @@ unsigned long long ProgramFolderKey(const std::string& programFolder) {
     hash *= 1099511628211ull;
   }
   return hash;
+}
+
+namespace {
+
+struct FindPanel {
+  unsigned long long key;
+  HWND found;
+};
+
+BOOL CALLBACK FindPanelOfFolder(HWND hwnd, LPARAM lp) {
+  auto* find = reinterpret_cast<FindPanel*>(lp);
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (lstrcmpA(name, kMainWindowClass) != 0) return TRUE;
+  const auto key = reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, kFolderKeyProperty));
+  if (key != static_cast<ULONG_PTR>(find->key)) return TRUE;
+  find->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindRunningPanel(unsigned long long key) {
+  FindPanel find{key, nullptr};
+  EnumWindows(FindPanelOfFolder, reinterpret_cast<LPARAM>(&find));
+  return find.found;
 }
 
 MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
@@ -267,8 +293,15 @@ void MainWindow::Shutdown() {
   RemoveTrayIcon();
 }
 
+void MainWindow::StopAnswering() {
+  // A panel that answered while it saves would take the second start's call into a loop
+  // that is ending: that start would do nothing.
+  if (hwnd_) RemovePropA(hwnd_, kFolderKeyProperty);
+}
+
 void MainWindow::EndSession() {
   // Logging off or shutting down saves exactly as the Exit button does.
+  StopAnswering();
   form_->FormClose();
   Shutdown();
 }
@@ -332,6 +365,13 @@ std::string MainWindow::StartupFolder() { return alTools::StartupFolder(); }
 long MainWindow::CreateShortcut(const std::string& target, const std::string& file,
                                 const std::string& description) {
   return tessara::CreateShortcut(target, file, description);
+}
+
+void MainWindow::CaptureTogether(const std::vector<ITessaraView*>& views) {
+  std::vector<TessaraWindow*> windows;
+  for (ITessaraView* view : views)
+    if (auto* window = dynamic_cast<TessaraWindow*>(view)) windows.push_back(window);
+  CaptureBehindTogether(windows);
 }
 
 std::unique_ptr<ITessaraView> MainWindow::CreateTessaraView() {
@@ -468,7 +508,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (form_) form_->cmControlPanelClick();
       return 0;
     case WM_CLOSE:
-      // Saving may fail: then the error is shown by the caller's catch and we stay open.
+      // A close from outside (an installer, a task list) while a dialog is open would save
+      // and quit under the command that waits on it: the user closes the dialog first.
+      if (ModalScope::Open()) {
+        ModalScope::BringToFront();
+        return 0;
+      }
+      // The exit always ends; files that could not be written are reported at its end.
+      StopAnswering();
       if (form_) form_->FormClose();
       if (!quitting_) {
         quitting_ = true;

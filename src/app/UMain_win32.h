@@ -36,6 +36,10 @@ enum MainCommand : UINT {
 // A key identifying the program folder, shared by the instance guard and the window.
 unsigned long long ProgramFolderKey(const std::string& programFolder);
 
+// The control panel of a running copy in the folder of that key that still answers a second
+// start; nullptr when there is none (or it has begun to exit).
+HWND FindRunningPanel(unsigned long long key);
+
 class MainWindow final : public IMainView, public IMainPlatform {
  public:
   MainWindow(HINSTANCE instance, std::string programFolder);
@@ -82,6 +86,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   long CreateShortcut(const std::string& target, const std::string& file,
                       const std::string& description) override;
   std::unique_ptr<ITessaraView> CreateTessaraView() override;
+  void CaptureTogether(const std::vector<ITessaraView*>& views) override;
   void PostReleaseClosed() override;
   bool ExecuteOpenDlg(std::string& fileName) override;
 
@@ -101,6 +106,8 @@ class MainWindow final : public IMainView, public IMainPlatform {
   void OnCommand(UINT id, UINT code);
   void DrawButton(const DRAWITEMSTRUCT& item);
   void EndSession();
+  // A second start from now on waits for this copy's end instead of calling on it.
+  void StopAnswering();
 
   HINSTANCE instance_;
   std::string program_folder_;

@@ -16,35 +16,18 @@
 
 namespace {
 
-struct FindPanel {
-  unsigned long long key;
-  HWND found;
-};
-
-BOOL CALLBACK FindPanelOfFolder(HWND hwnd, LPARAM lp) {
-  auto* find = reinterpret_cast<FindPanel*>(lp);
-  char name[64] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  if (lstrcmpA(name, tessara::kMainWindowClass) != 0) return TRUE;
-  const auto key = reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, tessara::kFolderKeyProperty));
-  if (key != static_cast<ULONG_PTR>(find->key)) return TRUE;
-  find->found = hwnd;
-  return FALSE;
-}
-
 // Two copies in one folder would overwrite each other's files at exit: the second start
 // brings the running control panel on screen instead, and writes nothing (false). A copy
 // that is ending (its panel gone, its files being saved) holds the folder's mutex until it
 // has finished: this start then waits for it and goes on as the only copy (true).
 bool WaitForOrShowRunningInstance(HANDLE mutex, unsigned long long key) {
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    FindPanel find{key, nullptr};
-    EnumWindows(FindPanelOfFolder, reinterpret_cast<LPARAM>(&find));
-    if (find.found) {
+  // Long enough for an exit that waits on files held by other programs.
+  for (int attempt = 0; attempt < 300; ++attempt) {
+    if (HWND panel = tessara::FindRunningPanel(key)) {
       DWORD pid = 0;
-      GetWindowThreadProcessId(find.found, &pid);
+      GetWindowThreadProcessId(panel, &pid);
       AllowSetForegroundWindow(pid);
-      PostMessageA(find.found, tessara::WM_APP_SHOWPANEL, 0, 0);
+      PostMessageA(panel, tessara::WM_APP_SHOWPANEL, 0, 0);
       return false;
     }
     // The first copy may still be starting, or be ending.
@@ -83,6 +66,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     tessara::MainWindow main(instance, folder);
     main.Create();
     main.ShowFirst();
+    if (probe.RedrawRequested()) {
+      tessara::TfrmMain& form = main.Form();
+      for (int slot = 1; slot <= form.TessaraCount; ++slot)
+        if (tessara::TfrmTessara* t = form.Tessara(slot)) t->RunCommand(tessara::MenuId::Redraw1);
+    }
     probe.FinishIfRequested();
     code = main.Run();
     main.Shutdown();

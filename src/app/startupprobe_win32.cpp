@@ -1,15 +1,19 @@
 #include "app/startupprobe_win32.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
+
+#include "base/phases.h"
 
 namespace tessara {
 
 namespace {
 
 constexpr const char kSwitch[] = "/startup-probe";
+constexpr const char kRedrawSwitch[] = "/probe-redraw";
 
 unsigned long long Ticks(const FILETIME& t) {
   return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
@@ -26,6 +30,9 @@ StartupProbe::StartupProbe(const char* commandLine) {
   const char* rest = at + sizeof kSwitch - 1;
   if (*rest != '\0' && *rest != ' ' && *rest != '\t' && *rest != ':') return;
   requested_ = true;
+  winmain_ms_ = MillisecondsSinceProcessStart();
+  StartPhaseClock();
+  redraw_ = std::strstr(commandLine, kRedrawSwitch) != nullptr;
   if (*rest == ':') {
     ++rest;
     const bool quoted = *rest == '"';
@@ -73,6 +80,16 @@ void StartupProbe::FinishIfRequested() const {
   const std::string path = file_.empty() ? std::string("startup-ms.txt") : file_;
   if (FILE* out = std::fopen(path.c_str(), "w")) {
     std::fprintf(out, "%.3f\n", ms);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory))
+      std::fprintf(out, "private memory KB=%llu\n", static_cast<unsigned long long>(memory.PagefileUsage / 1024));
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+      std::fprintf(out, "processor time=%.3f\n", static_cast<double>(Ticks(kernel) + Ticks(user)) / 10000.0);
+    std::fprintf(out, "reaching WinMain=%.3f\n", winmain_ms_);
+    for (int p = 0; p < static_cast<int>(Phase::Count); ++p)
+      std::fprintf(out, "%s=%.3f\n", PhaseName(static_cast<Phase>(p)), PhaseMilliseconds(static_cast<Phase>(p)));
     std::fclose(out);
   }
   // No save on the way out: the files the next measured start reads stay as they are.

@@ -27,4 +27,9 @@ void TTileRecord::Clear() {
   Drive = 0;
 }
 
+const TTileRecord& TileGrid::EmptyTile() {
+  static const TTileRecord empty;
+  return empty;
+}
+
 }  // namespace tessara

@@ -56,21 +56,34 @@ struct TTileRecord {
 std::string FitText(const std::string& text, std::size_t capacity);
 
 // tile(col, row), both 1-based, the column the outer dimension; cells outside the grid in
-// use keep their tiles.
+// use keep their tiles. A record is made when a cell is first written: sixteen windows of
+// 64 x 64 empty records would hold over 9 MB for nothing.
 class TileGrid {
  public:
   TileGrid() : tiles_(static_cast<std::size_t>(kGridMax) * kGridMax) {}
-  TTileRecord& Tile(int col, int row) { return tiles_[TileIndex(col, row)]; }
-  const TTileRecord& Tile(int col, int row) const { return tiles_[TileIndex(col, row)]; }
+  TTileRecord& Tile(int col, int row) {
+    std::unique_ptr<TTileRecord>& tile = tiles_[TileIndex(col, row)];
+    if (!tile) tile = std::make_unique<TTileRecord>();
+    return *tile;
+  }
+  const TTileRecord& Tile(int col, int row) const {
+    const TTileRecord* tile = Find(col, row);
+    return tile ? *tile : EmptyTile();
+  }
+  // The record of a cell that was ever written, or nullptr: lets a walk over the whole
+  // array leave untouched cells unmade.
+  TTileRecord* Find(int col, int row) { return tiles_[TileIndex(col, row)].get(); }
+  const TTileRecord* Find(int col, int row) const { return tiles_[TileIndex(col, row)].get(); }
   static std::size_t TileIndex(int col, int row) {
     return static_cast<std::size_t>(col - 1) * kGridMax + static_cast<std::size_t>(row - 1);
   }
   void ClearTiles() {
-    for (auto& tile : tiles_) tile.Clear();
+    for (auto& tile : tiles_) tile.reset();
   }
 
  private:
-  std::vector<TTileRecord> tiles_;
+  static const TTileRecord& EmptyTile();
+  std::vector<std::unique_ptr<TTileRecord>> tiles_;
 };
 
 }  // namespace tessara

@@ -8,6 +8,7 @@
 
 #include "shell/alTools.h"
 #include "shell/dpi_win32.h"
+#include "shell/error.h"
 #include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/window_win32.h"
@@ -60,10 +61,10 @@ constexpr std::array<ControlDef, 13> kControls = {{
 
 bool InBottomPanel(int id) { return id == IDOK || id == IDCANCEL || id == IDC_PROPS_BROWSE; }
 
-std::string TextOf(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), length + 1)));
+std::wstring TextOf(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
   return text;
 }
 
@@ -149,9 +150,15 @@ void PropertiesWindow::MakeFont() {
 void PropertiesWindow::OnInit() {
   dpi_ = DpiOfWindow(hwnd_);
   for (const ControlDef& def : kControls) {
-    HWND control = CreateWindowExA(def.exStyle, def.kind, def.caption, WS_CHILD | WS_VISIBLE | def.style,
-                                   Scaled(def.left), Scaled(def.top), Scaled(def.width), Scaled(def.height), hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id)), instance_, nullptr);
+    const DWORD style = WS_CHILD | WS_VISIBLE | def.style;
+    HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id));
+    const int left = Scaled(def.left), top = Scaled(def.top), width = Scaled(def.width), height = Scaled(def.height);
+    // The boxes are Unicode controls: a name typed or pasted in any script reaches OK whole.
+    HWND control = lstrcmpA(def.kind, "EDIT") == 0
+                       ? CreateWindowExW(def.exStyle, L"EDIT", L"", style, left, top, width, height, hwnd_, id,
+                                         instance_, nullptr)
+                       : CreateWindowExA(def.exStyle, def.kind, def.caption, style, left, top, width, height, hwnd_,
+                                         id, instance_, nullptr);
     if (def.limit) SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(def.limit), 0);
   }
   MakeFont();
@@ -161,10 +168,10 @@ void PropertiesWindow::OnInit() {
 
   SetWindowTextA(hwnd_, form_->Caption.c_str());
   SetDlgItemTextA(hwnd_, IDC_PROPS_LABEL1, form_->Label1.c_str());
-  SetDlgItemTextA(hwnd_, IDC_PROPS_EDIT1, form_->Edit1.c_str());
-  SetDlgItemTextA(hwnd_, IDC_PROPS_EDIT2, form_->Edit2.c_str());
-  SetDlgItemTextA(hwnd_, IDC_PROPS_EDIT3, form_->Edit3.c_str());
-  SetDlgItemTextA(hwnd_, IDC_PROPS_EDIT4, form_->Edit4.c_str());
+  SetDlgItemTextW(hwnd_, IDC_PROPS_EDIT1, WideFromAnsi(form_->Edit1).c_str());
+  SetDlgItemTextW(hwnd_, IDC_PROPS_EDIT2, WideFromAnsi(form_->Edit2).c_str());
+  SetDlgItemTextW(hwnd_, IDC_PROPS_EDIT3, WideFromAnsi(form_->Edit3).c_str());
+  SetDlgItemTextW(hwnd_, IDC_PROPS_EDIT4, WideFromAnsi(form_->Edit4).c_str());
   // In drive mode the made description is used and no folder is started in: those boxes go.
   const int shownInDriveMode[] = {IDC_PROPS_DRIVE};
   const int hiddenInDriveMode[] = {IDC_PROPS_EDIT1, IDC_PROPS_EDIT2, IDC_PROPS_EDIT3, IDC_PROPS_LABEL2,
@@ -205,12 +212,24 @@ void PropertiesWindow::Layout() {
 
 void PropertiesWindow::OnCommand(int id, int code) {
   switch (id) {
-    case IDOK:
-      form_->Edit1 = TextOf(Item(IDC_PROPS_EDIT1));
-      form_->Edit2 = TextOf(Item(IDC_PROPS_EDIT2));
-      form_->Edit3 = TextOf(Item(IDC_PROPS_EDIT3));
+    case IDOK: {
+      // Each text passes the rule of dropped names; one that cannot be kept keeps the
+      // dialog open with the reason, and nothing changes.
+      std::array<AnsiFileName, 3> texts;
+      const int boxes[] = {IDC_PROPS_EDIT1, IDC_PROPS_EDIT2, IDC_PROPS_EDIT3};
+      for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i] = ToAnsiFileName(TextOf(Item(boxes[i])));
+        if (!texts[i].Problem.empty()) {
+          ShowMessage(texts[i].Problem);
+          return;
+        }
+      }
+      form_->Edit1 = texts[0].Name;
+      form_->Edit2 = texts[1].Name;
+      form_->Edit3 = texts[2].Name;
       Close(IDOK);
       break;
+    }
     case IDCANCEL:
       Close(IDCANCEL);
       break;

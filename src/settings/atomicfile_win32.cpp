@@ -7,6 +7,24 @@
 
 namespace tessara {
 
+namespace {
+
+// A virus scanner or a sync client may hold the target open for a moment: the replace is
+// tried again for about two seconds before it counts as a failure.
+bool ReplaceWithRetry(const std::string& temp, const std::string& path) {
+  const ULONGLONG until = GetTickCount64() + 2000;
+  for (;;) {
+    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      error == ERROR_ACCESS_DENIED;
+    if (!held || GetTickCount64() >= until) return false;
+    Sleep(50);
+  }
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
   const std::string temp = path + ".tmp" + std::to_string(GetCurrentProcessId());
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -20,7 +38,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
   }
   ok = ok && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
-  ok = ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  ok = ok && ReplaceWithRetry(temp, path);
   if (!ok) DeleteFileA(temp.c_str());
   return ok;
 }

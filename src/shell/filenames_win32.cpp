@@ -12,22 +12,25 @@ namespace tessara {
 
 namespace {
 
-// The name in the ANSI code page; false when a character has no exact counterpart there
-// (no best-fit look-alikes: they would name another file) or the name is too long.
-bool FitsAnsi(const std::wstring& wide, std::string& out, bool& unmappable) {
+// The name in the code page; false when a character has no exact counterpart there (no
+// best-fit look-alikes: they would name another file) or the name is too long. UTF-8 holds
+// every character but refuses the no-best-fit flag: there only a broken name fails.
+bool FitsAnsi(const std::wstring& wide, UINT codePage, std::string& out, bool& unmappable) {
   out.clear();
   unmappable = false;
   if (wide.empty()) return true;
+  const bool utf8 = (codePage == CP_ACP ? GetACP() : codePage) == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
-  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, &usedDefault);
+  BOOL* used = utf8 ? nullptr : &usedDefault;
+  const int length = static_cast<int>(wide.size());
+  const int size = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, used);
   if (size <= 0) {
     unmappable = true;
     return false;
   }
   out.resize(static_cast<std::size_t>(size));
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(), size,
-                      nullptr, &usedDefault);
+  WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), size, nullptr, used);
   unmappable = usedDefault != FALSE;
   return !unmappable && out.size() <= kFilenameCap;
 }
@@ -42,11 +45,11 @@ std::wstring WideFromAnsi(const std::string& text) {
   return out;
 }
 
-AnsiFileName ToAnsiFileName(const std::wstring& wide) {
+AnsiFileName ToAnsiFileName(const std::wstring& wide, UINT codePage) {
   AnsiFileName result;
   bool unmappable = false;
   std::string name;
-  if (FitsAnsi(wide, name, unmappable)) {
+  if (FitsAnsi(wide, codePage, name, unmappable)) {
     result.Name = name;
     return result;
   }
@@ -57,7 +60,7 @@ AnsiFileName ToAnsiFileName(const std::wstring& wide) {
     shortName.resize(got < size ? got : 0);
     std::string shortAnsi;
     bool shortUnmappable = false;
-    if (!shortName.empty() && FitsAnsi(shortName, shortAnsi, shortUnmappable)) {
+    if (!shortName.empty() && FitsAnsi(shortName, codePage, shortAnsi, shortUnmappable)) {
       result.Name = shortAnsi;
       return result;
     }

@@ -13,7 +13,8 @@ struct AnsiFileName {
   std::string Problem;  // the user-facing reason, when Name is empty
 };
 
-AnsiFileName ToAnsiFileName(const std::wstring& wide);
+// `codePage` is the program's ANSI code page unless a test names another.
+AnsiFileName ToAnsiFileName(const std::wstring& wide, UINT codePage = CP_ACP);
 
 // The ANSI text in UTF-16.
 std::wstring WideFromAnsi(const std::string& text);

@@ -3,9 +3,11 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cstring>
+#include <cwchar>
+#include <utility>
 
 #include "shell/comptr_win32.h"
+#include "shell/filenames_win32.h"
 
 namespace tessara {
 
@@ -24,9 +26,9 @@ bool ToWide(const std::string& text, wchar_t (&wide)[kWideLength]) {
 
 // Whether a text read into the spare-character buffer is a whole path. The last character is
 // cleared first in case a cut-short copy left the buffer unterminated.
-bool FitsPath(char (&buf)[kTextLength]) {
-  buf[kTextLength - 1] = '\0';
-  return std::strlen(buf) < MAX_PATH;
+bool FitsPath(wchar_t (&buf)[kTextLength]) {
+  buf[kTextLength - 1] = L'\0';
+  return std::wcslen(buf) < MAX_PATH;
 }
 
 HRESULT CreateLink(ComPtr<IShellLinkA>& link) {
@@ -55,8 +57,11 @@ HRESULT CreateShortcut(const std::string& target, const std::string& file,
 
 ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
   ShortcutInfo info;
-  ComPtr<IShellLinkA> link;
-  if (FAILED(CreateLink(link))) return info;
+  // The Unicode interface: the ANSI one turns characters outside the code page into "?" or
+  // look-alikes that name another file.
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())))
+    return info;
   ComPtr<IPersistFile> persist;
   if (FAILED(link->QueryInterface(IID_IPersistFile, persist.PutVoid()))) return info;
 
@@ -65,25 +70,35 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
   if (FAILED(link->Resolve(owner, SLR_ANY_MATCH))) return info;
 
   // Each output is taken only from its own successful call; a failure does not stop the rest.
-  char buf[kTextLength] = {};
-  WIN32_FIND_DATAA found{};
-  if (SUCCEEDED(link->GetPath(buf, kTextLength, &found, SLGP_UNCPRIORITY)) && FitsPath(buf))
-    info.Target = buf;
-  buf[0] = '\0';
+  // Every text passes the rule of dropped names; the first that cannot be kept is reported.
+  const auto take = [&info](const wchar_t* text, std::string& out) {
+    AnsiFileName name = ToAnsiFileName(text);
+    out = std::move(name.Name);
+    if (info.Problem.empty()) info.Problem = std::move(name.Problem);
+  };
+  wchar_t buf[kTextLength] = {};
+  WIN32_FIND_DATAW found{};
+  if (SUCCEEDED(link->GetPath(buf, kTextLength, &found, SLGP_UNCPRIORITY)) && FitsPath(buf)) take(buf, info.Target);
+  buf[0] = L'\0';
   // A description is only shown, so a long one is kept as far as it fits.
   if (SUCCEEDED(link->GetDescription(buf, kTextLength))) {
-    buf[kTextLength - 1] = '\0';
-    info.Description = buf;
+    buf[kTextLength - 1] = L'\0';
+    take(buf, info.Description);
   }
-  buf[0] = '\0';
-  if (SUCCEEDED(link->GetWorkingDirectory(buf, kTextLength)) && FitsPath(buf))
-    info.WorkingFolder = buf;
-  buf[0] = '\0';
+  buf[0] = L'\0';
+  if (SUCCEEDED(link->GetWorkingDirectory(buf, kTextLength)) && FitsPath(buf)) take(buf, info.WorkingFolder);
+  buf[0] = L'\0';
   int index = 0;
   if (SUCCEEDED(link->GetIconLocation(buf, kTextLength, &index)) && FitsPath(buf)) {
-    info.IconLocation = buf;
-    info.IconNumber = index + 1;
+    // Shortcuts often name their icon as "%SystemRoot%\...".
+    wchar_t expanded[kTextLength] = {};
+    const DWORD size = ExpandEnvironmentStringsW(buf, expanded, kTextLength);
+    if (size > 0 && size <= kTextLength && FitsPath(expanded)) {
+      take(expanded, info.IconLocation);
+      info.IconNumber = index + 1;
+    }
   }
+  if (!info.Problem.empty()) info = ShortcutInfo{{}, {}, {}, {}, 1, info.Problem};
   return info;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Shell shortcut (.lnk) files, made and read through the shell's link object (IShellLinkA).
+// Shell shortcut (.lnk) files, made through the shell's link object (IShellLinkA) and read
+// through its Unicode interface.
 // COM must already be initialised on the calling thread.
 #include <windows.h>
 
@@ -17,6 +18,8 @@ HRESULT CreateShortcut(const std::string& target, const std::string& file,
 struct ShortcutInfo {
   std::string Target, WorkingFolder, Description, IconLocation;
   int IconNumber = 1;  // the icon index plus 1; 1 when no index was read
+  // When a text cannot be kept in the code page: why, and every other field is empty.
+  std::string Problem;
 };
 
 // Loads and resolves the shortcut at `file`. Resolving may show the shell's own search dialog,

@@ -1,13 +1,16 @@
 // TfrmTessara: creation, loading, defaults, showing and destruction.
 #include "tessara/UTessara.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/globals.h"
+#include "base/phases.h"
 #include "base/rng.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
+#include "shell/error.h"
 
 namespace tessara {
 
@@ -78,9 +81,11 @@ void TfrmTessara::TakeInCachedIcons() {
   if (Tag < 1) return;
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord& tile = Tile(col, row);
-      if (tile.Empty() || !tile.Icon || tile.Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
+      TTileRecord* found = Find(col, row);
+      if (!found || found->Empty() || !found->Icon ||
+          found->Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
         continue;
+      TTileRecord& tile = *found;
       std::string bytes = tile.Icon->FileBytes();
       // A file that turned out unreadable is no icon to keep: extracted afresh instead.
       if (bytes.empty())
@@ -213,17 +218,44 @@ Bitmap24& TfrmTessara::Layer(int m) {
 }
 
 void TfrmTessara::FormShow() {
+  PrepareShow();
+  FinishShow();
+}
+
+void TfrmTessara::PrepareShow() {
   UpdateBorder();
   SyncMenuChecks();
   // A transparent window brought back on screen shows what lies behind its new place.
   const bool moved = KeepOnScreen() && BackType == 2;
-  if (moved || !LoadCachedLayers()) ComposeLayers();
+  bool cached = false;
+  if (!moved) {
+    const PhaseTimer timer(Phase::LayerCaches);
+    cached = LoadCachedLayers();
+  }
+  compose_at_show_ = !cached;
+}
+
+void TfrmTessara::FinishShow() {
+  if (compose_at_show_) {
+    compose_at_show_ = false;
+    ComposeLayers();
+  }
+  const PhaseTimer timer(Phase::Showing);
   view_->Show();
   FormPaint();
 }
 
 void TfrmTessara::SaveTessara() {
   if (Starting) return;
+  // Every file that can be written is: one that fails is reported with the others at the end.
+  std::vector<std::string> failed;
+  const auto attempt = [&failed](const std::function<void()>& save) {
+    try {
+      save();
+    } catch (const Error& e) {
+      failed.emplace_back(e.what());
+    }
+  };
   if (LayersReady && HoldsStandIns()) {
     // The next start must compose again and try the real picture and icons, not show the
     // stand-ins from the cache.
@@ -238,18 +270,37 @@ void TfrmTessara::SaveTessara() {
     bool intact = layers_saved_;
     for (int m = 0; m < 3 && intact; ++m) intact = FileExists(LayerCacheFile(program_folder_, Tag, m));
     if (!intact) {
-      for (int m = 0; m < 3; ++m)
-        SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layer(m)));
-      layers_saved_ = true;
+      layers_saved_ = false;
+      attempt([this] {
+        // A kill between the three replacements would leave a mixed set that a clear mark
+        // lets the next start trust.
+        MarkLayersStaleOnDisk();
+        for (int m = 0; m < 3; ++m)
+          SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layer(m)));
+        layers_saved_ = true;
+      });
     }
   }
-  SaveTiles();
+  attempt([this] { SaveTiles(); });
   StoreSettings();
   // Written last: until the layers and tiles are whole on disk, the mark of an earlier
   // change-save stays. Layers not written now (none composed, stand-ins) stay marked.
   ini.StoreBoolean(kLayersStaleKey, !layers_saved_);
   if (layers_saved_) ini.StoreInteger(kLayersDpiKey, Dpi);
-  ini.WriteSettings();
+  attempt([this] { ini.WriteSettings(); });
+  if (failed.empty()) return;
+  std::string text = failed.front();
+  for (std::size_t i = 1; i < failed.size(); ++i) text += "\n" + failed[i];
+  throw Error(text);
+}
+
+void TfrmTessara::MarkLayersStaleOnDisk() {
+  // Read from the file, not from memory: a failed change-save leaves the mark set here only.
+  TRegVal onDisk = ini;
+  onDisk.ReadSettings();
+  if (onDisk.BooleanValue(kLayersStaleKey)) return;
+  onDisk.StoreBoolean(kLayersStaleKey, true);
+  onDisk.WriteSettings();
 }
 
 void TfrmTessara::StoreSettings() {
@@ -279,8 +330,9 @@ void TfrmTessara::SaveTiles() {
   std::vector<bool> write(static_cast<std::size_t>(kGridMax) * kGridMax);
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord& tile = Tile(col, row);
-      if (tile.Empty() || !tile.Icon || tile.Icon->StandIn) continue;
+      TTileRecord* found = Find(col, row);
+      if (!found || found->Empty() || !found->Icon || found->Icon->StandIn) continue;
+      TTileRecord& tile = *found;
       const std::string path = IconCacheFile(program_folder_, Tag, col, row);
       // Rewriting an unchanged icon would only cost a flushed write per tile at every save;
       // a file that is no longer a valid icon is repaired.

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ struct DroppedFile {
 struct ShortcutFields {
   std::string Target, WorkingFolder, Description, IconLocation;
   int IconNumber = 1;  // the icon index plus 1
+  std::string Problem;  // a text that cannot be kept: the message, and no tile is made
 };
 
 class ITessaraView {
@@ -78,6 +80,8 @@ class ITessaraView {
 
   // The shell.
   virtual std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) = 0;
+  // Another tile's handle on the same icon: drawn and saved alike, no second copy of it.
+  virtual std::unique_ptr<TileIcon> ShareIcon(const TileIcon& icon) = 0;
   // An icon kept as the bytes of an icon file: the icon object is made only when it is
   // first drawn, so a start from intact caches pays for no icon it does not draw.
   virtual std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) = 0;
@@ -141,6 +145,19 @@ class ITessaraView {
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
 
+// The icons one pass over a window's tiles has extracted, by file and position: tiles
+// showing the same icon (the library's, one program's) share one extraction and one icon.
+// It lives for one pass only, so a file changed later is read again.
+class IconMemo {
+ public:
+  std::unique_ptr<TileIcon> Extract(ITessaraView& view, const std::string& file, int index);
+  std::string FindAssociatedProgram(ITessaraView& view, const std::string& file);
+
+ private:
+  std::map<std::pair<std::string, int>, std::unique_ptr<TileIcon>> icons_;  // null: none there
+  std::map<std::string, std::string> programs_;
+};
+
 // Key codes and modifier state the window handles.
 inline constexpr int kKeyF4 = 0x73;
 inline constexpr int kKeyReturn = 0x0D, kKeyDelete = 0x2E, kKeyApps = 0x5D, kKeyF10 = 0x79;
@@ -170,6 +187,15 @@ class TfrmTessara : public TessaraModel {
   void LoadTessara(int number);
   void SetDefaults();
   void FormShow();
+  // FormShow in two steps: what the window will show (its cached layers, or a composition
+  // to come), then the composition and the showing. Start-up prepares later windows first
+  // so that their captures can be taken together.
+  void PrepareShow();
+  void FinishShow();
+  // Between the two steps: the window will capture what lies behind it.
+  bool CapturesAtShow() const { return compose_at_show_ && BackType == 2; }
+  // Writes every file of the window that can be written; throws one Error naming each file
+  // that could not be.
   void SaveTessara();
   void LoadTiles();
   void SaveTiles();
@@ -294,7 +320,8 @@ class TfrmTessara : public TessaraModel {
   std::string IconLibraryPath() const { return program_folder_ + "TESSARA.DLL"; }
 
  private:
-  void LoadIconOnly(int col, int row);
+  // `memo`, when given, shares the extractions of one pass over the tiles.
+  void LoadIconOnly(int col, int row, IconMemo* memo = nullptr);
   bool LoadCachedLayers();
   void SetEffect(int effect);
   void SetLook(int borderType);
@@ -305,7 +332,7 @@ class TfrmTessara : public TessaraModel {
   void MakeTileFromDrop(int col, int row, const std::string& name);
   void HandDropToTile(const TTileRecord& tile, const std::string& name);
 
-  bool LoadBackground();
+  bool LoadBackground(Bitmap24& picture);
   // The picture, or an icon of a file out of reach, is shown by a stand-in this session; the
   // caches must not keep the stand-in, so the real one comes back once it can be read.
   bool HoldsStandIns() const;
@@ -318,13 +345,14 @@ class TfrmTessara : public TessaraModel {
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
-  EffectScratch scratch_;
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
+  bool compose_at_show_ = false;
+  // Sets the stale mark of this window's section in the file, when it is clear there.
+  void MarkLayersStaleOnDisk();
   // Hover and pressed layers of a cached image stay in their files until first needed:
   // a start shows only the normal layer.
   std::array<bool, 3> layer_in_file_{};
-  Bitmap24 picture_;  // the background picture, kept to reuse its memory
 
   // Window properties: the keys of the hint and the drive letter font.
   void ReadPropertyKeys();

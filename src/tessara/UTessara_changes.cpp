@@ -32,7 +32,7 @@ bool RunChangeSave(const std::function<void()>& save) {
 bool TfrmTessara::SaveChange() {
   // A deleted window's number may belong to another window by now.
   if (Starting || !SaveOnExit) return false;
-  return RunChangeSave([this] {
+  const bool saved = RunChangeSave([this] {
     // The section goes first and marks the layer caches stale: a kill after it, with the
     // tile file not yet replaced, still starts from a composition of the files on disk,
     // which also extracts every icon afresh, so an icon file not yet written never shows.
@@ -41,6 +41,8 @@ bool TfrmTessara::SaveChange() {
     ini.WriteSettings();
     SaveTiles();
   });
+  if (saved && host_) host_->ChangeSaved(this);
+  return saved;
 }
 
 }  // namespace tessara

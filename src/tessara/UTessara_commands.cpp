@@ -16,7 +16,8 @@ void TfrmTessara::cmDeleteClick() {
     return;
   *life_ = false;
   for (int col = 1; col <= kGridMax; ++col)
-    for (int row = 1; row <= kGridMax; ++row) Tile(col, row).Icon.reset();
+    for (int row = 1; row <= kGridMax; ++row)
+      if (TTileRecord* tile = Find(col, row)) tile->Icon.reset();
   SaveOnExit = false;
   view_->Hide();
   // The control panel renumbers and destroys this window once its message has returned.
@@ -41,8 +42,9 @@ void TfrmTessara::Redraw1Click() { ComposeLayers(); }
 
 void TfrmTessara::RebuildIcons1Click() {
   // The composition draws every tile; loading alone first avoids drawing them twice.
+  IconMemo memo;
   for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
+    for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row, &memo);
   IconsBuilt = true;
   ComposeLayers();
   // A rebuild may point a record at a fallback icon and gives the icon files new content.

@@ -35,7 +35,7 @@ void TessaraWindow::AcceptDrops() { DragAcceptFiles(hwnd_, TRUE); }
 
 ShortcutFields TessaraWindow::ResolveShortcut(const std::string& file) {
   const ShortcutInfo info = ::tessara::ResolveShortcut(hwnd_, file);
-  return {info.Target, info.WorkingFolder, info.Description, info.IconLocation, info.IconNumber};
+  return {info.Target, info.WorkingFolder, info.Description, info.IconLocation, info.IconNumber, info.Problem};
 }
 
 std::unique_ptr<IPropertiesView> TessaraWindow::CreatePropertiesView() {

@@ -132,7 +132,7 @@ void TfrmTessara::RunTile(int col, int row) {
   // A folder that cannot be made current leaves the current one; the start goes ahead and
   // the folder is not restored afterwards.
   if (!tile.StartIn.empty()) view_->SetCurrentFolder(tile.StartIn);
-  if (view_->StartCommandLine(QuotedCommand(tile.Filename, FileExists))) return;
+  if (view_->StartCommandLine(QuotedCommand(tile.Filename, FileOrFolderExists))) return;
   // A document: its associated program, with the document's name as one argument. A
   // program path with a blank is quoted for the same reason as the tile's own.
   const std::string program = view_->FindAssociatedProgram(tile.Filename);

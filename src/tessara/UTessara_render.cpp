@@ -2,6 +2,7 @@
 #include <new>
 #include <string>
 
+#include "base/phases.h"
 #include "render/drawbmps.h"
 #include "render/shading.h"
 #include "settings/atomicfile.h"
@@ -11,6 +12,7 @@
 namespace tessara {
 
 void TfrmTessara::ComposeLayers() {
+  const PhaseTimer timer(Phase::Composing);
   LayersReady = false;
   layers_saved_ = false;
   layer_in_file_ = {};
@@ -23,53 +25,80 @@ void TfrmTessara::ComposeLayers() {
   Bitmap24& normal = Layers[NormalLayer];
   if (normal.Empty()) return;
 
+  // Scratch of this composition only: the pass's second buffer (a window-sized image for
+  // blur, displace, emboss and monochrome) and the decoded background picture go back when
+  // it ends instead of staying beside the layers for the window's life.
+  EffectScratch scratch;
+  Bitmap24 picture;
   EffectParams params{-1, Opacity != 0, Color, BorderType, OutlineWidth(), EdgeWidth()};
   switch (BackType) {
-    case 0:
+    case 0: {
+      const PhaseTimer timer(Phase::PixelPasses);
       FillBitmap(normal, Rgb::FromColor(Color));
-      ApplyEffect(normal, params, scratch_);
+      ApplyEffect(normal, params, scratch);
       break;
-    case 1:
-      if (!BMPFilename.empty() && FileExists(BMPFilename) && LoadBackground()) {
-        TileBitmap(normal, picture_);
+    }
+    case 1: {
+      bool read = false;
+      if (!BMPFilename.empty() && FileExists(BMPFilename)) {
+        const PhaseTimer timer(Phase::Pictures);
+        read = LoadBackground(picture);
+      }
+      const PhaseTimer timer(Phase::PixelPasses);
+      if (read) {
+        TileBitmap(normal, picture);
       } else {
         FillBitmap(normal, Rgb::FromColor(Color));
       }
-      ApplyEffect(normal, params, scratch_);
+      ApplyEffect(normal, params, scratch);
       break;
-    case 2:
+    }
+    case 2: {
       params.Effect = Effect;
       // The hint floats above the screen: it must not become part of the background.
       HintHide();
-      view_->CaptureBehind(normal, [&](Bitmap24& captured) { ApplyEffect(captured, params, scratch_); });
+      const PhaseTimer timer(Phase::Captures);
+      view_->CaptureBehind(normal, [&](Bitmap24& captured) {
+        const PhaseTimer pass(Phase::PixelPasses);
+        ApplyEffect(captured, params, scratch);
+      });
       break;
+    }
     default:
       // Only a hand-edited file gets here: no background, no pass.
       FillBitmap(normal, Rgb{});
       break;
   }
-  if (BorderType & 1) DrawOutline(normal, Rgb{}, OutlineWidth());
-  CopyPixels(Layers[HoverLayer], normal);
-  CopyPixels(Layers[PressedLayer], normal);
-  ShadeCells(0, Layers[HoverLayer]);
-  ShadeCells(1, Layers[PressedLayer]);
+  {
+    const PhaseTimer timer(Phase::PixelPasses);
+    if (BorderType & 1) DrawOutline(normal, Rgb{}, OutlineWidth());
+    CopyPixels(Layers[HoverLayer], normal);
+    CopyPixels(Layers[PressedLayer], normal);
+    ShadeCells(0, Layers[HoverLayer]);
+    ShadeCells(1, Layers[PressedLayer]);
+  }
   if (!IconsBuilt) {
+    const PhaseTimer timer(Phase::IconExtraction);
     // Tiles are drawn once below; drawing them here as well would lay alpha-blended icon
     // edges over themselves twice.
+    IconMemo memo;
     for (int col = 1; col <= Cols; ++col)
-      for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
+      for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row, &memo);
     IconsBuilt = true;
   }
-  for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) DrawTile(col, row);
+  {
+    const PhaseTimer timer(Phase::IconDrawing);
+    for (int col = 1; col <= Cols; ++col)
+      for (int row = 1; row <= Rows; ++row) DrawTile(col, row);
+  }
   LayersReady = true;
   FormPaint();
 }
 
-bool TfrmTessara::LoadBackground() {
+bool TfrmTessara::LoadBackground(Bitmap24& picture) {
   std::string error;
   try {
-    view_->LoadPicture(BMPFilename, picture_);
+    view_->LoadPicture(BMPFilename, picture);
     picture_error_shown_.clear();
     return true;
   } catch (const Error& e) {
@@ -80,7 +109,7 @@ bool TfrmTessara::LoadBackground() {
   // One unreadable picture must not cost the window (or, at start, every later window):
   // the window shows its colour instead and keeps its settings, so the picture comes back
   // once it can be read.
-  picture_.Clear();
+  picture.Clear();
   picture_stand_in_ = true;
   if (picture_error_shown_ != BMPFilename) {
     picture_error_shown_ = BMPFilename;
@@ -107,29 +136,44 @@ bool TfrmTessara::IconSourceGone(const std::string& file) {
   return view_->DirectoryReachable(file.substr(0, slash + 1));
 }
 
-void TfrmTessara::LoadIconOnly(int col, int row) {
+std::unique_ptr<TileIcon> IconMemo::Extract(ITessaraView& view, const std::string& file, int index) {
+  auto [at, added] = icons_.try_emplace({file, index});
+  if (added) at->second = view.ExtractTileIcon(file, index);
+  return at->second ? view.ShareIcon(*at->second) : nullptr;
+}
+
+std::string IconMemo::FindAssociatedProgram(ITessaraView& view, const std::string& file) {
+  auto [at, added] = programs_.try_emplace(file);
+  if (added) at->second = view.FindAssociatedProgram(file);
+  return at->second;
+}
+
+void TfrmTessara::LoadIconOnly(int col, int row, IconMemo* memo) {
   TTileRecord& r = Tile(col, row);
   r.Icon.reset();
   // An empty cell shows nothing and its other fields are never read: extracting (and
   // rewriting) them would only cost time.
   if (r.Empty()) return;
+  IconMemo single;
+  IconMemo& shared = memo ? *memo : single;
+  const auto extract = [&](const std::string& file, int index) { return shared.Extract(*view_, file, index); };
   std::unique_ptr<TileIcon> icon;
   if (r.LibIcon != 0) {
-    icon = view_->ExtractTileIcon(IconLibraryPath(), r.LibIcon);
-    if (!icon) icon = view_->ExtractTileIcon(view_->ProgramPath(), 0);
+    icon = extract(IconLibraryPath(), r.LibIcon);
+    if (!icon) icon = extract(view_->ProgramPath(), 0);
   } else {
     // IconIndex 0 names no icon of the file: it goes down the fallbacks like a missing one.
-    if (r.IconIndex >= 1) icon = view_->ExtractTileIcon(r.IconFile, r.IconIndex - 1);
+    if (r.IconIndex >= 1) icon = extract(r.IconFile, r.IconIndex - 1);
     if (!icon) {
-      std::string source = view_->FindAssociatedProgram(r.IconFile);
-      if (!source.empty()) icon = view_->ExtractTileIcon(source, 0);
+      std::string source = shared.FindAssociatedProgram(*view_, r.IconFile);
+      if (!source.empty()) icon = extract(source, 0);
       if (!icon) {
         source = IconLibraryPath();
-        icon = view_->ExtractTileIcon(source, 0);
+        icon = extract(source, 0);
       }
       if (!icon) {
         source = view_->ProgramPath();
-        icon = view_->ExtractTileIcon(source, 0);
+        icon = extract(source, 0);
       }
       if (IconSourceGone(r.IconFile)) {
         r.IconFile = FitText(source, kIconFileCap);
@@ -153,8 +197,15 @@ void TfrmTessara::LoadTileIcon(int col, int row) {
 }
 
 void TfrmTessara::LoadAllIcons() {
+  IconMemo memo;
   for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) LoadTileIcon(col, row);
+    for (int row = 1; row <= Rows; ++row) {
+      LoadIconOnly(col, row, &memo);
+      if (LayersReady) {
+        DrawTile(col, row);
+        DrawCell(NormalLayer, col, row);
+      }
+    }
   IconsBuilt = true;
 }
 

@@ -54,7 +54,7 @@ void TfrmTessara::HandDropToTile(const TTileRecord& tile, const std::string& nam
   // A failure to change folder or to start is not reported: the drop simply does nothing.
   if (!tile.StartIn.empty()) view_->SetCurrentFolder(tile.StartIn);
   // Both names are quoted where a blank would split them; no command shell is involved.
-  view_->StartCommandLine(QuotedCommand(tile.Filename, FileExists) + " " + Quoted(name));
+  view_->StartCommandLine(QuotedCommand(tile.Filename, FileOrFolderExists) + " " + Quoted(name));
 }
 
 void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
@@ -62,6 +62,11 @@ void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
   r.Filename = FitText(name, kFilenameCap);
   if (EndsWithKind(r.Filename, ".LNK")) {
     const ShortcutFields link = view_->ResolveShortcut(r.Filename);
+    if (!link.Problem.empty()) {
+      r.Filename.clear();
+      ShowMessage(link.Problem);
+      return;
+    }
     r.Filename = FitText(link.Target, kFilenameCap);
     r.StartIn = FitText(link.WorkingFolder, kStartInCap);
     r.Description = FitText(link.Description, kDescriptionCap);

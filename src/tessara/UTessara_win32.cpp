@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/phases.h"
 #include "render/icofile.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
@@ -161,9 +162,22 @@ const std::string& Win32TileIcon::Bytes() const {
 HICON Win32TileIcon::Get() const {
   if (!icon_ && !tried_ && !Bytes().empty()) {
     tried_ = true;
-    icon_.Reset(IconFromIcoBytes(bytes_));
+    if (HICON made = IconFromIcoBytes(bytes_)) icon_ = std::make_shared<UniqueIcon>(made);
   }
-  return icon_.Get();
+  return icon_ ? icon_->Get() : nullptr;
+}
+
+std::unique_ptr<Win32TileIcon> Win32TileIcon::Share() const {
+  std::unique_ptr<Win32TileIcon> other(new Win32TileIcon());
+  Get();
+  other->icon_ = icon_;
+  other->tried_ = tried_;
+  other->read_ = read_;
+  other->bytes_ = bytes_;
+  other->path_ = path_;
+  other->source_ = source_;
+  other->index_ = index_;
+  return other;
 }
 
 std::string Win32TileIcon::FileBytes() const {
@@ -171,7 +185,7 @@ std::string Win32TileIcon::FileBytes() const {
   if (!Bytes().empty()) return bytes_;
   // The cache keeps the 32-px image, whatever size is shown.
   UniqueIcon small(source_.empty() ? nullptr : ExtractIconOfSize(source_, index_, 32));
-  const HICON encoded = small ? small.Get() : icon_.Get();
+  const HICON encoded = small ? small.Get() : Get();
   ICONINFO info{};
   if (!encoded || !GetIconInfo(encoded, &info)) return {};
   UniqueBitmap color(info.hbmColor);
@@ -320,29 +334,14 @@ bool TessaraWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_,
 
 void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) { LoadPictureFile(path, picture); }
 
-void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
-  // From here on the walk's redraws and the wait hand us messages other threads send.
-  ComposingScope composing;
-  const RECT r = Bounds();
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
+void TessaraWindow::StepAside(const RECT& r) {
   UniqueRegion area = ScreenArea(hwnd_, r);
   UniqueRegion done = EmptyRegion();
   // A hint of any window would be copied into the background with the screen.
   HideEveryHint();
 
-  SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, width, height,
+  SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  // The window comes back whatever happens while it is away.
-  struct MoveBack {
-    HWND hwnd;
-    RECT r;
-    ~MoveBack() {
-      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  } moveBack{hwnd_, r};
-
   // Every window below in Z order repaints the part of our area it shows and no window
   // above it has already painted; the walk goes to the end even when the area is covered.
   for (HWND win = GetWindow(hwnd_, GW_HWNDNEXT); win; win = GetWindow(win, GW_HWNDNEXT)) {
@@ -358,8 +357,9 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
     RedrawWindow(win, nullptr, fresh.Get(), kUncoverRedraw);
     CombineRgn(done.Get(), done.Get(), shown.Get(), RGN_OR);
   }
-  PumpPaintMessages(kRepaintWaitMs);
+}
 
+void TessaraWindow::CopyScreen(const RECT& r, Bitmap24& layer) {
   {
     ScreenDC screen;
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
@@ -367,9 +367,78 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
       BitBlt(mem_dc_.Get(), 0, 0, layer.Width(), layer.Height(), screen.Get(), r.left, r.top, SRCCOPY);
   }
   GdiFlush();
+}
+
+namespace {
+
+// Windows away from their places come back whatever happens while they are away.
+class MovesBack {
+ public:
+  MovesBack() = default;
+  MovesBack(const MovesBack&) = delete;
+  MovesBack& operator=(const MovesBack&) = delete;
+  ~MovesBack() {
+    for (const auto& [hwnd, r] : away_)
+      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void Add(HWND hwnd, const RECT& r) { away_.emplace_back(hwnd, r); }
+
+ private:
+  std::vector<std::pair<HWND, RECT>> away_;
+};
+
+}  // namespace
+
+void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
+  // From here on the walk's redraws and the wait hand us messages other threads send.
+  ComposingScope composing;
+  const RECT r = Bounds();
+  // Taken together with other windows a moment ago, from this very place: used as it is.
+  if (!ahead_.Empty() && EqualRect(&r, &ahead_rect_) && ahead_.Width() == layer.Width() &&
+      ahead_.Height() == layer.Height()) {
+    std::swap(layer, ahead_);
+    ahead_.Clear();
+    whileAway(layer);
+    return;
+  }
+  ahead_.Clear();
+  MovesBack back;
+  back.Add(hwnd_, r);
+  StepAside(r);
+  {
+    const PhaseTimer wait(Phase::RepaintWaits);
+    PumpPaintMessages(kRepaintWaitMs);
+  }
+  CopyScreen(r, layer);
   whileAway(layer);
 }
 
+void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows) {
+  const PhaseTimer timer(Phase::Captures);
+  ComposingScope composing;
+  std::vector<RECT> places;
+  MovesBack back;
+  for (TessaraWindow* w : windows) {
+    places.push_back(w->Bounds());
+    back.Add(w->Handle(), places.back());
+    w->StepAside(places.back());
+  }
+  {
+    const PhaseTimer wait(Phase::RepaintWaits);
+    PumpPaintMessages(kRepaintWaitMs);
+  }
+  for (std::size_t k = 0; k < windows.size(); ++k) {
+    TessaraWindow& w = *windows[k];
+    const RECT& r = places[k];
+    try {
+      w.ahead_.Resize(r.right - r.left, r.bottom - r.top);
+    } catch (const std::bad_alloc&) {
+      continue;  // the window captures on its own at its turn
+    }
+    w.ahead_rect_ = r;
+    w.CopyScreen(r, w.ahead_);
+  }
+}
 
 void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) {
   const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
@@ -423,6 +492,12 @@ std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file
   HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
   if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
   return std::make_unique<Win32TileIcon>(icon);
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::ShareIcon(const TileIcon& icon) {
+  const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
+  if (!own) return nullptr;
+  return own->Share();
 }
 
 std::unique_ptr<TileIcon> TessaraWindow::IconFromFileBytes(std::string bytes) {

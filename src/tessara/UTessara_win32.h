@@ -21,13 +21,16 @@ inline constexpr const char* kTessaraWindowClass = "TTessara";
 // bytes and makes the HICON only when it is first drawn.
 class Win32TileIcon final : public TileIcon {
  public:
-  explicit Win32TileIcon(HICON icon) : icon_(icon) {}
+  explicit Win32TileIcon(HICON icon) : icon_(std::make_shared<UniqueIcon>(icon)) {}
   explicit Win32TileIcon(std::string fileBytes) : bytes_(std::move(fileBytes)) {}
   // An icon extracted in a scaled size from position `index` of `file`; its cache file still
   // gets the 32-px image, extracted when first asked for.
-  Win32TileIcon(HICON icon, std::string file, int index) : icon_(icon), source_(std::move(file)), index_(index) {}
+  Win32TileIcon(HICON icon, std::string file, int index)
+      : icon_(std::make_shared<UniqueIcon>(icon)), source_(std::move(file)), index_(index) {}
   // An icon cache file, read when the icon is first needed.
   static std::unique_ptr<Win32TileIcon> FromCacheFile(const std::string& path);
+  // Another handle on this icon object: it is freed with the last one.
+  std::unique_ptr<Win32TileIcon> Share() const;
 
   std::string FileBytes() const override;
   bool Usable() const override { return Get() != nullptr; }
@@ -35,7 +38,7 @@ class Win32TileIcon final : public TileIcon {
   HICON Get() const;
 
  private:
-  mutable UniqueIcon icon_;
+  mutable std::shared_ptr<UniqueIcon> icon_;
   Win32TileIcon() = default;
   // Reads the cache file once; an unreadable or invalid file leaves no bytes.
   const std::string& Bytes() const;
@@ -93,6 +96,7 @@ class TessaraWindow final : public ITessaraView {
   bool Confirm(const std::string& question) override;
 
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override;
+  std::unique_ptr<TileIcon> ShareIcon(const TileIcon& icon) override;
   std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) override;
   std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) override;
   std::string FindAssociatedProgram(const std::string& file) override;
@@ -125,6 +129,12 @@ class TessaraWindow final : public ITessaraView {
 
  private:
   RECT Bounds() const;
+  // The capture's steps: away from `r` with what lay below repainting; the screen at `r`.
+  void StepAside(const RECT& r);
+  void CopyScreen(const RECT& r, Bitmap24& layer);
+  friend void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows);
+  Bitmap24 ahead_;  // the screen behind the window, taken together with others
+  RECT ahead_rect_{};
   void BuildMenu();
   void OnPaint();
 
@@ -188,5 +198,9 @@ class TessaraWindow final : public ITessaraView {
   // Focus, the menu keys and changes of the monitors; true when the message was one of them.
   bool HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 };
+
+// The windows step aside at once and share one repaint wait; each keeps the screen behind
+// its place for its next capture from that place.
+void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows);
 
 }  // namespace tessara

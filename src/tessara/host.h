@@ -25,6 +25,8 @@ class ITessaraHost {
   // The control panel's open-file dialog, which keeps the last chosen name for the next
   // time; true and the chosen full name, or false when cancelled.
   virtual bool ExecuteOpenDlg(std::string& fileName) = 0;
+  // A change-save of `form` reached its files: a save of the host that waits for it may follow.
+  virtual void ChangeSaved(TfrmTessara* /*form*/) {}
 };
 
 }  // namespace tessara

@@ -6,13 +6,17 @@
 namespace tessara {
 
 // The starter splits an unquoted command line at the first blank, so "C:\Program Files\a.exe"
-// could start "C:\Program.exe". A Filename that as a whole names an existing file and holds
-// a blank is quoted; anything else (a program followed by arguments, a drive tile's
+// could start "C:\Program.exe". A Filename that as a whole names an existing file or folder
+// and holds a blank is quoted; anything else (a program followed by arguments, a drive tile's
 // "EXPLORER.EXE X:\") passes unchanged.
 std::string QuotedCommand(const std::string& filename,
-                          const std::function<bool(const std::string&)>& fileExists);
+                          const std::function<bool(const std::string&)>& exists);
 
-// A name put in double quotes as one argument.
+// Whether a file or a folder of that name exists: what QuotedCommand asks in the program.
+bool FileOrFolderExists(const std::string& name);
+
+// A name put in double quotes as one argument, read back whole by the Windows command-line
+// rules.
 std::string Quoted(const std::string& name);
 
 }  // namespace tessara

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -39,6 +40,19 @@ struct FakePlatform : IMainPlatform {
     shortcuts.push_back({t, f, d});
     WriteText(f, "link");
     return 0;
+  }
+  // The windows of each capture taken together, by the order their views were made (1-based).
+  // and the windows on screen at that moment.
+  std::vector<std::vector<int>> capture_groups, shown_at_capture;
+  void CaptureTogether(const std::vector<ITessaraView*>& together) override {
+    std::vector<int> group, shown;
+    for (std::size_t k = 0; k < views.size(); ++k) {
+      if (std::find(together.begin(), together.end(), views[k]) != together.end())
+        group.push_back(static_cast<int>(k) + 1);
+      if (views[k] && views[k]->shown) shown.push_back(static_cast<int>(k) + 1);
+    }
+    capture_groups.push_back(group);
+    shown_at_capture.push_back(shown);
   }
   int release_posts = 0;
   void PostReleaseClosed() override { ++release_posts; }
@@ -293,24 +307,37 @@ TEST_F(MainFormTest, NoStartupFolderMeansNoShortcut) {
   EXPECT_TRUE(platform.shortcuts.empty());
 }
 
-TEST_F(MainFormTest, FailedSaveKeepsTheProgramRunningAndTheNextExitRetries) {
+TEST_F(MainFormTest, ExitSavesEveryFileItCanAndReportsTheOthersInOneMessage) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=2\r\n");
   auto form = Start();
-  std::filesystem::create_directory(Ini());  // a folder where the file should go
-  EXPECT_THROW(
-      {
-        try {
-          form->FormClose();
-        } catch (const Error& e) {
-          EXPECT_EQ(std::string(e.what()), "Unable to write to " + Ini());
-          throw;
-        }
-      },
-      Error);
-  EXPECT_FALSE(form->Saved);
-  std::filesystem::remove(Ini());
+  const std::string tiles1 = folder.Path() + "settings/tessara1.dat";
+  for (const std::string& blocked : {Ini(), tiles1}) {  // a folder where the file should go
+    std::filesystem::remove(blocked);
+    std::filesystem::create_directory(blocked);
+  }
+  std::vector<std::string> errors;
+  const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
   form->FormClose();
-  EXPECT_TRUE(form->Saved);
-  EXPECT_EQ(Written().IntegerValue("tsCount"), 0);
+  form->FormDestroy();
+  SetErrorHandler(previous);
+  EXPECT_TRUE(form->Saved) << "the program ends";
+  EXPECT_EQ(errors, std::vector<std::string>{"Cannot create file " + tiles1 + "\nUnable to write to " + Ini()});
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path() + "settings/tessara2.dat")) << "the next window saved";
+  EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("[1\\"), std::string::npos) << "the failed window's settings too";
+}
+
+// "New Tessara" while "tessara.ini" is locked for a moment: later change-saves write the count.
+TEST_F(MainFormTest, CountThatFailedIsWrittenAtTheNextChangeSave) {
+  auto form = Start();
+  std::filesystem::create_directory(Ini());
+  std::vector<std::string> errors;
+  const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
+  form->btnNewClick();
+  SetErrorHandler(previous);
+  EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + Ini()});
+  std::filesystem::remove(Ini());
+  form->Tessara(1)->cmBlackFrameClick();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 1);
 }
 
 TEST_F(MainFormTest, RemovingAWindowGivesItsNumberToTheLastOne) {
@@ -388,7 +415,9 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   WriteText(folder.Path() + "tessara.ini", "[Integers]\r\ntsCount=4\r\n");
   WriteText(folder.Path() + "tswin.ini",
             "[1\\Integers]\r\nBackType=1\r\nColor=$102030\r\n[1\\Strings]\r\nBMPFilename=" + picture +
-                "\r\n[3\\Integers]\r\nCols=5\r\n");
+                "\r\n[3\\Integers]\r\nCols=5\r\n[4\\Integers]\r\nCols=7\r\n");
+  std::filesystem::create_directories(folder.Path() + "settings");
+  WriteText(folder.Path() + "settings/tessara4.dat", "tiles of window 4");
   std::vector<std::string> errors;
   const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
   platform.failing_view = 4;
@@ -414,9 +443,15 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   // Saving and deleting go on around the empty slot, and the failed window's settings stay.
   form->FormClose();
   EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("BMPFilename=" + picture), std::string::npos);
+  // The failed window takes the freed number with its files; the deleted one never returns.
   form->DeleteTessara(form->Tessara(2));
   EXPECT_EQ(form->Tessara(2), nullptr);
   EXPECT_EQ(form->TessaraCount, 3);
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 3);
+  EXPECT_EQ(ReadText(folder.Path() + "settings/tessara2.dat"), "tiles of window 4");
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() + "settings/tessara2_0.bmp")) << "no layers of the deleted one";
+  auto next = Start();
+  EXPECT_EQ(next->Tessara(2)->Cols, 7);
 }
 
 }  // namespace
@@ -483,6 +518,34 @@ TEST_F(MainFormTest, NewAndDeletedWindowsReachTheFilesAtOnce) {
   EXPECT_EQ(cols(3), 2) << "the new window's own settings, not the deleted one's";
   form->Tessara(3)->cmDeleteClick();
   EXPECT_EQ(Written().IntegerValue("tsCount"), 2);
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(MainFormTest, TransparentWindowsCaptureTogetherUnlessOneMustSeeAnotherComposed) {
+  // 1, 3, 4 and 5 are transparent; 2 (plain) overlaps 4 and 5 and can be shown first; 5
+  // overlaps 4, so its capture must wait for 4 to be composed and shown.
+  WriteText(folder.Path() + "tessara.ini", "[Integers]\r\ntsCount=5\r\n");
+  std::string ini;
+  const int places[][3] = {{2, 0, 0}, {0, 500, 0}, {2, 1000, 0}, {2, 520, 20}, {2, 540, 40}};
+  for (int n = 1; n <= 5; ++n) {
+    const auto& [back, left, top] = places[n - 1];
+    ini += "[" + std::to_string(n) + "\\Integers]\r\nBackType=" + std::to_string(back) + "\r\nLeft=" +
+           std::to_string(left) + "\r\nTop=" + std::to_string(top) + "\r\n";
+  }
+  WriteText(folder.Path() + "tswin.ini", ini);
+  auto form = Start();
+
+  EXPECT_EQ(platform.capture_groups, (std::vector<std::vector<int>>{{1, 3, 4}, {5}}));
+  EXPECT_EQ(platform.shown_at_capture, (std::vector<std::vector<int>>{{2}, {1, 2, 3, 4}}));
+  for (int n = 1; n <= 5; ++n) {
+    EXPECT_TRUE(platform.views[static_cast<std::size_t>(n - 1)]->shown) << n;
+    EXPECT_EQ(platform.views[static_cast<std::size_t>(n - 1)]->captures, n == 2 ? 0 : 1) << n;
+  }
 }
 
 }  // namespace

@@ -235,21 +235,23 @@ TEST_F(ControlPanelWin32Test, HideParksThePanelAndTheTrayBringsItBack) {
   EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone)) << "the icon was back in the tray";
 }
 
-TEST_F(ControlPanelWin32Test, FailedSaveKeepsTheProgramRunning) {
+// A second start during the exit must not call on a loop that is ending: it waits instead.
+TEST_F(ControlPanelWin32Test, ExitEndsThoughAFileCannotBeWrittenAndNoLongerAnswersASecondStart) {
   MainWindow& main = Start();
-  MessageBoxWatcher watcher;
+  const unsigned long long key = ProgramFolderKey(Folder());
+  ASSERT_EQ(FindRunningPanel(key), main.Handle());
   fs::create_directory(Ini());  // a folder where the file must go: the write fails
-  SendMessageA(main.Handle(), WM_CLOSE, 0, 0);
-  EXPECT_FALSE(PumpUntilQuit(300)) << "the loop must go on after a failed save";
-  EXPECT_FALSE(main.Form().Saved);
-  EXPECT_TRUE(IsWindow(main.Handle()));
-  const auto texts = watcher.Texts();
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_NE(texts[0].find("Unable to write to "), std::string::npos) << texts[0];
-
-  fs::remove(Ini());
-  ASSERT_TRUE(Exit()) << "the next exit tries again";
-  EXPECT_EQ(IniValue(ReadFile(Ini()), "tsCount"), "0");
+  std::vector<std::string> texts;
+  HWND answering = main.Handle();
+  const MessageHandler previous = SetErrorHandler([&](const std::string& text) {
+    texts.push_back(text);
+    answering = FindRunningPanel(key);
+  });
+  const bool ended = Exit();
+  SetErrorHandler(previous);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(texts, std::vector<std::string>{"Unable to write to " + Folder() + "tessara.ini"});
+  EXPECT_EQ(answering, nullptr);
 }
 
 TEST_F(ControlPanelWin32Test, EndingTheSessionSavesAsExitDoes) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "settings/RegVal.h"
 #include "settings/atomicfile.h"
@@ -139,3 +140,29 @@ TEST(RegValWin32, RegistryRoundTrip) {
 
 }  // namespace
 }  // namespace tessara
+
+namespace {
+
+// A scanner or a sync client holds the file open with no sharing: the replace waits for it.
+TEST(AtomicFileWin32, ReplaceWaitsForAFileHeldOpenByAnotherProgram) {
+  char temp[MAX_PATH];
+  ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string path = std::string(temp) + "tessara_held_" + std::to_string(GetCurrentProcessId()) + ".txt";
+  ASSERT_TRUE(tessara::WriteFileAtomic(path, "old"));
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  // The other program lets go after a moment of its own; nothing here can wait for it.
+  std::thread release([held] {
+    Sleep(300);
+    CloseHandle(held);
+  });
+  const bool written = tessara::WriteFileAtomic(path, "new");
+  release.join();
+  std::string bytes;
+  EXPECT_TRUE(written);
+  EXPECT_TRUE(tessara::ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, "new");
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 
 #include "shell/alTools.h"
 #include "shell/comptr_win32.h"
+#include "shell/filenames_win32.h"
 
 namespace {
 
@@ -148,6 +149,34 @@ TEST_F(ShortcutTest, UnreadableFilesGiveEmptyTextsAndIconNumberOne) {
     SCOPED_TRACE(what);
     ExpectNothingRead(ResolveShortcut(nullptr, file));
   }
+}
+
+// A name beyond the code page, as the shell keeps it, reaches the tile as its short name, not
+// as look-alikes; an icon location in terms of the environment is expanded. (Wine keeps only
+// the target in ANSI inside the file, so the working folder carries the foreign name.)
+TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
+  const std::wstring foreign = tessara::WideFromAnsi(dir_) + L"\u0436\u0444";
+  ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
+  const std::string link = dir_ + "foreign.lnk";
+  {
+    ComPtr<IShellLinkW> shell;
+    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.PutVoid()),
+              S_OK);
+    shell->SetPath(tessara::WideFromAnsi(MakeFile("plain.exe", "MZ")).c_str());
+    shell->SetWorkingDirectory(foreign.c_str());
+    shell->SetIconLocation(L"%SystemRoot%\\system32\\shell32.dll", 2);
+    ComPtr<IPersistFile> file;
+    ASSERT_EQ(shell->QueryInterface(IID_IPersistFile, file.PutVoid()), S_OK);
+    ASSERT_EQ(file->Save(tessara::WideFromAnsi(link).c_str(), TRUE), S_OK);
+  }
+  const ShortcutInfo info = ResolveShortcut(nullptr, link);
+  EXPECT_EQ(info.Problem, "");
+  EXPECT_TRUE(IsFolder(info.WorkingFolder)) << info.WorkingFolder;
+  RemoveDirectoryW(foreign.c_str());
+  char system[MAX_PATH];
+  ASSERT_GT(ExpandEnvironmentStringsA("%SystemRoot%\\system32\\shell32.dll", system, MAX_PATH), 0u);
+  EXPECT_TRUE(SameText(info.IconLocation, system)) << info.IconLocation;
+  EXPECT_EQ(info.IconNumber, 3);
 }
 
 TEST_F(ShortcutTest, SecondCreateReplacesTheFirst) {

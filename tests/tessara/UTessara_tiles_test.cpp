@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "settings/atomicfile.h"
 #include "shell/error.h"
 #include "tessara/UTessara.h"
 #include "tessara/fake_host.h"
@@ -127,13 +128,18 @@ TEST_F(TileMakingTest, DropOnATileHandsTheQuotedNameToItsProgram) {
   notepad.Filename = "C:\\WINDOWS\\NOTEPAD.EXE";
   notepad.StartIn = "C:\\Docs\\";
   form->Tile(2, 1).Filename = spaced;
+  const std::string spacedFolder = folder.Path() + "my folder";
+  ASSERT_TRUE(CreateFolder(spacedFolder));
+  form->Tile(1, 2).Filename = spacedFolder;
 
   view->folders_present = {"C:\\Docs\\"};
   Drop(10, 10, "C:\\My Files\\a b.txt");
   Drop(40, 10, "C:\\plain.txt");
+  Drop(10, 50, "D:\\");
   EXPECT_EQ(view->folders, std::vector<std::string>{"C:\\Docs\\"}) << "an empty StartIn changes no folder";
   EXPECT_EQ(view->started, (std::vector<std::string>{"C:\\WINDOWS\\NOTEPAD.EXE \"C:\\My Files\\a b.txt\"",
-                                                      "\"" + spaced + "\" \"C:\\plain.txt\""}));
+                                                      "\"" + spaced + "\" \"C:\\plain.txt\"",
+                                                      "\"" + spacedFolder + "\" \"D:\\\\\""}));
   EXPECT_EQ(notepad.Description, "") << "the tile is left as it was";
 }
 
@@ -155,7 +161,9 @@ TEST_F(TileMakingTest, DropsThatMakeNoTileAndStartNothing) {
       {"the program itself on a tile", 40, 10, "c:\\PROG\\TESSARA.EXE", "", self},
       {"the program itself on an empty cell", 10, 50, kProgram, "", self},
       {"a name that cannot be kept", 10, 50, "", "too long", "too long"},
+      {"a shortcut whose texts cannot be kept", 10, 50, "C:\\Links\\Foreign.lnk", "", "not in the code page"},
   };
+  view->shortcuts["C:\\Links\\Foreign.lnk"] = {"C:\\Tools\\a.exe", "", "", "", 1, "not in the code page"};
   int accepted = view->accept_drops;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -318,6 +326,37 @@ TEST_F(TileMakingTest, DialogCommandsKeepToTheirCellAndLeaveAWindowDeletedMeanwh
       EXPECT_EQ(form->Tile(2, 1).Filename, "C:\\b\\kept.exe");
       EXPECT_FALSE(form->Tile(2, 1).Icon);
     }
+}
+
+}  // namespace
+}  // namespace tessara
+
+namespace tessara {
+namespace {
+
+TEST_F(TileMakingTest, TilesOfOnePassShowingTheSameIconShareOneExtraction) {
+  const char* sources[][2] = {{"C:\\a.exe", "C:\\a.exe"}, {"C:\\b.dll", "C:\\b.dll"}, {"C:\\a.exe", "C:\\a.exe"},
+                              {"C:\\c.dll", "C:\\c.dll"}};
+  for (int k = 0; k < 4; ++k) {
+    TTileRecord& tile = form->Tile(k / 2 + 1, k % 2 + 1);
+    tile.Filename = sources[k][0];
+    tile.IconFile = sources[k][1];
+    tile.IconIndex = 1;
+  }
+  Extractable("C:\\a.exe", 1);
+  Extractable(kLibrary, 1);
+  view->extractions.clear();
+  form->RebuildIcons1Click();
+
+  // a.exe once for both of its tiles; the two files without icons share the library's.
+  EXPECT_EQ(view->extractions,
+            (std::vector<std::string>{"C:\\a.exe#0", "C:\\b.dll#0", std::string(kLibrary) + "#0", "C:\\c.dll#0"}));
+  const std::string shown[] = {"C:\\a.exe#0", std::string(kLibrary) + "#0"};
+  for (int k = 0; k < 4; ++k) {
+    const TTileRecord& tile = form->Tile(k / 2 + 1, k % 2 + 1);
+    ASSERT_TRUE(tile.Icon) << k;
+    EXPECT_EQ(static_cast<const testing::FakeIcon&>(*tile.Icon).Source, shown[k % 2]) << k;
+  }
 }
 
 }  // namespace

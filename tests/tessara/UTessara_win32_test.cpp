@@ -521,6 +521,35 @@ TEST_F(TessaraWin32Test, TransparentWindowCapturesWhatLiesBelowAndAppliesTheEffe
   EXPECT_NE(At(form->Layers[NormalLayer], 5, 10), (Px{gray, gray, gray}));
 }
 
+TEST_F(TessaraWin32Test, WindowsCapturedTogetherComposeFromThatMomentOnce) {
+  std::vector<std::unique_ptr<TfrmTessara>> forms;
+  std::vector<TessaraWindow*> windows;
+  for (int left : {250, 650}) {
+    forms.push_back(MakeForm(left, 260));
+    TfrmTessara& form = *forms.back();
+    form.Cols = form.Rows = 2;
+    form.BackType = 2;
+    form.Opacity = form.Effect = form.BorderType = 0;
+    Resize(form);
+    windows.push_back(&Window(form));
+  }
+  const COLORREF then[] = {RGB(200, 40, 90), RGB(30, 60, 220)};
+  {
+    Backdrop left(200, 200, 300, 300, then[0]), right(600, 200, 300, 300, then[1]);
+    Pump(100);
+    CaptureBehindTogether(windows);
+  }
+  Backdrop now(150, 150, 900, 400, RGB(10, 180, 20));
+  Pump(100);
+  for (int k = 0; k < 2; ++k) {
+    forms[k]->ComposeLayers();
+    EXPECT_EQ(At(forms[k]->Layers[NormalLayer], 20, 20), FromColor(static_cast<int>(then[k]))) << k;
+    EXPECT_EQ(windows[k]->Left(), k == 0 ? 250 : 650);
+  }
+  forms[0]->ComposeLayers();
+  EXPECT_EQ(At(forms[0]->Layers[NormalLayer], 20, 20), (Px{10, 180, 20})) << "the next capture is fresh";
+}
+
 TEST_F(TessaraWin32Test, CaptureMovesTheWindowBackWhenThePassFails) {
   auto form = MakeForm(320, 240);
   Resize(*form);

@@ -115,6 +115,9 @@ struct FakeTessaraView : ITessaraView {
     if (!icons.count(key)) return nullptr;
     return std::make_unique<FakeIcon>(key);
   }
+  std::unique_ptr<TileIcon> ShareIcon(const TileIcon& icon) override {
+    return std::make_unique<FakeIcon>(static_cast<const FakeIcon&>(icon).Source);
+  }
   std::string FindAssociatedProgram(const std::string& file) override {
     auto it = associations.find(file);
     return it == associations.end() ? std::string() : it->second;

@@ -83,6 +83,8 @@ TEST_F(ModalWin32Test, DialogsHoldEveryWindowAndTheirCommandsKeepToTheirCell) {
       }
       // A double click on the tray icon would bring the control panel back.
       PostMessageA(window.Handle(), WM_APP_TRAY, 1, WM_LBUTTONDBLCLK);
+      // Nor may a close from outside save and quit under the waiting command.
+      PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
       RECT b{};
       GetWindowRect(GetDlgItem(dialog, c.button), &b);
       PointerAt({(b.left + b.right) / 2, (b.top + b.bottom) / 2}, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
@@ -97,6 +99,7 @@ TEST_F(ModalWin32Test, DialogsHoldEveryWindowAndTheirCommandsKeepToTheirCell) {
     EXPECT_EQ(form.Tile(1, 1).Filename, c.cell1);
     EXPECT_EQ(form.Tile(2, 1).Filename, kept);
     EXPECT_GE(window.Left(), 4000) << "the tray brought the control panel back";
+    EXPECT_FALSE(main.Saved) << "a close ran under the dialog";
     EXPECT_TRUE(IsWindowEnabled(static_cast<TessaraWindow&>(form.View()).Handle()));
   }
 }
