@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/dpi.h"
 #include "base/rng.h"
 #include "render/bitmap24.h"
 #include "render/effects.h"
@@ -93,21 +94,29 @@ void BM_blur(benchmark::State& state) {
 void BM_displace(benchmark::State& state) {
   RunPass(state, [](Bitmap24& b, EffectScratch& s) { tessara::DisplacePass(b, kNoTint, s); });
 }
-void BM_raised_edge(benchmark::State& state) {
-  RunPass(state, [](Bitmap24& b, EffectScratch&) { tessara::RaiseWindowEdge(b, 1); });
+// The edges of the window and of the cells at 100 % and, one scaled length each, at 150 %.
+void RaisedEdge(benchmark::State& state, int dpi) {
+  RunPass(state, [dpi](Bitmap24& b, EffectScratch&) {
+    tessara::RaiseWindowEdge(b, tessara::ScaleLength(1, dpi), tessara::ScaleLength(1, dpi));
+  });
 }
+void BM_raised_edge(benchmark::State& state) { RaisedEdge(state, 96); }
+void BM_raised_edge_150(benchmark::State& state) { RaisedEdge(state, 144); }
 // Every cell of a window-filling grid of 36 by 36 tiles, 4 pixels apart inside an 8 pixel border.
-void BM_cell_shading(benchmark::State& state) {
-  RunPass(state, [](Bitmap24& b, EffectScratch&) {
+void CellShading(benchmark::State& state, int dpi) {
+  RunPass(state, [dpi](Bitmap24& b, EffectScratch&) {
     tessara::CellGrid grid;
-    grid.TileWidth = grid.TileHeight = 36;
-    grid.CellSpacing = 4;
-    grid.Border = 8;
+    grid.TileWidth = grid.TileHeight = tessara::ScaleLength(36, dpi);
+    grid.CellSpacing = tessara::ScaleLength(4, dpi);
+    grid.Border = tessara::ScaleLength(8, dpi);
+    grid.Line = tessara::ScaleLength(1, dpi);
     grid.Cols = (b.Width() - 2 * grid.Border + grid.CellSpacing) / (grid.TileWidth + grid.CellSpacing);
     grid.Rows = (b.Height() - 2 * grid.Border + grid.CellSpacing) / (grid.TileHeight + grid.CellSpacing);
     tessara::ShadeCells(b, tessara::CellShade::Raised, grid);
   });
 }
+void BM_cell_shading(benchmark::State& state) { CellShading(state, 96); }
+void BM_cell_shading_150(benchmark::State& state) { CellShading(state, 144); }
 
 #define TESSARA_SIZES ->Args({800, 600})->Args({3596, 3596})->Unit(benchmark::kMillisecond)->UseRealTime()
 BENCHMARK(BM_memcpy) TESSARA_SIZES;
@@ -117,7 +126,9 @@ BENCHMARK(BM_emboss) TESSARA_SIZES;
 BENCHMARK(BM_blur) TESSARA_SIZES;
 BENCHMARK(BM_displace) TESSARA_SIZES;
 BENCHMARK(BM_raised_edge) TESSARA_SIZES;
+BENCHMARK(BM_raised_edge_150) TESSARA_SIZES;
 BENCHMARK(BM_cell_shading) TESSARA_SIZES;
+BENCHMARK(BM_cell_shading_150) TESSARA_SIZES;
 
 // Keeps each benchmark's time per iteration (the median when repeated) for the table.
 class CollectingReporter : public benchmark::ConsoleReporter {

@@ -53,7 +53,9 @@ stop_xvfb() {
 }
 
 # Makes the Wine prefix $WINEPREFIX if needed and starts a warm, persistent wine server.
+# A DPI given makes a new prefix's screen run at that scale (read by every later process).
 prepare_wine() {
+  local dpi=${1:-}
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-winemenubuilder.exe=d}"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -63,6 +65,7 @@ prepare_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # A crash must end the test, not wait on a dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    [ -n "$dpi" ] && wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     # A running server ignores -p: let the set-up's own server end first.
     wineserver -w
   fi

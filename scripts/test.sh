@@ -52,11 +52,11 @@ build_preset() {
 
 # Runs a preset's tests with ctest (extra arguments passed on) and adds up the counts.
 run_ctest() {
-  local preset=$1
+  local preset=$1 log="$LOGS/${CTEST_LOG:-$1}-tests.log"
   shift
-  ctest --preset "$preset" "$@" >"$LOGS/$preset-tests.log" 2>&1
-  grep -E 'tests passed|\*\*\*Failed|\*\*\*Timeout|Exception' "$LOGS/$preset-tests.log"
-  count_ctest "$LOGS/$preset-tests.log"
+  ctest --preset "$preset" "$@" >"$log" 2>&1
+  grep -E 'tests passed|\*\*\*Failed|\*\*\*Timeout|Exception' "$log"
+  count_ctest "$log"
 }
 
 if build_preset native; then
@@ -84,7 +84,22 @@ prepare_wine
 if build_preset windows; then
   echo "== Win32 tests under Wine"
   # One Wine server serves every test; in parallel they would fight over the X focus.
-  run_ctest windows --timeout 180
+  # The hand-off check runs below, once the 144-dpi run has left its folder.
+  run_ctest windows --timeout 180 -E DpiHandoff
+
+  echo "== Win32 tests at 144 dpi"
+  # A second prefix whose screen runs at 150 %: the scale set before its server starts.
+  HANDOFF="$BUILD/dpi-handoff"
+  rm -rf "$HANDOFF" "$BUILD/wine-test-144"
+  mkdir -p "$HANDOFF"
+  stop_wine
+  WINEPREFIX="$BUILD/wine-test-144" prepare_wine 144
+  TESSARA_DPI_HANDOFF="Z:$HANDOFF" WINEPREFIX="$BUILD/wine-test-144" CTEST_LOG=windows-144 \
+    run_ctest windows --timeout 180 -R 'DpiWin32Test|ProgramManifest' -E DpiHandoff
+  WINEPREFIX="$BUILD/wine-test-144" stop_wine
+  prepare_wine
+  echo "== a start at 96 dpi from the caches made at 144"
+  TESSARA_DPI_HANDOFF="Z:$HANDOFF" CTEST_LOG=windows-handoff run_ctest windows --timeout 180 -R DpiHandoff
 
   echo "== release files"
   # The download address is a stand-in: the manifests are checked here, not published.

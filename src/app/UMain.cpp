@@ -16,7 +16,7 @@
 
 namespace tessara {
 
-TRegVal::Lines MainBooleanKeys() { return {"SnapEdges=0", "Startup=0"}; }
+TRegVal::Lines MainBooleanKeys() { return {"SnapEdges=0", "Startup=0", std::string(kDpiAwareKey) + "=0"}; }
 TRegVal::Lines MainIntegerKeys() {
   return {"tsCount=0", "LastX=240", "LastY=240", "SnapDistance=8"};
 }
@@ -57,6 +57,11 @@ void TfrmMain::FormCreate() {
   globals.ReadSettings();
   PanelX = globals.IntegerValue("LastX");
   PanelY = globals.IntegerValue("LastY");
+  // Placed by a build that declared no DPI awareness: converted once, like the windows' places.
+  if (!globals.BooleanValue(kDpiAwareKey)) {
+    PanelX = PositionFromUnaware(PanelX, view_.SystemDpi());
+    PanelY = PositionFromUnaware(PanelY, view_.SystemDpi());
+  }
   // A negative count in a hand-edited file means no windows.
   TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
   if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
@@ -264,6 +269,7 @@ void TfrmMain::SaveAtExit(const std::function<void()>& save) {
 }
 
 void TfrmMain::SaveMainKeys() {
+  globals.StoreBoolean(kDpiAwareKey, true);
   globals.StoreInteger("LastX", PanelX);
   globals.StoreInteger("LastY", view_.Top());
   globals.StoreInteger("tsCount", TessaraCount);

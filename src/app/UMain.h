@@ -46,6 +46,8 @@ class IMainView {
   virtual void SetCaption(const std::string& caption) = 0;
   virtual int Left() const = 0;
   virtual int Top() const = 0;
+  // The DPI by which the system stretched the screen for programs that declare no awareness.
+  virtual int SystemDpi() const { return kBaseDpi; }
   virtual void SetLeft(int left) = 0;
   virtual void SetTop(int top) = 0;
   virtual bool Checked(MainCheck box) const = 0;

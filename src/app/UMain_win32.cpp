@@ -11,6 +11,7 @@
 #include "base/globals.h"
 #include "shell/alTools.h"
 #include "shell/composing_win32.h"
+#include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
@@ -171,9 +172,29 @@ void MainWindow::Create() {
 }
 
 void MainWindow::CreateControls() {
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  for (const auto& def : kControls)
+    CreateWindowExA(0, def.kind, def.caption, WS_CHILD | WS_VISIBLE | def.style, def.left, def.top, def.width,
+                    def.height, hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(def.id)), instance_, nullptr);
+  ApplyScale(DpiOfWindow(hwnd_));
+  tray_menu_.Reset(CreatePopupMenu());
+  for (const auto& item : kTrayMenu) {
+    if (item.caption)
+      AppendMenuA(tray_menu_.Get(), MF_STRING, item.id, item.caption);
+    else
+      AppendMenuA(tray_menu_.Get(), MF_SEPARATOR, 0, nullptr);
+  }
+}
+
+int MainWindow::SystemDpi() const { return tessara::SystemDpi(); }
+
+void MainWindow::ApplyScale(int dpi) {
+  dpi_ = dpi;
+  // The client area, the controls and the fonts in the device pixels of the panel's monitor.
+  RECT rc{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+  AdjustWindowRectEx(&rc, kPanelStyle, FALSE, 0);
+  SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int height = -MulDiv(8, dpi_, 72);
   font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
@@ -182,21 +203,13 @@ void MainWindow::CreateControls() {
                                DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
 
   for (const auto& def : kControls) {
-    HWND control = CreateWindowExA(0, def.kind, def.caption, WS_CHILD | WS_VISIBLE | def.style,
-                                   def.left, def.top, def.width, def.height, hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(def.id)),
-                                   instance_, nullptr);
+    HWND control = Control(def.id);
+    MoveWindow(control, Scaled(def.left), Scaled(def.top), Scaled(def.width), Scaled(def.height), FALSE);
     SendMessageA(control, WM_SETFONT,
                  reinterpret_cast<WPARAM>((def.style & BS_OWNERDRAW) ? bold_font_.Get() : font_.Get()),
                  FALSE);
   }
-  tray_menu_.Reset(CreatePopupMenu());
-  for (const auto& item : kTrayMenu) {
-    if (item.caption)
-      AppendMenuA(tray_menu_.Get(), MF_STRING, item.id, item.caption);
-    else
-      AppendMenuA(tray_menu_.Get(), MF_SEPARATOR, 0, nullptr);
-  }
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void MainWindow::CreateHints() {
@@ -438,7 +451,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);
-      RECT panel{0, 0, kClientWidth, kPanelHeight};
+      RECT panel{0, 0, Scaled(kClientWidth), Scaled(kPanelHeight)};
       DrawEdge(dc, &panel, BDR_RAISEDINNER, BF_RECT);
       // The about text is painted, not held in label windows: fewer windows to make at start.
       HGDIOBJ old = SelectObject(dc, font_.Get());
@@ -446,11 +459,17 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
       int top = 96;
       for (const char* line : kAboutLines) {
-        TextOutA(dc, 8, top, line, lstrlenA(line));
+        TextOutA(dc, Scaled(8), Scaled(top), line, lstrlenA(line));
         top += 18;
       }
       SelectObject(dc, old);
       EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case kWmDpiChanged: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      ApplyScale(HIWORD(wp));
       return 0;
     }
     case WM_SETCURSOR:

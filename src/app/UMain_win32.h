@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/UMain.h"
+#include "base/dpi.h"
 #include "shell/handles_win32.h"
 
 namespace tessara {
@@ -66,6 +67,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   void SetCaption(const std::string& caption) override;
   int Left() const override;
   int Top() const override;
+  int SystemDpi() const override;
   void SetLeft(int left) override;
   void SetTop(int top) override;
   bool Checked(MainCheck box) const override;
@@ -93,6 +95,10 @@ class MainWindow final : public IMainView, public IMainPlatform {
 
  private:
   void CreateControls();
+  // Sizes the panel, its controls and fonts for a DPI; kept until the next change.
+  void ApplyScale(int dpi);
+  int Scaled(int length) const { return ScaleLength(length, dpi_); }
+  int dpi_ = kBaseDpi;
   void CreateHints();
   void AddTrayIcon();
   void RemoveTrayIcon();

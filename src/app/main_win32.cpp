@@ -10,6 +10,7 @@
 #include "app/UMain_win32.h"
 #include "app/startupprobe_win32.h"
 #include "shell/alTools.h"
+#include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
 
@@ -39,6 +40,8 @@ bool WaitForOrShowRunningInstance(HANDLE mutex, unsigned long long key) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  // Where the manifest is not read (or its V2 awareness refused), settled before any window.
+  tessara::DeclareDpiAwareness();
   const tessara::StartupProbe probe(commandLine);
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};

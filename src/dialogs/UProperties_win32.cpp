@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "shell/alTools.h"
+#include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
@@ -113,7 +114,7 @@ INT_PTR PropertiesWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM: {
       auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (measure->CtlID != IDC_PROPS_LIST) return FALSE;
-      measure->itemHeight = kItemHeight;
+      measure->itemHeight = static_cast<UINT>(Scaled(kItemHeight));
       return TRUE;
     }
     case WM_DRAWITEM: {
@@ -125,29 +126,42 @@ INT_PTR PropertiesWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       OnCommand(LOWORD(wp), HIWORD(wp));
       return TRUE;
+    case kWmDpiChanged: {
+      // The system's rectangle for the new monitor; the controls follow at WM_SIZE.
+      dpi_ = HIWORD(wp);
+      MakeFont();
+      SendMessageA(Item(IDC_PROPS_LIST), LB_SETITEMHEIGHT, 0, Scaled(kItemHeight));
+      const RECT* r = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return TRUE;
+    }
     default:
       return FALSE;
   }
 }
 
-void PropertiesWindow::OnInit() {
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(11, GetDeviceCaps(screen, LOGPIXELSY), 96);
-  ReleaseDC(nullptr, screen);
-  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+void PropertiesWindow::MakeFont() {
+  font_.Reset(CreateFontA(-Scaled(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  for (const ControlDef& def : kControls)
+    if (HWND control = Item(def.id)) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+}
+
+void PropertiesWindow::OnInit() {
+  dpi_ = DpiOfWindow(hwnd_);
   for (const ControlDef& def : kControls) {
     const DWORD style = WS_CHILD | WS_VISIBLE | def.style;
     HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id));
+    const int left = Scaled(def.left), top = Scaled(def.top), width = Scaled(def.width), height = Scaled(def.height);
     // The boxes are Unicode controls: a name typed or pasted in any script reaches OK whole.
     HWND control = lstrcmpA(def.kind, "EDIT") == 0
-                       ? CreateWindowExW(def.exStyle, L"EDIT", L"", style, def.left, def.top, def.width,
-                                         def.height, hwnd_, id, instance_, nullptr)
-                       : CreateWindowExA(def.exStyle, def.kind, def.caption, style, def.left, def.top, def.width,
-                                         def.height, hwnd_, id, instance_, nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+                       ? CreateWindowExW(def.exStyle, L"EDIT", L"", style, left, top, width, height, hwnd_, id,
+                                         instance_, nullptr)
+                       : CreateWindowExA(def.exStyle, def.kind, def.caption, style, left, top, width, height, hwnd_,
+                                         id, instance_, nullptr);
     if (def.limit) SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(def.limit), 0);
   }
+  MakeFont();
   HWND drives = Item(IDC_PROPS_DRIVE);
   for (int drive = 1; drive <= 26; ++drive) SendMessageA(drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveItem(drive).c_str()));
   SendMessageA(drives, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -165,10 +179,14 @@ void PropertiesWindow::OnInit() {
   for (int id : shownInDriveMode) ShowWindow(Item(id), form_->DriveMode ? SW_SHOW : SW_HIDE);
   for (int id : hiddenInDriveMode) ShowWindow(Item(id), form_->DriveMode ? SW_HIDE : SW_SHOW);
 
-  // Centred on the screen at the dialog's outer size.
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kOuterWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kOuterHeight) / 2;
-  SetWindowPos(hwnd_, nullptr, left, top, kOuterWidth, kOuterHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Centred on the screen at the dialog's outer size; on a scaled monitor its client area scaled.
+  SIZE outer{kOuterWidth, kOuterHeight};
+  if (dpi_ != kBaseDpi)
+    outer = ScaledOuterSize(outer, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)),
+                            static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)), dpi_);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2;
+  SetWindowPos(hwnd_, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   Layout();
 
   form_->FormShow();
@@ -179,15 +197,17 @@ void PropertiesWindow::OnInit() {
 void PropertiesWindow::Layout() {
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const int bottom = client.bottom - kBottomPanel;
+  const int bottom = client.bottom - Scaled(kBottomPanel);
+  const int topPanel = Scaled(kTopPanel);
   HWND list = Item(IDC_PROPS_LIST);
   if (!list) return;
-  MoveWindow(list, 0, kTopPanel, client.right, bottom > kTopPanel ? bottom - kTopPanel : 0, TRUE);
+  MoveWindow(list, 0, topPanel, client.right, bottom > topPanel ? bottom - topPanel : 0, TRUE);
   RECT inner{};
   GetClientRect(list, &inner);
   SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(inner.right / kColumns > 0 ? inner.right / kColumns : 1), 0);
   for (const ControlDef& def : kControls)
-    if (InBottomPanel(def.id)) MoveWindow(Item(def.id), def.left, bottom + def.top, def.width, def.height, TRUE);
+    if (InBottomPanel(def.id))
+      MoveWindow(Item(def.id), Scaled(def.left), bottom + Scaled(def.top), Scaled(def.width), Scaled(def.height), TRUE);
 }
 
 void PropertiesWindow::OnCommand(int id, int code) {
@@ -245,8 +265,10 @@ void PropertiesWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   const RECT& r = item.rcItem;
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   FillRect(item.hDC, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const int size = Scaled(kIconSize);
   if (item.itemID < icons_.size() && icons_[item.itemID])
-    DrawIcon(item.hDC, r.left + (r.right - r.left - kIconSize) / 2, r.top + 2, icons_[item.itemID].Get());
+    DrawIconEx(item.hDC, r.left + (r.right - r.left - size) / 2, r.top + Scaled(2), icons_[item.itemID].Get(), size,
+               size, 0, nullptr, DI_NORMAL);
   if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &r);
 }
 
@@ -258,7 +280,10 @@ int PropertiesWindow::IconCount(const std::string& file) {
 }
 
 void PropertiesWindow::AddIconItem(const std::string& file, int index) {
-  HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
+  // On a scaled monitor the file's own image of the scaled size.
+  const bool shellSize = dpi_ == kBaseDpi && GetSystemMetrics(SM_CXICON) == kIconSize;
+  HICON icon = shellSize ? ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index))
+                         : ExtractIconOfSize(file, index, Scaled(kIconSize));
   if (icon == reinterpret_cast<HICON>(1)) icon = nullptr;
   icons_.emplace_back(icon);
   SendMessageA(Item(IDC_PROPS_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(" "));

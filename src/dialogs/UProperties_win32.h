@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/dpi.h"
 #include "dialogs/UProperties.h"
 #include "shell/handles_win32.h"
 
@@ -52,6 +53,10 @@ class PropertiesWindow final : public IPropertiesView {
   void DrawItem(const DRAWITEMSTRUCT& item);
   void Close(int result);
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  // Lengths and the font follow the DPI of the dialog's monitor.
+  int Scaled(int length) const { return ScaleLength(length, dpi_); }
+  void MakeFont();
+  int dpi_ = kBaseDpi;
 
   HINSTANCE instance_;
   HWND owner_;

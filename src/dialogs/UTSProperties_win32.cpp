@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/dpi.h"
+#include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/modal_win32.h"
 #include "shell/window_win32.h"
@@ -126,15 +128,43 @@ void RegisterPropertiesClass(HINSTANCE instance) {
 
 TSPropertiesWindow::TSPropertiesWindow(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {
   RegisterPropertiesClass(instance);
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  dpi_ = SystemDpi();
   RECT rc{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
   AdjustWindowRectEx(&rc, kStyle, FALSE, kExStyle);
   CreateWindowExA(kExStyle, kTSPropertiesClass, "Window properties", kStyle, Scaled(486), Scaled(182),
                   rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, instance, this);
   if (!hwnd_) throw Error("Cannot create the window properties dialog");
   CreateControls();
+  // Its place may be on a monitor of another scale than the system's.
+  if (DpiOfWindow(hwnd_) != dpi_) Rescale(DpiOfWindow(hwnd_));
+}
+
+void TSPropertiesWindow::Rescale(int dpi) {
+  dpi_ = dpi;
+  RECT rc{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+  AdjustWindowRectEx(&rc, kStyle, FALSE, kExStyle);
+  SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  MakeFonts();
+  for (const ControlDef& d : Controls()) {
+    MoveWindow(Item(d.id), Scaled(d.left), Scaled(d.top), Scaled(d.width), Scaled(d.height), FALSE);
+    if (d.id != kFont) SendMessageA(Item(d.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(d.id)), FALSE);
+  }
+  if (form_) ShowFont(form_->LetterFont());
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TSPropertiesWindow::MakeFonts() {
+  const int height = -Scaled(11);
+  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  bold_font_.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+}
+
+HFONT TSPropertiesWindow::FontOf(int id) const {
+  const bool value = id >= kFirstCaption && id < kFirstCaption + 3 * kTSBarCount && (id - kFirstCaption) % 3 == 1;
+  return value ? bold_font_.Get() : font_.Get();
 }
 
 TSPropertiesWindow::~TSPropertiesWindow() {
@@ -144,19 +174,13 @@ TSPropertiesWindow::~TSPropertiesWindow() {
 }
 
 void TSPropertiesWindow::CreateControls() {
-  const int height = -Scaled(11);
-  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
-  bold_font_.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  MakeFonts();
   for (const ControlDef& d : Controls()) {
     HWND control = CreateWindowExA(d.exStyle, d.kind, d.caption, WS_CHILD | WS_VISIBLE | d.style, Scaled(d.left),
                                    Scaled(d.top), Scaled(d.width), Scaled(d.height), hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance_, nullptr);
     if (!control) throw Error("Cannot create the window properties dialog");
-    const bool value = d.id >= kFirstCaption && d.id < kFirstCaption + 3 * kTSBarCount && (d.id - kFirstCaption) % 3 == 1;
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(value ? bold_font_.Get() : font_.Get()), FALSE);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(d.id)), FALSE);
   }
   for (int i = 0; i < kTSBarCount; ++i) {
     SCROLLINFO si{};
@@ -220,7 +244,9 @@ void TSPropertiesWindow::ShowHintExample(int background, int text) {
 }
 
 void TSPropertiesWindow::ShowFont(const FontSpec& font) {
-  const LOGFONTA lf = LogFontOf(font);
+  // The sample in the size the letters take on this monitor.
+  LOGFONTA lf = LogFontOf(font);
+  lf.lfHeight = ScaleLength(lf.lfHeight, dpi_);
   letter_font_.Reset(CreateFontIndirectA(&lf));
   if (letter_font_) SendMessageA(Item(kFont), WM_SETFONT, reinterpret_cast<WPARAM>(letter_font_.Get()), TRUE);
 }
@@ -258,7 +284,9 @@ void TSPropertiesWindow::Close(bool ok) {
 bool TSPropertiesWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_, color, CC_ANYCOLOR); }
 
 bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
+  // The font dialog counts in pixels of the system DPI; the settings in 96-dpi units.
   LOGFONTA lf = LogFontOf(font);
+  lf.lfHeight = ScaleLength(lf.lfHeight, SystemDpi());
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = hwnd_;
@@ -270,7 +298,7 @@ bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
     if (!ChooseFontA(&cf)) return false;
   }
   font.Face = lf.lfFaceName;
-  font.Height = lf.lfHeight;
+  font.Height = MulDiv(lf.lfHeight, kBaseDpi, SystemDpi());
   font.Weight = lf.lfWeight;
   font.Italic = lf.lfItalic != 0;
   return true;
@@ -450,6 +478,12 @@ LRESULT TSPropertiesWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close(false);
       return 0;
+    case kWmDpiChanged: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      Rescale(HIWORD(wp));
+      return 0;
+    }
     default:
       return DefWindowProcA(hwnd_, msg, wp, lp);
   }

@@ -38,6 +38,10 @@ class TSPropertiesWindow final : public ITSPropertiesView {
 
  private:
   void CreateControls();
+  // Lays the dialog out again for the DPI of the monitor it moved to.
+  void Rescale(int dpi);
+  void MakeFonts();
+  HFONT FontOf(int id) const;
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   int Scaled(int v) const { return MulDiv(v, dpi_, 96); }
   void OnScroll(HWND bar, int code);

@@ -45,7 +45,7 @@ void FillBitmap(Bitmap24& canvas, Rgb color) {
                 static_cast<std::size_t>(canvas.Width()) * 3);
 }
 
-void DrawOutline(Bitmap24& canvas, Rgb color) {
+void DrawOutline(Bitmap24& canvas, Rgb color, int width) {
   const int w = canvas.Width(), h = canvas.Height();
   auto put = [&](int x, int y) {
     std::uint8_t* p = canvas.Pixel(x, y);
@@ -53,13 +53,15 @@ void DrawOutline(Bitmap24& canvas, Rgb color) {
     p[1] = color.g;
     p[2] = color.r;
   };
-  for (int x = 0; x < w; ++x) {
-    put(x, 0);
-    put(x, h - 1);
-  }
-  for (int y = 0; y < h; ++y) {
-    put(0, y);
-    put(w - 1, y);
+  for (int ring = 0; ring < width && 2 * ring < w && 2 * ring < h; ++ring) {
+    for (int x = ring; x < w - ring; ++x) {
+      put(x, ring);
+      put(x, h - 1 - ring);
+    }
+    for (int y = ring; y < h - ring; ++y) {
+      put(ring, y);
+      put(w - 1 - ring, y);
+    }
   }
 }
 

@@ -13,8 +13,8 @@ void DrawBitmapRect(Bitmap24& canvas, int x, int y, int width, int height, int s
 // Tiles the picture from the top-left corner over the whole canvas.
 void TileBitmap(Bitmap24& canvas, const Bitmap24& picture);
 void FillBitmap(Bitmap24& canvas, Rgb color);
-// A one-pixel outline on the outermost ring.
-void DrawOutline(Bitmap24& canvas, Rgb color);
+// An outline on the outermost `width` rings.
+void DrawOutline(Bitmap24& canvas, Rgb color, int width = 1);
 // Copies all pixels of a same-sized image.
 void CopyPixels(Bitmap24& target, const Bitmap24& source);
 

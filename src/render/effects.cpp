@@ -1,5 +1,6 @@
 #include "render/effects.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -425,30 +426,31 @@ void DisplacePass(Bitmap24& layer, std::optional<Rgb> tint, EffectScratch& scrat
   }
 }
 
-void RaiseWindowEdge(Bitmap24& layer, int inset) {
+void RaiseWindowEdge(Bitmap24& layer, int inset, int line) {
   const int w = layer.Width();
   const int h = layer.Height();
   const int k = inset;
+  line = std::max(line, 1);
   const int right = w - 1 - k;
   const int bottom = h - 1 - k;
-  const bool leftInside = k >= 0 && k < w;
-  const bool rightInside = right >= 0 && right < w && right != k;
-  // Row and column k are lightened, and win over row and column bottom/right where they cross.
+  // The left band, clipped to the image.
+  const int lead0 = std::clamp(k, 0, w), lead1 = std::clamp(k + line, 0, w);
+  auto run = [](void (*pass)(u8*, std::size_t), u8* row, int from, int to) {
+    if (from < to) pass(row + 3 * from, 3 * static_cast<std::size_t>(to - from));
+  };
+  // The top and left bands are lightened, and win over the bottom and right bands where they cross.
   for (int y = 0; y < h; ++y) {
     u8* row = layer.Row(y);
-    if (y == k) {
+    if (y >= k && y < k + line) {
       BrightenBytes(row, 3 * static_cast<std::size_t>(w));
-    } else if (y == bottom) {
-      if (leftInside) {
-        DarkenBytes(row, 3 * static_cast<std::size_t>(k));
-        BrightenBytes(row + 3 * k, 3);
-        DarkenBytes(row + 3 * (k + 1), 3 * static_cast<std::size_t>(w - k - 1));
-      } else {
-        DarkenBytes(row, 3 * static_cast<std::size_t>(w));
-      }
+    } else if (y > bottom - line && y <= bottom) {
+      run(DarkenBytes, row, 0, lead0);
+      run(BrightenBytes, row, lead0, lead1);
+      run(DarkenBytes, row, lead1, w);
     } else {
-      if (leftInside) BrightenBytes(row + 3 * k, 3);
-      if (rightInside) DarkenBytes(row + 3 * right, 3);
+      run(BrightenBytes, row, lead0, lead1);
+      for (int c = std::max(right - line + 1, 0); c <= std::min(right, w - 1); ++c)
+        if (c < k || c >= k + line) DarkenBytes(row + 3 * c, 3);
     }
   }
 }
@@ -475,7 +477,7 @@ void ApplyEffect(Bitmap24& layer, const EffectParams& p, EffectScratch& scratch)
     default:
       break;
   }
-  if (p.BorderType & 2) RaiseWindowEdge(layer, (p.BorderType & 1) ? 1 : 0);
+  if (p.BorderType & 2) RaiseWindowEdge(layer, (p.BorderType & 1) ? p.OutlineWidth : 0, p.EdgeWidth);
 }
 
 }  // namespace tessara

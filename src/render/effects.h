@@ -24,7 +24,9 @@ struct EffectParams {
   int Effect = kEffectNone;  // -1..4; any other value does nothing, like -1
   bool Tint = false;         // the window's Opacity is not 0
   int Color = 0;             // tint colour, red in the low byte
-  int BorderType = 0;        // bit 1: raised window edge; bit 0: black line (edge one pixel in)
+  int BorderType = 0;        // bit 1: raised window edge; bit 0: black line (edge one line in)
+  int OutlineWidth = 1;      // device thickness of the black line and of the raised edge
+  int EdgeWidth = 1;
 };
 
 // Working memory of the passes, kept by the window between compositions so a composition
@@ -51,8 +53,9 @@ void EmbossPass(Bitmap24& layer, std::optional<Rgb> tint, EffectScratch& scratch
 void BlurPass(Bitmap24& layer, std::optional<Rgb> tint, EffectScratch& scratch);
 // Draws from tessara::Random: bottom row first, left to right, sx then sy per pixel.
 void DisplacePass(Bitmap24& layer, std::optional<Rgb> tint, EffectScratch& scratch);
-// Brightens row and column `inset` by 1.5 and darkens the opposite row and column by 0.75.
-void RaiseWindowEdge(Bitmap24& layer, int inset);
+// Brightens the `line` rows and columns from `inset` on by 1.5 and darkens the opposite ones
+// by 0.75.
+void RaiseWindowEdge(Bitmap24& layer, int inset, int line = 1);
 
 // Gray of a colour: (3R + 3G + 4B) / 10 rounded to nearest, halves to even.
 std::uint8_t GrayOf(int r, int g, int b);

@@ -23,18 +23,6 @@ inline std::uint8_t Darken(unsigned c) {
   return static_cast<std::uint8_t>(q + ((r + (q & 1u)) > 2u));
 }
 
-inline void Brighten3(std::uint8_t* p) {
-  p[0] = Brighten(p[0]);
-  p[1] = Brighten(p[1]);
-  p[2] = Brighten(p[2]);
-}
-
-inline void Darken3(std::uint8_t* p) {
-  p[0] = Darken(p[0]);
-  p[1] = Darken(p[1]);
-  p[2] = Darken(p[2]);
-}
-
 }  // namespace
 
 std::uint8_t BrightenChannel(std::uint8_t c) { return Brighten(c); }
@@ -66,15 +54,14 @@ void DarkenBytes(std::uint8_t* bytes, std::size_t count) {
   for (; i < count; ++i) bytes[i] = Darken(bytes[i]);
 }
 
-void ShadeCell(Bitmap24& image, int left, int top, int width, int height, CellShade mode) {
+void ShadeCell(Bitmap24& image, int left, int top, int width, int height, CellShade mode, int line) {
   const int imageW = image.Width();
   const int imageH = image.Height();
   if (width <= 0 || height <= 0 || image.Empty()) return;
+  line = std::max(line, 1);
   const bool raised = mode == CellShade::Raised;
   void (*const leadRun)(std::uint8_t*, std::size_t) = raised ? BrightenBytes : DarkenBytes;
   void (*const trailRun)(std::uint8_t*, std::size_t) = raised ? DarkenBytes : BrightenBytes;
-  void (*const lead)(std::uint8_t*) = raised ? Brighten3 : Darken3;
-  void (*const trail)(std::uint8_t*) = raised ? Darken3 : Brighten3;
 
   // Horizontal extent of the cell clipped to the image; the edge tests below still use
   // the cell's own columns.
@@ -84,22 +71,25 @@ void ShadeCell(Bitmap24& image, int left, int top, int width, int height, CellSh
   if (x0 > x1) return;
   const int y0 = std::max(top, 0);
   const int y1 = std::min(top + height - 1, imageH - 1);
-  const bool leftInside = left >= 0 && left < imageW;
-  const bool rightInside = width > 1 && right >= 0 && right < imageW;
+  // The left band and, left of nothing it covers, the right band, both clipped to the image.
+  const int leadFrom = x0, leadTo = std::min(left + line - 1, x1);
+  const int trailFrom = std::max({right - line + 1, left + line, x0}), trailTo = x1;
+  auto run = [&](void (*pass)(std::uint8_t*, std::size_t), std::uint8_t* row, int from, int to) {
+    if (from <= to) pass(row + 3 * from, 3 * static_cast<std::size_t>(to - from + 1));
+  };
 
   for (int y = y0; y <= y1; ++y) {
     std::uint8_t* row = image.Row(y);
     const int v = y - top;
-    if (v == 0) {
-      leadRun(row + 3 * x0, 3 * static_cast<std::size_t>(x1 - x0 + 1));
+    if (v < line) {
+      run(leadRun, row, x0, x1);
       continue;
     }
-    if (leftInside) lead(row + 3 * left);
-    if (v == height - 1) {
-      const int from = std::max(left + 1, x0);
-      if (from <= x1) trailRun(row + 3 * from, 3 * static_cast<std::size_t>(x1 - from + 1));
-    } else if (rightInside) {
-      trail(row + 3 * right);
+    run(leadRun, row, leadFrom, leadTo);
+    if (v >= height - line) {
+      run(trailRun, row, std::max(left + line, x0), x1);
+    } else {
+      run(trailRun, row, trailFrom, trailTo);
     }
   }
 }
@@ -114,7 +104,7 @@ void ShadeCells(Bitmap24& image, CellShade mode, const CellGrid& grid) {
     for (int r = 0; r < grid.Rows; ++r)
       for (int c = 0; c < grid.Cols; ++c)
         ShadeCell(image, pitchX * c + grid.Border, pitchY * r + grid.Border, grid.TileWidth,
-                  grid.TileHeight, mode);
+                  grid.TileHeight, mode, grid.Line);
     return;
   }
   // Overlapping cells: a pixel may be shaded twice, so keep the window's order (columns
@@ -122,7 +112,7 @@ void ShadeCells(Bitmap24& image, CellShade mode, const CellGrid& grid) {
   for (int c = 0; c < grid.Cols; ++c)
     for (int r = 0; r < grid.Rows; ++r)
       ShadeCell(image, pitchX * c + grid.Border, pitchY * r + grid.Border, grid.TileWidth,
-                grid.TileHeight, mode);
+                grid.TileHeight, mode, grid.Line);
 }
 
 }  // namespace tessara

@@ -24,8 +24,9 @@ void DarkenBytes(std::uint8_t* bytes, std::size_t count);
 
 // Shades one cell whose top-left corner is (left, top) in screen terms (y from the top).
 // The left column and top row win at the corners: only the bottom-right corner pixel goes
-// with the right column and bottom row. Pixels outside the image are skipped.
-void ShadeCell(Bitmap24& image, int left, int top, int width, int height, CellShade mode);
+// with the right column and bottom row. Pixels outside the image are skipped. On a scaled
+// screen each edge is `line` pixels thick, the leading bands winning where they meet.
+void ShadeCell(Bitmap24& image, int left, int top, int width, int height, CellShade mode, int line = 1);
 inline void ShadeCellRaised(Bitmap24& image, int left, int top, int width, int height) {
   ShadeCell(image, left, top, width, height, CellShade::Raised);
 }
@@ -42,6 +43,7 @@ struct CellGrid {
   int TileHeight = 0;
   int CellSpacing = 0;
   int Border = 0;
+  int Line = 1;  // thickness of a cell edge
 };
 
 // Shades every cell of the grid; the spacing between cells and the border stay as they are.

@@ -26,14 +26,15 @@ bool IconFileIntact(const std::string& path) {
 // Keys after "Effect" and "BMPFilename" (and "LetterShadow") came later; a file without them
 // means no floating hint, the default drive letter font and layer caches that may be used.
 TRegVal::Lines TessaraBooleanKeys() {
-  return {"LetterShadow=0", "FloatHint=0", "LetterFontItalic=0", std::string(kLayersStaleKey) + "=0"};
+  return {"LetterShadow=0", "FloatHint=0", "LetterFontItalic=0", std::string(kLayersStaleKey) + "=0",
+          std::string(kDpiAwareKey) + "=0"};
 }
 TRegVal::Lines TessaraIntegerKeys() {
   return {"Left=0",       "Top=0",           "Cols=2",        "Rows=3",
           "TileWidth=36", "TileHeight=36",   "CellSpacing=0", "Color=$707070",
           "Border=2",     "BorderSpacing=0", "BorderType=2",  "BackType=0",
           "Opacity=50",   "Effect=0",        "HintColor=10813439", "HintTextColor=0",
-          "LetterFontHeight=-11", "LetterFontWeight=400"};
+          "LetterFontHeight=-11", "LetterFontWeight=400", std::string(kLayersDpiKey) + "=96"};
 }
 TRegVal::Lines TessaraStringKeys() { return {"BMPFilename=", "LetterFontName="}; }
 
@@ -122,7 +123,9 @@ void TfrmTessara::LoadTessara(int number) {
   LetterShadow = ini.BooleanValue("LetterShadow");
   ReadPropertyKeys();
   // A hand-edited file may hold anything; the grid must stay inside the tile array.
+  ConvertUnawarePosition();
   ClampToModel();
+  UseDpi(view_->DpiAt(Left, Top));
   view_->SetColor(Color);
   view_->SetBounds(Left, Top, CalcWidth(), CalcHeight());
   LoadTiles();
@@ -163,6 +166,7 @@ void TfrmTessara::SetDefaults() {
   Effect = 0;
   BMPFilename.clear();
   view_->SetColor(Color);
+  UseDpi(view_->DpiAt(0, 0));
   const int width = CalcWidth();
   const int height = CalcHeight();
   const ScreenSize screen = view_->Screen();
@@ -178,6 +182,8 @@ bool TfrmTessara::LoadCachedLayers() {
   // Tiles or settings were written after the layers (a change-save not followed by a full
   // save): the files may show an older picture.
   if (ini.BooleanValue(kLayersStaleKey)) return false;
+  // Layers of another scale are composed again, never stretched.
+  if (SaneDpi(ini.IntegerValue(kLayersDpiKey)) != Dpi) return false;
   std::array<std::string, 3> files;
   for (int m = 0; m < 3; ++m) {
     files[m] = LayerCacheFile(program_folder_, Tag, m);
@@ -280,6 +286,7 @@ void TfrmTessara::SaveTessara() {
   // Written last: until the layers and tiles are whole on disk, the mark of an earlier
   // change-save stays. Layers not written now (none composed, stand-ins) stay marked.
   ini.StoreBoolean(kLayersStaleKey, !layers_saved_);
+  if (layers_saved_) ini.StoreInteger(kLayersDpiKey, Dpi);
   attempt([this] { ini.WriteSettings(); });
   if (failed.empty()) return;
   std::string text = failed.front();
@@ -297,6 +304,7 @@ void TfrmTessara::MarkLayersStaleOnDisk() {
 }
 
 void TfrmTessara::StoreSettings() {
+  ini.StoreBoolean(kDpiAwareKey, true);
   ini.StoreInteger("Left", view_->Left());
   ini.StoreInteger("Top", view_->Top());
   ini.StoreInteger("Cols", Cols);

@@ -134,6 +134,13 @@ class ITessaraView {
   virtual std::vector<WorkRect> WorkAreas() const = 0;
   // Opens the context menu with its corner at the client point (x, y), as a right click does.
   virtual void ShowContextMenuAt(int x, int y) = 0;
+
+  // Display scale (UTessara_dpi.cpp). The DPI of the monitor nearest a screen point.
+  virtual int DpiAt(int /*screenX*/, int /*screenY*/) const { return kBaseDpi; }
+  // The DPI by which the system stretched the screen for programs that declare no awareness.
+  virtual int SystemDpi() const { return kBaseDpi; }
+  // The window now shows at `dpi`: icons, drive letters and the hint come in its device size.
+  virtual void SetDpi(int /*dpi*/) {}
 };
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
@@ -290,6 +297,15 @@ class TfrmTessara : public TessaraModel {
   bool Focused = false;
   bool FocusCues = false;
 
+  // Display scale (UTessara_dpi.cpp).
+  // The window shows at the scale of the monitor it is on; set before its size is computed.
+  void UseDpi(int dpi);
+  // The window reached a monitor of another DPI (or that monitor's scale changed): it takes
+  // the system's suggested place and recomposes once at the new scale.
+  void FormDpiChanged(int dpi, int left, int top);
+  // Positions written by a build that declared no DPI awareness are converted once, at load.
+  void ConvertUnawarePosition();
+
   // Changes that survive a crash (UTessara_changes.cpp). After a change the user makes to
   // this window, its settings section (marking its layer caches stale), its tile data file
   // and the icon cache files that changed are written at once; the layer caches wait for the
@@ -365,6 +381,11 @@ inline bool StillHere(const std::weak_ptr<const bool>& life) {
 // The Booleans key of a window's section that says its layer cache files may be older than its
 // tiles or settings; set by a change-save, cleared by the full save once the layers are written.
 inline constexpr const char* kLayersStaleKey = "LayersStale";
+// The Booleans key that marks a section written by a DPI-aware build: its positions are
+// device pixels. A section without it has its position converted once at load.
+inline constexpr const char* kDpiAwareKey = "DpiAware";
+// The Integers key holding the DPI at which the layer cache files were composed.
+inline constexpr const char* kLayersDpiKey = "LayersDpi";
 
 // Runs one change-save. Its error is shown once, then kept quiet until a change-save succeeds
 // again (the exit's save still reports every failure); true when it succeeded.

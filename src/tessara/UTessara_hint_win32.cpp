@@ -4,6 +4,7 @@
 // come to rest on a tile.
 #include <cstring>
 
+#include "shell/dpi_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/onscreen.h"
@@ -49,7 +50,7 @@ LRESULT CALLBACK HintWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         GetClientRect(hwnd, &rc);
         UniqueBrush brush(CreateSolidBrush(self->hint_back_));
         FillRect(dc, &rc, brush.Get());
-        HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ old = SelectObject(dc, self->HintFont());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, self->hint_fore_);
         DrawTextA(dc, self->hint_text_.c_str(), static_cast<int>(self->hint_text_.size()), &rc,
@@ -84,19 +85,35 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
   RECT measure{0, 0, 0, 0};
   {
     HDC dc = GetDC(hint_.Get());
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old = SelectObject(dc, HintFont());
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(hint_.Get(), dc);
   }
-  const int width = measure.right + 2 * kHintPadX;
-  const int height = measure.bottom + 2 * kHintPadY;
+  const int width = measure.right + 2 * ScaleLength(kHintPadX, dpi_);
+  const int height = measure.bottom + 2 * ScaleLength(kHintPadY, dpi_);
   // Within the work area of the tile's own monitor.
   const WindowRect tile{avoid.Left, avoid.Top, avoid.Width, avoid.Height};
-  const WindowRect at = PlaceHint(tile, width, height, x, kHintGap,
+  const WindowRect at = PlaceHint(tile, width, height, x, ScaleLength(kHintGap, dpi_),
                                   WorkAreaAt(avoid.Left + avoid.Width / 2, avoid.Top + avoid.Height / 2));
   SetWindowPos(hint_.Get(), HWND_TOPMOST, at.Left, at.Top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(hint_.Get(), nullptr, TRUE);
+}
+
+HGDIOBJ TessaraWindow::HintFont() {
+  // The system's font is made for the system DPI; on a monitor of another scale the hint
+  // takes the same font in the size of that scale.
+  const int systemDpi = tessara::SystemDpi();
+  if (dpi_ == systemDpi) return GetStockObject(DEFAULT_GUI_FONT);
+  if (!hint_font_ || hint_font_dpi_ != dpi_) {
+    LOGFONTA lf{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi_, systemDpi);
+    lf.lfWidth = 0;
+    hint_font_.Reset(CreateFontIndirectA(&lf));
+    hint_font_dpi_ = dpi_;
+  }
+  return hint_font_ ? static_cast<HGDIOBJ>(hint_font_.Get()) : GetStockObject(DEFAULT_GUI_FONT);
 }
 
 void TessaraWindow::HideHint() {

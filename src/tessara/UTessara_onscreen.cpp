@@ -8,7 +8,7 @@ bool TfrmTessara::KeepOnScreen() {
   // A window being dragged goes where the pointer takes it.
   if (Moving) return false;
   const WindowRect now{view_->Left(), view_->Top(), view_->Width(), view_->Height()};
-  const WindowRect there = BringOnScreen(now, view_->WorkAreas());
+  const WindowRect there = BringOnScreen(now, view_->WorkAreas(), Scaled(kReachableSide));
   if (there.Left == now.Left && there.Top == now.Top) return false;
   view_->MoveTo(there.Left, there.Top);
   Left = there.Left;

@@ -49,7 +49,7 @@ void TfrmTessara::MoveWindowTo(int x, int y) {
   // Each test reads the settings afresh and looks at the unsnapped place, so a later test
   // overrides an earlier one: right beats left, bottom beats top.
   auto snapping = [&] { return host_ && host_->SnapToEdges(); };
-  auto distance = [&] { return host_ ? host_->SnapDistance() : 0; };
+  auto distance = [&] { return host_ ? Scaled(host_->SnapDistance()) : 0; };
   if (snapping() && freeLeft - WorkArea.Left < distance()) newLeft = WorkArea.Left;
   if (snapping() && freeTop - WorkArea.Top < distance()) newTop = WorkArea.Top;
   if (snapping() && WorkArea.Right - (freeLeft + width) < distance()) newLeft = WorkArea.Right - width;

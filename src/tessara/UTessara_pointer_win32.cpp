@@ -12,12 +12,25 @@ namespace {
 // The drag cursor is application-wide: every tessara shows it while a tile is held.
 bool g_dragging = false;
 
-HCURSOR DragCursor() {
+HCURSOR DragCursor(int dpi) {
   static HCURSOR cursor = [] {
     HCURSOR own = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_TILEDRAG));
     return own ? own : LoadCursor(nullptr, IDC_SIZEALL);
   }();
-  return cursor;
+  if (dpi == kBaseDpi) return cursor;
+  // On a scaled monitor the cursor in the size of the scale; the last size is kept.
+  static int scaledSize = 0;
+  static HCURSOR scaled = nullptr;
+  const int size = ScaleLength(32, dpi);
+  if (size != scaledSize) {
+    HCURSOR made = static_cast<HCURSOR>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_TILEDRAG), IMAGE_CURSOR, size, size, 0));
+    if (!made) return cursor;
+    if (scaled) DestroyCursor(scaled);
+    scaled = made;
+    scaledSize = size;
+  }
+  return scaled;
 }
 
 unsigned ShiftOf(WPARAM wp) {
@@ -35,7 +48,7 @@ int YOf(LPARAM lp) { return static_cast<short>(HIWORD(lp)); }
 
 void TessaraWindow::SetDragCursor(bool dragging) {
   g_dragging = dragging;
-  SetCursor(dragging ? DragCursor() : LoadCursor(nullptr, IDC_ARROW));
+  SetCursor(dragging ? DragCursor(dpi_) : LoadCursor(nullptr, IDC_ARROW));
 }
 
 WorkRect TessaraWindow::WorkAreaAt(int screenX, int screenY) const {
@@ -133,7 +146,7 @@ bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT
       return true;
     case WM_SETCURSOR:
       if (!g_dragging) return false;
-      SetCursor(DragCursor());
+      SetCursor(DragCursor(dpi_));
       result = TRUE;
       return true;
     default:

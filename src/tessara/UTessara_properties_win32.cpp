@@ -16,11 +16,11 @@ void TessaraWindow::SetLetterFont(const FontSpec& font) {
 }
 
 HFONT TessaraWindow::CreateLetterFont() {
-  // An empty face: the letters' own default, 8 points at the screen's resolution.
-  const FontSpec font = letter_font_.Face.empty()
-                            ? FontSpec{"MS Sans Serif", -MulDiv(8, GetDeviceCaps(mem_dc_.Get(), LOGPIXELSY), 72),
-                                       FW_NORMAL, false}
-                            : letter_font_;
+  // An empty face: the letters' own default, 8 points at the window's scale. A chosen
+  // font's height is in 96-dpi units, like every stored length.
+  FontSpec font = letter_font_.Face.empty() ? FontSpec{"MS Sans Serif", -MulDiv(8, dpi_, 72), FW_NORMAL, false}
+                                            : letter_font_;
+  if (!letter_font_.Face.empty()) font.Height = ScaleLength(font.Height, dpi_);
   const LOGFONTA lf = LogFontOf(font);
   return CreateFontIndirectA(&lf);
 }

@@ -30,7 +30,7 @@ void TfrmTessara::ComposeLayers() {
   // it ends instead of staying beside the layers for the window's life.
   EffectScratch scratch;
   Bitmap24 picture;
-  EffectParams params{-1, Opacity != 0, Color, BorderType};
+  EffectParams params{-1, Opacity != 0, Color, BorderType, OutlineWidth(), EdgeWidth()};
   switch (BackType) {
     case 0: {
       const PhaseTimer timer(Phase::PixelPasses);
@@ -71,7 +71,7 @@ void TfrmTessara::ComposeLayers() {
   }
   {
     const PhaseTimer timer(Phase::PixelPasses);
-    if (BorderType & 1) DrawOutline(normal, Rgb{});
+    if (BorderType & 1) DrawOutline(normal, Rgb{}, OutlineWidth());
     CopyPixels(Layers[HoverLayer], normal);
     CopyPixels(Layers[PressedLayer], normal);
     ShadeCells(0, Layers[HoverLayer]);
@@ -222,7 +222,7 @@ void TfrmTessara::DrawTile(int col, int row) {
     if (r.Icon) view_->DrawIcon(layer, *r.Icon, x, y);
     if (r.Drive != 0) {
       const std::string text{static_cast<char>(64 + r.Drive), ':'};
-      if (LetterShadow) view_->DrawLayerText(layer, x + 1, y + 1, text, 0x000000);
+      if (LetterShadow) view_->DrawLayerText(layer, x + Scaled(1), y + Scaled(1), text, 0x000000);
       view_->DrawLayerText(layer, x, y, text, 0xFFFFFF);
     }
   }
@@ -232,7 +232,8 @@ void TfrmTessara::ShadeCells(int mode, Bitmap24& layer) {
   if (layer.Empty()) return;
   layers_saved_ = false;
   tessara::ShadeCells(layer, mode == 0 ? CellShade::Raised : CellShade::Sunken,
-                      CellGrid{Cols, Rows, TileWidth, TileHeight, CellSpacing, Border});
+                      CellGrid{Cols, Rows, Scaled(TileWidth), Scaled(TileHeight), Scaled(CellSpacing),
+                               DeviceBorder(), EdgeWidth()});
 }
 
 void TfrmTessara::DrawCell(int layer, int col, int row) {

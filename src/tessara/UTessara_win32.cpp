@@ -15,6 +15,7 @@
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
 #include "shell/composing_win32.h"
+#include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_picture_win32.h"
@@ -174,14 +175,19 @@ std::unique_ptr<Win32TileIcon> Win32TileIcon::Share() const {
   other->read_ = read_;
   other->bytes_ = bytes_;
   other->path_ = path_;
+  other->source_ = source_;
+  other->index_ = index_;
   return other;
 }
 
 std::string Win32TileIcon::FileBytes() const {
   // Bytes taken from a file are already the file.
   if (!Bytes().empty()) return bytes_;
+  // The cache keeps the 32-px image, whatever size is shown.
+  UniqueIcon small(source_.empty() ? nullptr : ExtractIconOfSize(source_, index_, 32));
+  const HICON encoded = small ? small.Get() : Get();
   ICONINFO info{};
-  if (!icon_ || !GetIconInfo(icon_->Get(), &info)) return {};
+  if (!encoded || !GetIconInfo(encoded, &info)) return {};
   UniqueBitmap color(info.hbmColor);
   UniqueBitmap mask(info.hbmMask);
   BITMAP maskInfo{};
@@ -439,7 +445,10 @@ void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y
   if (!own || !own->Get()) return;
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
-    if (select.Ok()) DrawIconEx(mem_dc_.Get(), x, y, own->Get(), 0, 0, 0, nullptr, DI_NORMAL);
+    // The size of the scale: an icon extracted in it, or a cached 32-px image whose file is
+    // out of reach.
+    const int size = ScaleLength(32, dpi_);
+    if (select.Ok()) DrawIconEx(mem_dc_.Get(), x, y, own->Get(), size, size, 0, nullptr, DI_NORMAL);
   }
   GdiFlush();
 }
@@ -474,6 +483,12 @@ void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, in
 std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
   // A negative index asks for a count or a resource id, never for the icon at a position.
   if (index < 0 || file.empty()) return nullptr;
+  // The shell's extraction gives the size of the system's scale, which may not be the window's;
+  // only at 32 px is its icon also the one for the icon cache.
+  if (dpi_ != kBaseDpi || GetSystemMetrics(SM_CXICON) != 32) {
+    HICON scaled = ExtractIconOfSize(file, index, ScaleLength(32, dpi_));
+    return scaled ? std::make_unique<Win32TileIcon>(scaled, file, index) : nullptr;
+  }
   HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
   if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
   return std::make_unique<Win32TileIcon>(icon);
@@ -530,6 +545,7 @@ void TessaraWindow::OnPaint() {
 LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT pointer = 0;
   if (HandlePointerMessage(msg, wp, lp, pointer)) return pointer;
+  if (HandleDpiMessage(msg, wp, lp, pointer)) return pointer;
   if (HandleReachMessage(msg, wp, lp, pointer)) return pointer;
   switch (msg) {
     case WM_PAINT:

@@ -23,6 +23,10 @@ class Win32TileIcon final : public TileIcon {
  public:
   explicit Win32TileIcon(HICON icon) : icon_(std::make_shared<UniqueIcon>(icon)) {}
   explicit Win32TileIcon(std::string fileBytes) : bytes_(std::move(fileBytes)) {}
+  // An icon extracted in a scaled size from position `index` of `file`; its cache file still
+  // gets the 32-px image, extracted when first asked for.
+  Win32TileIcon(HICON icon, std::string file, int index)
+      : icon_(std::make_shared<UniqueIcon>(icon)), source_(std::move(file)), index_(index) {}
   // An icon cache file, read when the icon is first needed.
   static std::unique_ptr<Win32TileIcon> FromCacheFile(const std::string& path);
   // Another handle on this icon object: it is freed with the last one.
@@ -43,6 +47,8 @@ class Win32TileIcon final : public TileIcon {
   mutable bool read_ = true;
   mutable std::string bytes_;
   std::string path_;
+  std::string source_;
+  int index_ = 0;
 };
 
 // The work area of every monitor attached now (the primary one's when they cannot be listed).
@@ -166,6 +172,10 @@ class TessaraWindow final : public ITessaraView {
   UniqueWindow hint_;
   std::string hint_text_;
   COLORREF hint_back_ = 0, hint_fore_ = 0;
+  // The hint's font at the window's scale.
+  HGDIOBJ HintFont();
+  UniqueFont hint_font_;
+  int hint_font_dpi_ = 0;
   Cell hint_rest_;             // the cell under the pointer, waiting for the hover notification
   bool hint_pressed_ = false;  // a press hid the hint: no new one until another cell
   friend LRESULT CALLBACK HintWindowProc(HWND, UINT, WPARAM, LPARAM);
@@ -174,6 +184,17 @@ class TessaraWindow final : public ITessaraView {
  public:
   std::vector<WorkRect> WorkAreas() const override;
   void ShowContextMenuAt(int x, int y) override;
+
+  // Display scale (UTessara_dpi_win32.cpp).
+  int DpiAt(int screenX, int screenY) const override;
+  int SystemDpi() const override;
+  void SetDpi(int dpi) override;
+  int Dpi() const { return dpi_; }
+  // WM_DPICHANGED: true when the message was it; `result` is then its answer.
+  bool HandleDpiMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+ private:
+  int dpi_ = kBaseDpi;
   // Focus, the menu keys and changes of the monitors; true when the message was one of them.
   bool HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 };

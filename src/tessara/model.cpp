@@ -14,36 +14,49 @@ int TessaraModel::UpdateBorder() {
   return Border;
 }
 
+int TessaraModel::OutlineWidth() const {
+  const int lines = Scaled(BorderWidth[static_cast<std::size_t>(BorderType & 3)]);
+  return (BorderType & 2) ? lines - EdgeWidth() : lines;
+}
+
+int TessaraModel::DeviceBorder() const {
+  return Scaled(BorderWidth[static_cast<std::size_t>(BorderType & 3)]) + Scaled(BorderSpacing);
+}
+
 int TessaraModel::CalcWidth() {
   UpdateBorder();
-  return 2 * Border + Cols * TileWidth + (Cols - 1) * CellSpacing;
+  return 2 * DeviceBorder() + Cols * Scaled(TileWidth) + (Cols - 1) * Scaled(CellSpacing);
 }
 
 int TessaraModel::CalcHeight() {
   UpdateBorder();
-  return 2 * Border + Rows * TileHeight + (Rows - 1) * CellSpacing;
+  return 2 * DeviceBorder() + Rows * Scaled(TileHeight) + (Rows - 1) * Scaled(CellSpacing);
 }
 
 CellRect TessaraModel::CellRectOf(int col, int row) const {
-  return {Border + (col - 1) * (TileWidth + CellSpacing), Border + (row - 1) * (TileHeight + CellSpacing),
-          TileWidth, TileHeight};
+  const int border = DeviceBorder(), width = Scaled(TileWidth), height = Scaled(TileHeight);
+  const int spacing = Scaled(CellSpacing);
+  return {border + (col - 1) * (width + spacing), border + (row - 1) * (height + spacing), width, height};
 }
 
 Cell TessaraModel::CellAt(int x, int y) const {
   Cell cell;
-  if (x < Border || y < Border) return cell;
-  const int p = TileWidth + CellSpacing;
-  if ((x - Border) % p < TileWidth) cell.Col = (x - Border) / p + 1;
-  const int q = TileHeight + CellSpacing;
-  if ((y - Border) % q < TileHeight) cell.Row = (y - Border) / q + 1;
+  const int border = DeviceBorder(), width = Scaled(TileWidth), height = Scaled(TileHeight);
+  const int spacing = Scaled(CellSpacing);
+  if (x < border || y < border) return cell;
+  const int p = width + spacing;
+  if ((x - border) % p < width) cell.Col = (x - border) / p + 1;
+  const int q = height + spacing;
+  if ((y - border) % q < height) cell.Row = (y - border) / q + 1;
   if (cell.Col > Cols) cell.Col = 0;
   if (cell.Row > Rows) cell.Row = 0;
   return cell;
 }
 
 void TessaraModel::IconPosition(int col, int row, int& x, int& y) const {
-  x = (col - 1) * (TileWidth + CellSpacing) + Border + (TileWidth - 32) / 2;
-  y = (row - 1) * (TileHeight + CellSpacing) + Border + (TileHeight - 32) / 2;
+  const CellRect cell = CellRectOf(col, row);
+  x = cell.Left + (cell.Width - IconSize()) / 2;
+  y = cell.Top + (cell.Height - IconSize()) / 2;
 }
 
 void TessaraModel::ClampToModel() {

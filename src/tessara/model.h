@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "base/dpi.h"
 #include "base/tile.h"
 
 namespace tessara {
@@ -53,14 +54,28 @@ class TessaraModel : public TileGrid {
   bool SaveOnExit = true;
   bool IconsBuilt = false;
   bool LayersReady = false;
+  // The DPI of the window's monitor: the geometry below is in its device pixels, scaled
+  // from the stored lengths.
+  int Dpi = kBaseDpi;
+
+  // A stored length in device pixels.
+  int Scaled(int length) const { return ScaleLength(length, Dpi); }
+  // Device thickness of the black line, the raised edge and a cell's shaded edge: the two
+  // window lines share the scaled width of both, the raised edge taking one scaled pixel.
+  int EdgeWidth() const { return Scaled(1); }
+  int OutlineWidth() const;
+  // Device distance from the window edge to the first cell.
+  int DeviceBorder() const;
+  int IconSize() const { return Scaled(32); }
 
   // Border from BorderType and BorderSpacing; stored and returned.
   int UpdateBorder();
+  // The window's size, cell rectangles, the hit test and the icon's place in device pixels.
   int CalcWidth();
   int CalcHeight();
   CellRect CellRectOf(int col, int row) const;
   Cell CellAt(int x, int y) const;
-  // Where a 32 x 32 icon sits in its cell (the spare pixel goes right and down).
+  // Where the icon sits in its cell (the spare pixel goes right and down).
   void IconPosition(int col, int row, int& x, int& y) const;
 
   // Brings values a hand-edited file may hold into the ranges the model can work with.

@@ -27,17 +27,17 @@ int Inside(int a, int length, int low, int high) {
 
 }  // namespace
 
-bool Reachable(const WindowRect& window, const std::vector<WorkRect>& workAreas) {
-  const std::int64_t needX = std::min(kReachableSide, std::max(window.Width, 1));
-  const std::int64_t needY = std::min(kReachableSide, std::max(window.Height, 1));
+bool Reachable(const WindowRect& window, const std::vector<WorkRect>& workAreas, int side) {
+  const std::int64_t needX = std::min(side, std::max(window.Width, 1));
+  const std::int64_t needY = std::min(side, std::max(window.Height, 1));
   return std::any_of(workAreas.begin(), workAreas.end(), [&](const WorkRect& area) {
     return Overlap(window.Left, window.Width, area.Left, area.Right) >= needX &&
            Overlap(window.Top, window.Height, area.Top, area.Bottom) >= needY;
   });
 }
 
-WindowRect BringOnScreen(const WindowRect& window, const std::vector<WorkRect>& workAreas) {
-  if (workAreas.empty() || Reachable(window, workAreas)) return window;
+WindowRect BringOnScreen(const WindowRect& window, const std::vector<WorkRect>& workAreas, int side) {
+  if (workAreas.empty() || Reachable(window, workAreas, side)) return window;
   const WorkRect* nearest = nullptr;
   std::int64_t best = std::numeric_limits<std::int64_t>::max();
   for (const WorkRect& area : workAreas) {

@@ -16,12 +16,14 @@ struct WindowRect {
 
 // True when the window overlaps some work area by at least kReachableSide in both directions
 // (or by the whole window where the window is smaller than that).
-bool Reachable(const WindowRect& window, const std::vector<WorkRect>& workAreas);
+// `side` is kReachableSide in the device pixels of the window's screen.
+bool Reachable(const WindowRect& window, const std::vector<WorkRect>& workAreas, int side = kReachableSide);
 
 // The window as it stands when reachable (or when there is no work area at all); otherwise
 // moved, keeping its size, to the nearest position inside the work area nearest to it. A
 // window larger than that work area is aligned to its top-left corner.
-WindowRect BringOnScreen(const WindowRect& window, const std::vector<WorkRect>& workAreas);
+WindowRect BringOnScreen(const WindowRect& window, const std::vector<WorkRect>& workAreas,
+                         int side = kReachableSide);
 
 // The rectangle moved, keeping its size, to the nearest place inside the work area; one larger
 // than the area is aligned to its top-left corner.

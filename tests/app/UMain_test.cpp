@@ -89,6 +89,8 @@ struct FakeMainView : IMainView {
   void SetCaption(const std::string& c) override { caption = c; }
   int Left() const override { return left; }
   int Top() const override { return top; }
+  int system_dpi = 96;
+  int SystemDpi() const override { return system_dpi; }
   void SetLeft(int l) override { left = l; }
   void SetTop(int t) override { top = t; }
   bool Checked(MainCheck box) const override {
@@ -457,6 +459,19 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
 
 namespace tessara {
 namespace {
+
+TEST_F(MainFormTest, PlacesOfAnUnawareBuildAreConvertedOnce) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=1\r\nLastX=200\r\nLastY=100\r\n");
+  WriteText(folder.Path() + "tswin.ini", "[1\\Integers]\r\nLeft=100\r\nTop=-40\r\n");
+  view.system_dpi = 120;
+  platform.prepare = [](FakeTessaraView& v) { v.system_dpi = 120; };
+  for (int start = 0; start < 2; ++start) {
+    auto form = Start();
+    EXPECT_TRUE(form->PanelX == 250 && (start == 1 || form->PanelY == 125) && platform.views[0]->left == 125 &&
+                platform.views[0]->top == -50) << form->PanelX << ", " << form->PanelY << ", " << platform.views[0]->left;
+    form->FormClose();
+  }
+}
 
 TEST_F(MainFormTest, PanelComesBackOnScreenWhenShownOrWhenItsMonitorGoesButStaysParkedWhileHidden) {
   // A hand-edited (or other-monitor) place of the hidden panel.

@@ -256,7 +256,8 @@ TEST(ProgramManifest, AsksForCommonControls6AndNoElevation) {
   EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
-  EXPECT_EQ(text.find("dpiAware"), std::string::npos);
+  EXPECT_NE(text.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm<"), std::string::npos);
+  EXPECT_NE(text.find(">PerMonitorV2, PerMonitor<"), std::string::npos);
 
   // The loader honoured it: common controls come from the side-by-side store, not from
   // the system folder's version 5 (whose version number Wine's copy also reports).

@@ -70,6 +70,30 @@ TEST_F(TessaraFormTest, PlainCompositionFillsOutlinesAndShadesTheCells) {
   EXPECT_GE(view->paints, 1) << "a composition ends by painting the window";
 }
 
+TEST_F(TessaraFormTest, ScaledWindowDrawsItsLinesAndEdgesAtTheScaleAndRecomposesOnceWhenItChanges) {
+  form->UseDpi(144);
+  PlainWindow(2, 1, 3);  // border 3: a 1-px black line and a 2-px raised edge; cells of 54
+  form->ComposeLayers();
+  // Down the middle of the second cell: rows 0-3 and 55-59, flat and raised.
+  const int rows[] = {0, 1, 2, 3, 4, 5, 55, 56, 57, 58, 59};
+  const int flat[] = {0, 24, 24, 16, 16, 16, 16, 16, 12, 12, 0};  // red: 16 x 1.5 and x 0.75
+  const int raised[] = {0, 24, 24, 24, 24, 16, 12, 12, 12, 12, 0};
+  for (int i = 0; i < 11; ++i) {
+    EXPECT_EQ(At(form->Layers[NormalLayer], 84, rows[i]).r, flat[i]) << rows[i];
+    EXPECT_EQ(At(form->Layers[HoverLayer], 84, rows[i]).r, raised[i]) << rows[i];
+  }
+
+  form->BackType = 2;
+  form->Moving = true;  // dragged onto a 96-dpi monitor, held 30, 20 from the corner
+  form->DownX = 30;
+  form->DownY = 20;
+  form->FormDpiChanged(96, 500, 400);
+  form->FormDpiChanged(96, 0, 0);  // the same scale again changes nothing
+  EXPECT_EQ(view->captures, 1);
+  EXPECT_TRUE(view->left == 500 && view->top == 400 && view->width == 76 && view->height == 40);
+  EXPECT_TRUE(form->DownX == 20 && form->DownY == 13);
+}
+
 TEST_F(TessaraFormTest, MissingBackgroundPictureFallsBackToTheColour) {
   PlainWindow(1, 1, 0);
   form->BackType = 1;

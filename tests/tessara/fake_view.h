@@ -63,6 +63,9 @@ struct FakeTessaraView : ITessaraView {
   bool choose_ok = true;
   int chosen_color = 0x123456;
 
+  int system_dpi = 96;  // the scale of programs that declare no awareness
+  int SystemDpi() const override { return system_dpi; }
+
   void Attach(TfrmTessara* f) override { form = f; }
   void SetBounds(int l, int t, int w, int h) override {
     left = l;

@@ -233,6 +233,20 @@ TEST_F(PersistenceTest, BrandNewWindowIgnoresAPredecessorsLayers) {
   EXPECT_EQ(view->captures, 1);
 }
 
+TEST_F(PersistenceTest, LayersComposedAtAnotherScaleAreComposedAgain) {
+  // 3 x 3 tiles of 48 without borders at 96 dpi are as large as tiles of 32 at 144.
+  for (int dpi : {96, 144}) {
+    WriteText(folder.Path() + "tswin.ini", "[2\\Integers]\r\nCols=3\r\nRows=3\r\nTileWidth=48\r\nTileHeight=48\r\n"
+                                           "BorderType=0\r\nBackType=2\r\nLayersDpi=" + std::to_string(dpi) + "\r\n");
+    for (int m = 0; m < 3; ++m) WriteText(File("tessara2_" + std::to_string(m) + ".bmp"), EncodeBmp24(Bitmap24(144, 144)));
+    FakeTessaraView* view;
+    auto form = NewForm(&view);
+    form->LoadTessara(2);
+    form->FormShow();
+    EXPECT_EQ(view->captures, dpi == 96 ? 0 : 1) << dpi;
+  }
+}
+
 TEST_F(PersistenceTest, F4KeysCreateAndDeleteOnlyWithTheRightModifiers) {
   FakeTessaraView* view;
   auto form = NewForm(&view);

@@ -1,0 +1,108 @@
+#include "shell/dpi_win32.h"
+
+#include "base/dpi.h"
+
+namespace tessara {
+namespace {
+
+// From the newer SDK headers; the values are fixed by the system.
+using DpiContext = HANDLE;
+const DpiContext kPerMonitorAwareV2 = reinterpret_cast<DpiContext>(static_cast<INT_PTR>(-4));
+constexpr int kProcessPerMonitorAware = 2;
+constexpr int kMonitorEffectiveDpi = 0;
+
+template <class F>
+F UserFunction(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+template <class F>
+F ShcoreFunction(const char* name) {
+  static HMODULE shcore = LoadLibraryA("shcore.dll");
+  return shcore ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(shcore, name))) : nullptr;
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kBaseDpi;
+  if (screen) ReleaseDC(nullptr, screen);
+  return SaneDpi(dpi);
+}
+
+int MonitorDpi(HMONITOR monitor) {
+  using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor = ShcoreFunction<GetDpiForMonitorFn>("GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  if (monitor && getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kMonitorEffectiveDpi, &x, &y)))
+    return SaneDpi(static_cast<int>(y));
+  return SystemDpi();
+}
+
+}  // namespace
+
+void DeclareDpiAwareness() {
+  using SetContextFn = BOOL(WINAPI*)(DpiContext);
+  if (const auto setContext = UserFunction<SetContextFn>("SetProcessDpiAwarenessContext"))
+    if (setContext(kPerMonitorAwareV2)) return;
+  using SetAwarenessFn = HRESULT(WINAPI*)(int);
+  if (const auto setAwareness = ShcoreFunction<SetAwarenessFn>("SetProcessDpiAwareness")) {
+    // E_ACCESSDENIED: the manifest or an earlier call has settled it already.
+    const HRESULT result = setAwareness(kProcessPerMonitorAware);
+    if (SUCCEEDED(result) || result == E_ACCESSDENIED) return;
+  }
+  SetProcessDPIAware();
+}
+
+bool PerMonitorAware() {
+  using GetAwarenessFn = HRESULT(WINAPI*)(HANDLE, int*);
+  if (const auto getAwareness = ShcoreFunction<GetAwarenessFn>("GetProcessDpiAwareness")) {
+    int awareness = 0;
+    if (SUCCEEDED(getAwareness(nullptr, &awareness))) return awareness >= kProcessPerMonitorAware;
+  }
+  return false;
+}
+
+int DpiOfWindow(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
+  if (window && getDpiForWindow) {
+    const UINT dpi = getDpiForWindow(window);
+    if (dpi != 0) return SaneDpi(static_cast<int>(dpi));
+  }
+  return window ? MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)) : SystemDpi();
+}
+
+int DpiOfPoint(int x, int y) { return MonitorDpi(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST)); }
+
+int SystemDpi() {
+  using GetDpiForSystemFn = UINT(WINAPI*)();
+  static const auto getDpiForSystem = UserFunction<GetDpiForSystemFn>("GetDpiForSystem");
+  if (getDpiForSystem) return SaneDpi(static_cast<int>(getDpiForSystem()));
+  return ScreenDpi();
+}
+
+HICON ExtractIconOfSize(const std::string& file, int index, int size) {
+  if (index < 0 || file.empty()) return nullptr;
+  // The file's own image of that size where it has one; only a file without one is scaled.
+  HICON icon = nullptr;
+  const UINT got = PrivateExtractIconsA(file.c_str(), index, size, size, &icon, nullptr, 1, LR_DEFAULTCOLOR);
+  if (got == 0 || got == 0xFFFFFFFF) return nullptr;
+  return icon;
+}
+
+SIZE ScaledOuterSize(SIZE outer96, DWORD style, DWORD exStyle, int dpi) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = UserFunction<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  auto frame = [&](RECT rc, int at) {
+    if (!adjustForDpi || !adjustForDpi(&rc, style, FALSE, exStyle, static_cast<UINT>(at)))
+      AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+    return rc;
+  };
+  const RECT empty96 = frame(RECT{0, 0, 0, 0}, kBaseDpi);
+  const int client96Width = outer96.cx - (empty96.right - empty96.left);
+  const int client96Height = outer96.cy - (empty96.bottom - empty96.top);
+  const RECT outer = frame(RECT{0, 0, ScaleLength(client96Width, dpi), ScaleLength(client96Height, dpi)}, dpi);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+}  // namespace tessara
