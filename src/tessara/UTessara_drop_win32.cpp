@@ -31,10 +31,13 @@ DroppedFile TessaraWindow::TakeDrop(std::uintptr_t drop) {
   return dropped;
 }
 
-void TessaraWindow::AcceptDrops() { DragAcceptFiles(hwnd_, TRUE); }
+void TessaraWindow::AcceptDrops() {
+  accepts_drops_ = true;
+  if (hwnd_) DragAcceptFiles(hwnd_, TRUE);
+}
 
 ShortcutFields TessaraWindow::ResolveShortcut(const std::string& file) {
-  const ShortcutInfo info = ::tessara::ResolveShortcut(hwnd_, file);
+  const ShortcutInfo info = ::tessara::ResolveShortcut(Handle(), file);
   return {info.Target, info.WorkingFolder, info.Description, info.IconLocation, info.IconNumber, info.Problem};
 }
 

@@ -64,7 +64,7 @@ WorkRect TessaraWindow::WorkAreaAt(int screenX, int screenY) const {
 }
 
 void TessaraWindow::MoveTo(int left, int top) {
-  SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   UpdateWindow(hwnd_);
 }
 

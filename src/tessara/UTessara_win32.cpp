@@ -228,17 +228,25 @@ std::string Win32TileIcon::FileBytes() const {
 
 // ---- the window ----
 
-TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instance) {
+TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {
   RegisterTessaraClass(instance);
   mem_dc_.Reset(CreateCompatibleDC(nullptr));
   if (!mem_dc_) throw Error("Cannot create a drawing surface for a tessara");
   SetBkMode(mem_dc_.Get(), TRANSPARENT);
   for (const MenuEntry& e : TessaraMenu()) checks_[static_cast<std::size_t>(e.id)] = e.checked;
-  CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, 0, 0, 76, 112, owner, nullptr, instance,
-                  this);
+}
+
+HWND TessaraWindow::Handle() {
+  if (hwnd_) return hwnd_;
+  // Made where its settings place it rather than moved there: a start saves a move of each
+  // hidden window.
+  CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, pending_.left, pending_.top, pending_.right - pending_.left,
+                  pending_.bottom - pending_.top, owner_, nullptr, instance_, this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
   // No keyboard cues until the keyboard is used: a pointer user never sees the focus cell.
   SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  if (accepts_drops_) DragAcceptFiles(hwnd_, TRUE);
+  return hwnd_;
 }
 
 TessaraWindow::~TessaraWindow() {
@@ -286,12 +294,18 @@ void TessaraWindow::BuildMenu() {
 }
 
 RECT TessaraWindow::Bounds() const {
+  if (!hwnd_) return pending_;
   RECT rc{};
   GetWindowRect(hwnd_, &rc);
   return rc;
 }
 
 void TessaraWindow::SetBounds(int left, int top, int width, int height) {
+  if (!hwnd_) {
+    pending_ = {left, top, left + width, top + height};
+    Handle();
+    return;
+  }
   SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -308,12 +322,14 @@ int TessaraWindow::Height() const {
 
 void TessaraWindow::SetColor(int color) {
   color_ = ToColorRef(color);
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void TessaraWindow::Show() { ShowWindow(hwnd_, SW_SHOWNOACTIVATE); }
+void TessaraWindow::Show() { ShowWindow(Handle(), SW_SHOWNOACTIVATE); }
 
-void TessaraWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void TessaraWindow::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
 
 bool TessaraWindow::Confirm(const std::string& question) {
   return MessageBoxWithTitle(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -330,12 +346,12 @@ void TessaraWindow::SetMenuCheck(MenuId item, bool checked) {
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool TessaraWindow::ChooseColorDialog(int& color) { return ChooseColorFor(hwnd_, color, CC_FULLOPEN); }
+bool TessaraWindow::ChooseColorDialog(int& color) { return ChooseColorFor(Handle(), color, CC_FULLOPEN); }
 
 void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) { LoadPictureFile(path, picture); }
 
 void TessaraWindow::StepAside(const RECT& r) {
-  UniqueRegion area = ScreenArea(hwnd_, r);
+  UniqueRegion area = ScreenArea(Handle(), r);
   UniqueRegion done = EmptyRegion();
   // A hint of any window would be copied into the background with the screen.
   HideEveryHint();
@@ -403,7 +419,7 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
   }
   ahead_.Clear();
   MovesBack back;
-  back.Add(hwnd_, r);
+  back.Add(Handle(), r);
   StepAside(r);
   {
     const PhaseTimer wait(Phase::RepaintWaits);
@@ -476,7 +492,12 @@ void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, in
     BitBlt(paint_dc_, x, y, width, height, mem_dc_.Get(), x, y, SRCCOPY);
   } else {
     ScreenDC dc(hwnd_);
-    if (dc.Get()) BitBlt(dc.Get(), x, y, width, height, mem_dc_.Get(), x, y, SRCCOPY);
+    // The whole image painted is what a pending paint would paint again (a window just
+    // shown has one), so that paint is dropped. A cell alone may show another layer.
+    const bool whole = x == 0 && y == 0 && width == layer.Width() && height == layer.Height();
+    const RECT painted{x, y, x + width, y + height};
+    if (dc.Get() && BitBlt(dc.Get(), x, y, width, height, mem_dc_.Get(), x, y, SRCCOPY) && whole)
+      ValidateRect(hwnd_, &painted);
   }
 }
 

@@ -121,7 +121,8 @@ class TessaraWindow final : public ITessaraView {
   // Reachability of files.
   bool DirectoryReachable(const std::string& folder) override;
 
-  HWND Handle() const { return hwnd_; }
+  // The window, made at its first bounds (or here, at the default place, when asked first).
+  HWND Handle();
   // The context menu, built when first needed: most windows of a start never open it.
   HMENU Menu();
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -139,6 +140,9 @@ class TessaraWindow final : public ITessaraView {
   void OnPaint();
 
   HINSTANCE instance_;
+  HWND owner_;
+  RECT pending_{0, 0, 76, 112};  // the bounds until the window exists
+  bool accepts_drops_ = false;
   TfrmTessara* form_ = nullptr;
   COLORREF color_ = 0x707070;
   // Layers are selected into this one DC to be drawn on or copied from, one at a time.
