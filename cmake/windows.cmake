@@ -11,7 +11,7 @@ add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURC
                     "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
-set(WIN32_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 comdlg32 gdi32 user32 advapi32 windowscodecs)
+set(WIN32_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 gdi32 user32 advapi32 windowscodecs)
 
 add_library(tessara_core STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
 target_include_directories(tessara_core PUBLIC ${CMAKE_SOURCE_DIR}/src)

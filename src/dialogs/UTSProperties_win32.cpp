@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "shell/commondialogs_win32.h"
+
 #include <algorithm>
 #include <iterator>
 #include <optional>
@@ -295,7 +297,7 @@ bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
   // The dialog may write into the LOGFONT even when cancelled: it is read only on OK.
   {
     ModalScope modal;
-    if (!ChooseFontA(&cf)) return false;
+    if (!CommonChooseFont(&cf)) return false;
   }
   font.Face = lf.lfFaceName;
   font.Height = MulDiv(lf.lfHeight, kBaseDpi, SystemDpi());
@@ -323,7 +325,7 @@ bool TSPropertiesWindow::OpenPictureDialog(const std::string& initialFolder, std
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   {
     ModalScope modal;
-    if (!GetOpenFileNameA(&ofn)) return false;
+    if (!CommonOpenFileName(&ofn)) return false;
   }
   file = name;
   return true;

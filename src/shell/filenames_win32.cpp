@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "shell/commondialogs_win32.h"
+
 #include <vector>
 
 #include "base/tile.h"
@@ -101,7 +103,7 @@ bool RunOpenDialog(HWND owner, const OpenDialogSettings& settings, const std::st
   ofn.Flags = settings.Flags | OFN_EXPLORER;
   {
     ModalScope modal;
-    if (!GetOpenFileNameW(&ofn)) return false;
+    if (!CommonOpenFileName(&ofn)) return false;
   }
   const AnsiFileName chosen = ToAnsiFileName(file.data());
   if (chosen.Name.empty()) {

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "shell/commondialogs_win32.h"
+
 #include "shell/error.h"
 #include "shell/modal_win32.h"
 
@@ -52,7 +54,7 @@ bool ChooseColorFor(HWND owner, int& color, DWORD flags) {
   cc.lpCustColors = custom;
   cc.Flags = CC_RGBINIT | flags;
   ModalScope modal;
-  if (!ChooseColorA(&cc)) return false;
+  if (!CommonChooseColor(&cc)) return false;
   color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
   return true;
 }
