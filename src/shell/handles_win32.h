@@ -60,4 +60,36 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
+// Selects a GDI object into a DC for one scope; the previous object goes back at its end,
+// so a layer's bitmap is never left selected (a DIB section can be in only one DC).
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~ScopedSelect() {
+    if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+  }
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+  bool Ok() const { return old_ && old_ != HGDI_ERROR; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+class ScreenDC {
+ public:
+  explicit ScreenDC(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+  ~ScreenDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 }  // namespace tessara
