@@ -12,7 +12,7 @@ void TfrmTessara::FormMouseDown(MouseButton button, unsigned shift, int x, int y
   // Another button while the left one holds a tile or moves the window changes nothing.
   if (Holding()) return;
   const Cell cell = CellAt(x, y);
-  if (button == mbLeft && (!cell.Valid() || Tile(cell.Col, cell.Row).Empty() || (shift & ssCtrl))) {
+  if (button == mbLeft && (!cell.Valid() || std::as_const(*this).Tile(cell.Col, cell.Row).Empty() || (shift & ssCtrl))) {
     DownX = x;
     DownY = y;
     WorkArea = view_->WorkAreaAt(view_->Left() + x, view_->Top() + y);
@@ -65,8 +65,8 @@ void TfrmTessara::FormMouseMove(unsigned, int x, int y) {
   }
   const Cell cell = CellAt(x, y);
   if (HoverCol != -1) DrawCell(NormalLayer, HoverCol, HoverRow);
-  // Empty cells and the spacing never light up.
-  if (cell.Valid() && !Tile(cell.Col, cell.Row).Empty()) DrawCell(HoverLayer, cell.Col, cell.Row);
+  // Empty cells and the spacing never light up; a read only, so hovering makes no record.
+  if (cell.Valid() && !std::as_const(*this).Tile(cell.Col, cell.Row).Empty()) DrawCell(HoverLayer, cell.Col, cell.Row);
 }
 
 void TfrmTessara::FormMouseLeave() {

@@ -210,8 +210,10 @@ void TfrmTessara::LoadAllIcons() {
 }
 
 void TfrmTessara::DrawTile(int col, int row) {
-  TTileRecord& r = Tile(col, row);
-  if (r.Empty()) return;
+  // A composition walks every cell: an empty one draws nothing and its record stays unmade.
+  TTileRecord* found = Find(col, row);
+  if (!found || found->Empty()) return;
+  TTileRecord& r = *found;
   // A cached icon that cannot be read counts as missing: it is extracted again.
   if (r.Icon && !r.Icon->Usable()) LoadIconOnly(col, row);
   int x = 0, y = 0;
