@@ -28,7 +28,7 @@ TfrmMain::TfrmMain(IMainPlatform& platform, IMainView& view) : platform_(platfor
   globals.Set_Integers(MainIntegerKeys());
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() { ForgetChangeSaves(this); }
 
 std::string TfrmMain::Title() const { return std::string("Tessara ") + kVersionText; }
 
@@ -64,6 +64,7 @@ void TfrmMain::FormCreate() {
   }
   // A negative count in a hand-edited file means no windows.
   TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
+  count_on_disk_ = TessaraCount;
   if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
   // No error of one window may stop the others: it is shown, and start-up goes on.
   // Windows are made, loaded and shown in number order. A window that captures its
@@ -206,8 +207,9 @@ void TfrmMain::btnNewClick() {
     ShowMessage("Maximum number of tessaras reached");
     return;
   }
-  auto form = MakeTessara();
   const int number = TessaraCount + 1;
+  if (!NumberFree(number)) return;
+  auto form = MakeTessara();
   form->SetNumber(number);
   form->SetDefaults();
   TfrmTessara* shown = form.get();
@@ -216,9 +218,27 @@ void TfrmMain::btnNewClick() {
   shown->FormShow();
   // The new window's files first: a count that names it before they exist would bring back
   // the files a deleted window of that number left. Its change-save then writes the count.
+  count_waits_.push_back({shown, number, 0});
   count_pending_ = true;
-  count_waits_for_ = shown;
   shown->SaveChange();
+}
+
+bool TfrmMain::NumberFree(int number) {
+  const auto taken = [this, number] {
+    return std::any_of(pending_moves_.begin(), pending_moves_.end(), [&](const FileMove& m) { return m.from == number; }) ||
+           std::any_of(count_waits_.begin(), count_waits_.end(), [&](const CountWait& w) { return w.whole_at == number; });
+  };
+  if (!taken()) return true;
+  // The files still lying only there are written to their new place first.
+  std::vector<TfrmTessara*> waiting;
+  for (const CountWait& w : count_waits_)
+    if (w.whole_at == number && w.form) waiting.push_back(Tessara(w.number));
+  for (TfrmTessara* form : waiting)
+    if (form) form->SaveChange();
+  if (!pending_moves_.empty()) SaveCountChange();
+  if (!taken()) return true;
+  ShowMessage("A new tessara cannot be made until the files of another tessara have reached its new number.");
+  return false;
 }
 
 void TfrmMain::btnExitClick() { view_.Close(); }
@@ -247,35 +267,86 @@ void TfrmMain::SaveAll() {
   if (Starting) return;
   for (int i = 1; i <= TessaraCount; ++i) {
     TfrmTessara* form = tessaras_[i].get();
-    if (form && form->SaveOnExit) SaveAtExit([form] { form->SaveTessara(); });
+    if (form && form->SaveOnExit) WindowWritten(form, SaveAtExit(form, [form] { form->SaveTessara(); }));
   }
-  SaveAtExit([this] { SaveMainKeys(); });
+  SaveAtExit(this, [this] { SaveMainKeys(); });
 }
 
-void TfrmMain::SaveAtExit(const std::function<void()>& save) {
+bool TfrmMain::SaveAtExit(const void* owner, const std::function<void()>& save) {
+  std::vector<std::string> lines;
   try {
     save();
   } catch (const Error& e) {
-    // One line per file; a file that failed at the close and again at the destroy counts once.
+    // One line per file.
     const std::string text = e.what();
     for (std::size_t start = 0; start <= text.size();) {
       const std::size_t end = std::min(text.find('\n', start), text.size());
-      const std::string line = text.substr(start, end - start);
-      if (std::find(exit_failures_.begin(), exit_failures_.end(), line) == exit_failures_.end())
-        exit_failures_.push_back(line);
+      lines.push_back(text.substr(start, end - start));
       start = end + 1;
     }
   }
+  // A later save of the same owner tells what is on disk now.
+  const auto it = std::find_if(exit_failures_.begin(), exit_failures_.end(),
+                               [owner](const auto& failure) { return failure.first == owner; });
+  if (lines.empty()) {
+    if (it != exit_failures_.end()) exit_failures_.erase(it);
+    return true;
+  }
+  if (it != exit_failures_.end())
+    it->second = std::move(lines);
+  else
+    exit_failures_.emplace_back(owner, std::move(lines));
+  return false;
 }
 
 void TfrmMain::SaveMainKeys() {
+  // A move cut short is finished before any count is written; while it cannot be, the count
+  // keeps naming the number whose files it has yet to bring.
+  std::vector<std::string> failed;
+  try {
+    FinishMoves();
+  } catch (const std::exception& e) {
+    failed.emplace_back(e.what());
+  }
+  const int count = CountToStore();
   globals.StoreBoolean(kDpiAwareKey, true);
   globals.StoreInteger("LastX", PanelX);
   globals.StoreInteger("LastY", view_.Top());
-  globals.StoreInteger("tsCount", TessaraCount);
+  globals.StoreInteger("tsCount", count);
   globals.StoreBoolean("SnapEdges", view_.Checked(MainCheck::SnapEdges));
   globals.StoreBoolean("Startup", view_.Checked(MainCheck::Startup));
-  globals.WriteSettings();
+  try {
+    globals.WriteSettings();
+    count_on_disk_ = count;
+  } catch (const std::exception& e) {
+    failed.emplace_back(e.what());
+  }
+  if (failed.empty()) return;
+  std::string text = failed.front();
+  for (std::size_t i = 1; i < failed.size(); ++i) text += "\n" + failed[i];
+  throw Error(text);
+}
+
+int TfrmMain::CountToStore() const {
+  int count = TessaraCount;
+  for (const CountWait& w : count_waits_)
+    if (w.whole_at == 0) count = std::min(count, w.number - 1);
+  // Naming files twice is better than naming none of a window's: a lower bound wins.
+  for (const CountWait& w : count_waits_) count = std::max(count, w.whole_at);
+  for (const FileMove& m : pending_moves_) count = std::max(count, m.from);
+  return count;
+}
+
+bool TfrmMain::WindowWritten(const TfrmTessara* form, bool ok) {
+  if (!ok) return false;
+  return std::erase_if(count_waits_, [form](const CountWait& w) { return w.form == form; }) > 0;
+}
+
+void TfrmMain::FinishMoves() {
+  while (!pending_moves_.empty()) {
+    MoveWindowFiles(pending_moves_.front().from, pending_moves_.front().to);
+    pending_moves_.erase(pending_moves_.begin());
+  }
 }
 
 void TfrmMain::FormClose() {
@@ -290,16 +361,26 @@ void TfrmMain::FormDestroy() {
   for (int i = kMaxTessaras; i >= 1; --i) {
     if (!tessaras_[i]) continue;
     std::unique_ptr<TfrmTessara> form = std::move(tessaras_[i]);
-    SaveAtExit([&form] { form->FormDestroy(); });
+    WindowWritten(form.get(), SaveAtExit(form.get(), [&form] { form->FormDestroy(); }));
+    for (CountWait& w : count_waits_)
+      if (w.form == form.get()) w.form = nullptr;
   }
-  if (!Saved) {
-    SaveAll();
-    Saved = true;
-  }
-  if (exit_failures_.empty()) return;
-  std::string text = exit_failures_.front();
-  for (std::size_t i = 1; i < exit_failures_.size(); ++i) text += "\n" + exit_failures_[i];
+  // The keys again when they failed at the close, or when windows written since let the
+  // count name them.
+  const bool keysFailed = std::any_of(exit_failures_.begin(), exit_failures_.end(),
+                                      [this](const auto& failure) { return failure.first == this; });
+  if (!Starting && (!Saved || keysFailed || !pending_moves_.empty() || CountToStore() != count_on_disk_))
+    SaveAtExit(this, [this] { SaveMainKeys(); });
+  Saved = true;
+  // Only what is not on disk now, each file once.
+  std::vector<std::string> lines;
+  for (const auto& failure : exit_failures_)
+    for (const std::string& line : failure.second)
+      if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
   exit_failures_.clear();
+  if (lines.empty()) return;
+  std::string text = lines.front();
+  for (std::size_t i = 1; i < lines.size(); ++i) text += "\n" + lines[i];
   ShowError(text);
 }
 
@@ -310,22 +391,20 @@ void TfrmMain::DeleteTessara(TfrmTessara* form) {
   if (!removed) return;
   closed_.push_back(std::move(removed));
   platform_.PostReleaseClosed();
+  count_pending_ = true;
   if (number < last && !Tessara(number)) {
     // The last number belonged to a window that failed to load: its files take the freed
-    // number, so it keeps them and the deleted window's files never come back.
-    count_pending_ = true;
-    count_waits_for_ = nullptr;
-    if (RunChangeSave([&] { MoveWindowFiles(last, number); })) SaveCountChange();
+    // number, so it keeps them and the deleted window's files never come back. The count
+    // drops once they are whole there.
+    pending_moves_.push_back({last, number});
+    SaveCountChange();
     return;
   }
   // A kill before the exit must not bring the deleted window back. The window that took its
-  // number is written under it before the count drops: a kill in between leaves that window
-  // twice rather than losing it.
-  count_pending_ = true;
-  TfrmTessara* moved = Tessara(number);
-  count_waits_for_ = number > TessaraCount ? nullptr : moved;
-  if (count_waits_for_)
-    moved->SaveChange();
+  // number is written under it before the count drops (its change-save writes the count):
+  // a kill in between leaves that window twice rather than losing it.
+  if (number < last)
+    Tessara(number)->SaveChange();
   else
     SaveCountChange();
 }
@@ -361,13 +440,13 @@ void TfrmMain::MoveWindowFiles(int from, int to) {
 
 void TfrmMain::SaveCountChange() {
   if (Starting) return;
-  count_pending_ = !RunChangeSave([this] { SaveMainKeys(); });
+  const bool saved = RunChangeSave(this, [this] { SaveMainKeys(); });
+  // A move still unfinished is tried again at every later change-save.
+  count_pending_ = !saved || !pending_moves_.empty();
 }
 
 void TfrmMain::ChangeSaved(TfrmTessara* form) {
-  if (!count_pending_ || (count_waits_for_ && count_waits_for_ != form)) return;
-  count_waits_for_ = nullptr;
-  SaveCountChange();
+  if (WindowWritten(form, true) || count_pending_) SaveCountChange();
 }
 
 void TfrmMain::ReleaseClosed() {
@@ -380,11 +459,20 @@ std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {
   const int n = TessaraCount;
   if (k < 1 || k > n || tessaras_[k].get() != form) return nullptr;
   std::unique_ptr<TfrmTessara> removed = std::move(tessaras_[k]);
-  if (count_waits_for_ == form) count_waits_for_ = nullptr;
+  std::erase_if(count_waits_, [form](const CountWait& w) { return w.form == form; });
   if (k != n) {
     tessaras_[k] = std::move(tessaras_[n]);
     // The last slot is empty when that window failed at start.
-    if (tessaras_[k]) tessaras_[k]->SetNumber(k);
+    if (TfrmTessara* moved = tessaras_[k].get()) {
+      moved->SetNumber(k);
+      // Until it is written under k, its files lie whole at n (none, for a window never written).
+      const auto it = std::find_if(count_waits_.begin(), count_waits_.end(),
+                                   [moved](const CountWait& w) { return w.form == moved; });
+      if (it != count_waits_.end())
+        it->number = k;
+      else
+        count_waits_.push_back({moved, k, n});
+    }
   }
   TessaraCount = n - 1;
   return removed;

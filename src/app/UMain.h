@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/RegVal.h"
@@ -101,8 +102,9 @@ class TfrmMain : public ITessaraHost {
   // The keys of "tessara.ini" (the window count among them), written alone.
   void SaveMainKeys();
   // After a window was made or deleted: the count is written at once, so a crash neither
-  // loses the new window nor brings the deleted one back. A count that could not be written
-  // is tried again at every later change-save until it is.
+  // loses the new window nor brings the deleted one back. It names only windows whose files
+  // are whole in their place (CountToStore); a count that could not be written, or a move of
+  // files cut short, is tried again at every later change-save until it is done.
   void SaveCountChange();
   void ChangeSaved(TfrmTessara* form) override;
 
@@ -146,15 +148,43 @@ class TfrmMain : public ITessaraHost {
 
   // Gives the files and settings of window `from` (one that failed to load) to number `to`.
   void MoveWindowFiles(int from, int to);
-  // Runs one save of the exit, keeping each file it could not write for the report.
-  void SaveAtExit(const std::function<void()>& save);
+  // Finishes the moves of failed windows' files that were cut short, in order: a later move
+  // may carry on what an earlier one brought.
+  void FinishMoves();
+  // The count that may be written now: never a number whose files are not yet a new
+  // window's own, never below a number that holds the only whole copy of a window's files.
+  int CountToStore() const;
+  // A window's files were written (`ok`) or not, at a change-save or at the exit.
+  // True when the count waited for it.
+  bool WindowWritten(const TfrmTessara* form, bool ok);
+  // The number a new window would take may hold files that are still some window's only
+  // copy: their move is tried again first; false when it still cannot be given out.
+  bool NumberFree(int number);
+  // Runs one save of the exit for `owner` (a window, or this form for its keys), keeping the
+  // files it could not write for the report; a later save of the same owner replaces them.
+  bool SaveAtExit(const void* owner, const std::function<void()>& save);
 
   IMainPlatform& platform_;
-  std::vector<std::string> exit_failures_;
-  // The count on disk is out of date; it is written once `count_waits_for_` (a window whose
-  // files must exist first, when not null) has been saved.
+  std::vector<std::pair<const void*, std::vector<std::string>>> exit_failures_;
+  // The count on disk is out of date, or was last written lower or higher than the windows
+  // ask, while some files below wait to be written.
   bool count_pending_ = false;
-  TfrmTessara* count_waits_for_ = nullptr;
+  int count_on_disk_ = 0;
+  // A window whose files must reach `number` before the count may rely on them: a new one
+  // (`whole_at` 0), or one renumbered by a delete whose whole copy still lies at `whole_at`.
+  // `form` is null once the window is gone at the exit.
+  struct CountWait {
+    const TfrmTessara* form;
+    int number;
+    int whole_at;
+  };
+  std::vector<CountWait> count_waits_;
+  // Moves of a failed window's files that did not finish.
+  struct FileMove {
+    int from;
+    int to;
+  };
+  std::vector<FileMove> pending_moves_;
   IMainView& view_;
   std::array<std::unique_ptr<TfrmTessara>, kMaxTessaras + 1> tessaras_;
   std::vector<std::unique_ptr<TfrmTessara>> closed_;

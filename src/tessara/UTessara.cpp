@@ -52,6 +52,7 @@ TfrmTessara::TfrmTessara(ITessaraHost* host, std::unique_ptr<ITessaraView> view,
 TfrmTessara::~TfrmTessara() {
   // The view goes first: it must not route messages to a half-destroyed form.
   view_.reset();
+  ForgetChangeSaves(this);
 }
 
 void TfrmTessara::FormCreate() {

@@ -387,9 +387,12 @@ inline constexpr const char* kDpiAwareKey = "DpiAware";
 // The Integers key holding the DPI at which the layer cache files were composed.
 inline constexpr const char* kLayersDpiKey = "LayersDpi";
 
-// Runs one change-save. Its error is shown once, then kept quiet until a change-save succeeds
-// again (the exit's save still reports every failure); true when it succeeded.
-bool RunChangeSave(const std::function<void()>& save);
+// Runs one change-save of `owner` (a window, or the program's own keys). An error is shown
+// when nothing else is failing; then every failure stays quiet until each owner that failed
+// has saved again (the exit's save still reports every failure); true when it succeeded.
+bool RunChangeSave(const void* owner, const std::function<void()>& save);
+// An owner that is gone (a deleted window) no longer keeps the others quiet.
+void ForgetChangeSaves(const void* owner);
 
 // The window keys of "tswin.ini" in their order, with the defaults of a saved window.
 TRegVal::Lines TessaraBooleanKeys();
