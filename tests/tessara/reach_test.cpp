@@ -164,7 +164,7 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
     TakeShown();
     form->FormDeactivate();
     const std::vector<std::string> flat{"0:" + std::to_string(c.col) + "," + std::to_string(c.row)};
-    EXPECT_EQ(TakeShown(), c.pointerRow ? std::vector<std::string>{} : flat) << "lost focus, lit no more";
+    EXPECT_EQ(TakeShown(), c.pointerRow ? std::vector<std::string>{} : flat) << "the focus cell is lit no more, the pointer's stays";
     EXPECT_EQ(form->HoverCol, c.pointerRow ? c.col : -1);
     form->FormMouseLeave();
   }
