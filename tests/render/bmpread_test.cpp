@@ -41,6 +41,8 @@ std::string Masks(std::vector<std::uint32_t> masks) {
 
 using Bgr = std::array<int, 3>;
 constexpr Bgr k0{0, 0, 255}, k1{1, 2, 254}, k2{2, 4, 253};
+// A run-length picture of palette entry 0 only: its end mark alone.
+std::string Blank(int w, int h) { return File(Info(40, w, h, 8, 1, 1), Ramp(1, 4), Bytes({0, 1})); }
 
 TEST(BitmapFile, DecodesEveryDepthCompressionAndHeaderToTheWorkedPixels) {
   const struct {
@@ -49,6 +51,8 @@ TEST(BitmapFile, DecodesEveryDepthCompressionAndHeaderToTheWorkedPixels) {
     int width, height;     // 0: refused
     std::vector<Bgr> top;  // the pixels, top row first
   } cases[] = {
+      {"8 bits declaring 300 colours reads the 256 of its depth", File(Info(40, 2, 1, 8, 0, 300), Ramp(256, 4), Bytes({1, 255, 0, 0})), 2, 1,
+       {k1, {255, 254, 0}}},
       {"1 bit, 40-byte header, bottom-up", File(Info(40, 3, 2, 1), Ramp(2, 4), Bytes({0xA0, 0, 0, 0, 0x40, 0, 0, 0})), 3, 2, {k0, k1, k0, k1, k0, k1}},
       {"4 bits, OS/2 2.x 16-byte header", File(Info(16, 2, 1, 4), Ramp(16, 4), Bytes({0x1F, 0, 0, 0})), 2, 1, {k1, {15, 30, 240}}},
       {"8 bits, 12-byte header and 3-byte palette", File(Info(12, 2, 1, 8), Ramp(256, 3), Bytes({1, 255, 0, 0})), 2, 1, {k1, {255, 254, 0}}},
@@ -57,6 +61,11 @@ TEST(BitmapFile, DecodesEveryDepthCompressionAndHeaderToTheWorkedPixels) {
       {"run-length 8 bits", File(Info(40, 4, 2, 8, 1, 3), Ramp(3, 4), Bytes({2, 1, 0, 2, 1, 0, 1, 2, 0, 0, 0, 3, 2, 0, 1, 0, 0, 1})), 4, 2,
        {k2, k0, k1, k0, k1, k1, k0, k2}},
       {"run-length 4 bits", File(Info(40, 6, 1, 4, 2, 3), Ramp(3, 4), Bytes({3, 0x12, 0, 3, 0x20, 0x10, 0, 1})), 6, 1, {k1, k2, k1, k2, k0, k1}},
+      // An absolute run of 5 (3 bytes and a pad byte), then a run of two 1s.
+      {"run-length 4 bits, odd absolute run", File(Info(40, 7, 1, 4, 2, 3), Ramp(3, 4), Bytes({0, 5, 0x12, 0x01, 0x20, 0, 2, 0x11, 0, 1})), 7, 1,
+       {k1, k2, k0, k1, k2, k1, k1}},
+      {"16 bits 5-6-5 masks inside a 52-byte header", File(Info(52, 2, 1, 16, 3, 0, Masks({0xF800, 0x07E0, 0x1F})), "", L16(0xF800) + L16(0x1F)), 2, 1,
+       {{0, 0, 255}, {255, 0, 0}}},
       // Six green bits: 62 -> 251, 1 -> 4; five red and blue bits: 1 -> 8.
       {"16 bits 5-6-5 masks after the header", File(Info(40, 4, 1, 16, 3), Masks({0xF800, 0x07E0, 0x1F}), L16(0x07C0) + L16(0x20) + L16(0x0801) + L16(0xFFFF)),
        4, 1, {{0, 251, 0}, {0, 4, 0}, {8, 0, 8}, {255, 255, 255}}},
@@ -67,6 +76,10 @@ TEST(BitmapFile, DecodesEveryDepthCompressionAndHeaderToTheWorkedPixels) {
        {{0x33, 0x22, 0x11}}},
       {"24 bits top-down, OS/2 2.x 64-byte header", File(Info(64, 1, -2, 24), "", Bytes({1, 2, 3, 0, 4, 5, 6, 0})), 1, 2, {{1, 2, 3}, {4, 5, 6}}},
       {"a few bytes declaring 16384 x 16384 (768 MB)", File(Info(40, 16384, 16384, 8, 1), Ramp(256, 4), Bytes({0, 1})), 0, 0, {}},
+      {"16384 pixels wide", Blank(16384, 1), 16384, 1, std::vector<Bgr>(16384, k0)},
+      {"16385 pixels wide", Blank(16385, 1), 0, 0, {}},
+      {"16384 pixels high", Blank(1, 16384), 1, 16384, std::vector<Bgr>(16384, k0)},
+      {"16385 pixels high", Blank(1, 16385), 0, 0, {}},
       {"short pixel rows", File(Info(40, 2, 2, 24), "", std::string(15, '\0')), 0, 0, {}},
   };
   for (const auto& c : cases) {

@@ -2,6 +2,7 @@
 // with snapping, which layer each cell is shown from, clicks, tile moves and the clipboard.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -12,6 +13,7 @@
 #include "tessara/clipboard.h"
 #include "tessara/fake_host.h"
 #include "tessara/fake_view.h"
+#include "testutil.h"
 
 namespace tessara {
 namespace {
@@ -241,6 +243,9 @@ TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped
 }
 
 TEST_F(PointerTest, RunTileTriesTheCommandLineThenTheAssociatedProgram) {
+  const testing::TempFolder temp;
+  const std::string folder = temp.Path() + "my tools";
+  std::filesystem::create_directory(folder);
   const struct {
     const char* what;
     std::string filename, startIn, association;
@@ -251,6 +256,7 @@ TEST_F(PointerTest, RunTileTriesTheCommandLineThenTheAssociatedProgram) {
       {"a drive tile passes unchanged", "EXPLORER.EXE D:\\", "", "", true, {"EXPLORER.EXE D:\\"}, {}},
       {"a document opens in its program", "C:\\docs\\my notes.txt", "C:\\missing", "C:\\win\\notepad.exe", false,
        {"C:\\docs\\my notes.txt", "C:\\win\\notepad.exe \"C:\\docs\\my notes.txt\""}, {}},
+      {"an existing folder with a blank is quoted whole", folder, "", "", false, {"\"" + folder + "\""}, {}},
       {"nothing starts and nothing is said", "C:\\x.qqq", "", "", false, {"C:\\x.qqq"}, {}},
       {"an empty cell starts nothing", "", "", "", false, {}, {}},
   };

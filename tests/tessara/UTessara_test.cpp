@@ -73,6 +73,9 @@ TEST_F(TessaraFormTest, PlainCompositionFillsOutlinesAndShadesTheCells) {
 TEST_F(TessaraFormTest, ScaledWindowDrawsItsLinesAndEdgesAtTheScaleAndRecomposesOnceWhenItChanges) {
   form->UseDpi(144);
   PlainWindow(2, 1, 3);  // border 3: a 1-px black line and a 2-px raised edge; cells of 54
+  form->Tile(1, 1).Filename = form->Tile(1, 1).IconFile = "C:\\a.exe";
+  form->Tile(1, 1).IconIndex = 1;
+  view->icons = {"C:\\a.exe#0"};
   form->ComposeLayers();
   // Down the middle of the second cell: rows 0-3 and 55-59, flat and raised.
   const int rows[] = {0, 1, 2, 3, 4, 5, 55, 56, 57, 58, 59};
@@ -90,6 +93,7 @@ TEST_F(TessaraFormTest, ScaledWindowDrawsItsLinesAndEdgesAtTheScaleAndRecomposes
   form->FormDpiChanged(96, 500, 400);
   form->FormDpiChanged(96, 0, 0);  // the same scale again changes nothing
   EXPECT_EQ(view->captures, 1);
+  EXPECT_EQ(view->extractions, (std::vector<std::string>{"C:\\a.exe#0", "C:\\a.exe#0"})) << "again at the new scale";
   EXPECT_TRUE(view->left == 500 && view->top == 400 && view->width == 76 && view->height == 40);
   EXPECT_TRUE(form->DownX == 20 && form->DownY == 13);
 }

@@ -42,7 +42,9 @@ TEST(BringOnScreen, MovesUnreachableWindowsIntoTheNearestWorkArea) {
 // A tile on the second monitor: below it, pulled in from the right edge; at the bottom, above
 // it and kept off the first monitor.
 TEST(PlaceHint, BelowTheTileElseAboveItWithinTheWorkAreaOfTheTilesMonitor) {
-  for (auto [top, x, left, atTop] : {std::array{500, 2540, 2460, 542}, std::array{984, 1270, 1280, 962}}) {
+  // Ending exactly at the bottom and right edges it fits; a pixel lower it goes above.
+  for (auto [top, x, left, atTop] : {std::array{500, 2540, 2460, 542}, std::array{984, 1270, 1280, 962},
+                                     std::array{962, 2460, 2460, 1004}, std::array{963, 1300, 1300, 941}}) {
     const WindowRect r = PlaceHint({1300, top, 40, 40}, 100, 20, x, 2, kSecond);
     EXPECT_EQ(std::make_pair(r.Left, r.Top), std::make_pair(left, atTop)) << top;
   }

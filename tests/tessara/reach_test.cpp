@@ -144,11 +144,13 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
     const char* what;
     std::vector<int> keys;
     int col, row;
+    int pointerRow = 0;  // a row of the focus column the pointer lights last, if any
   } cases[] = {
       {"a walk over empty cells", {kKeyDown, kKeyRight, kKeyRight, kKeyUp, kKeyLeft}, 2, 1},
       {"right stops at the last column", {kKeyRight, kKeyRight, kKeyRight, kKeyRight}, 3, 1},
       {"left and up stop at the first cell", {kKeyLeft, kKeyUp}, 1, 1},
       {"down stops at the last row", {kKeyDown, kKeyDown, kKeyDown}, 1, 2},
+      {"the pointer's cell stays lit", {kKeyRight, kKeyRight}, 3, 1, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -157,11 +159,14 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
     for (int key : c.keys) form->FormKeyDown(key, ssNone);
     EXPECT_EQ(std::make_pair(form->FocusCol, form->FocusRow), std::make_pair(c.col, c.row));
     EXPECT_EQ(std::make_pair(form->HoverCol, form->HoverRow), std::make_pair(c.col, c.row));
+    const CellRect pointer = form->CellRectOf(c.col, c.pointerRow);
+    if (c.pointerRow) form->FormMouseMove(ssNone, pointer.Left + 5, pointer.Top + 5);
     TakeShown();
     form->FormDeactivate();
-    EXPECT_EQ(TakeShown(), std::vector<std::string>{"0:" + std::to_string(c.col) + "," + std::to_string(c.row)})
-        << "lost focus, lit no more";
-    EXPECT_EQ(form->HoverCol, -1);
+    const std::vector<std::string> flat{"0:" + std::to_string(c.col) + "," + std::to_string(c.row)};
+    EXPECT_EQ(TakeShown(), c.pointerRow ? std::vector<std::string>{} : flat) << "the focus cell is lit no more, the pointer's stays";
+    EXPECT_EQ(form->HoverCol, c.pointerRow ? c.col : -1);
+    form->FormMouseLeave();
   }
 }
 
