@@ -177,6 +177,8 @@ TEST(TileDataFormat, OverlongDescriptionIsCutAndOddDriveIsNone) {
     EXPECT_EQ(tiles[0].Tile.IconIndex, 7);
     EXPECT_EQ(tiles[0].Tile.Drive, c.expected) << int(c.drive);
   }
+  r[rec::kDescription + 40] = '\xC3';  // a character the field cannot finish
+  EXPECT_EQ(DecodeTileData(r).at(0).Tile.Description, std::string(39, 'd'));
 }
 
 TEST(TileDataFormat, RecordWithoutFileNameEmptiesItsCell) {
