@@ -179,6 +179,28 @@ TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
   EXPECT_EQ(info.IconNumber, 3);
 }
 
+// A comment is only shown: a long one, or one the code page cannot hold, costs the tile nothing.
+TEST_F(ShortcutTest, AnyCommentLeavesTheShortcutReadable) {
+  const std::string target = MakeFile("tool.exe", "MZ");
+  const std::pair<std::wstring, std::string> comments[] = {{std::wstring(300, L'c'), std::string(40, 'c')},
+                                                           {L"Notes \u0436\U0001F600", "Notes "}};
+  for (const auto& [comment, start] : comments) {
+    const std::string link = dir_ + "commented.lnk";
+    ComPtr<IShellLinkW> shell;
+    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.PutVoid()), S_OK);
+    shell->SetPath(tessara::WideFromAnsi(target).c_str());
+    shell->SetDescription(comment.c_str());
+    ComPtr<IPersistFile> file;
+    ASSERT_EQ(shell->QueryInterface(IID_IPersistFile, file.PutVoid()), S_OK);
+    ASSERT_EQ(file->Save(tessara::WideFromAnsi(link).c_str(), TRUE), S_OK);
+    const ShortcutInfo info = ResolveShortcut(nullptr, link);
+    EXPECT_EQ(info.Problem, "");
+    EXPECT_TRUE(SameText(info.Target, target)) << info.Target;
+    EXPECT_GT(info.Description.size(), start.size()) << "nothing is dropped: " << info.Description;
+    EXPECT_EQ(info.Description.substr(0, start.size()), start);
+  }
+}
+
 TEST_F(ShortcutTest, SecondCreateReplacesTheFirst) {
   const std::string first = MakeFile("first.exe", "MZ");
   const std::string second = MakeFile("second.exe", "MZ");
