@@ -1,9 +1,11 @@
 #include "base/tile.h"
 
+#include "base/codepage.h"
+
 namespace tessara {
 
 std::string FitText(const std::string& text, std::size_t capacity) {
-  return text.size() <= capacity ? text : text.substr(0, capacity);
+  return text.substr(0, CharacterCut(text, capacity, ProgramCodePage()));
 }
 
 void TTileRecord::AssignFields(const TTileRecord& other) {

@@ -52,7 +52,7 @@ struct TTileRecord {
   void Clear();
 };
 
-// Cuts a text to a field's capacity.
+// Cuts a text to a field's capacity in bytes, never inside a character of the program's code page.
 std::string FitText(const std::string& text, std::size_t capacity);
 
 // tile(col, row), both 1-based, the column the outer dimension; cells outside the grid in

@@ -213,20 +213,21 @@ void PropertiesWindow::Layout() {
 void PropertiesWindow::OnCommand(int id, int code) {
   switch (id) {
     case IDOK: {
-      // Each text passes the rule of dropped names; one that cannot be kept keeps the
-      // dialog open with the reason, and nothing changes.
-      std::array<AnsiFileName, 3> texts;
-      const int boxes[] = {IDC_PROPS_EDIT1, IDC_PROPS_EDIT2, IDC_PROPS_EDIT3};
-      for (std::size_t i = 0; i < texts.size(); ++i) {
-        texts[i] = ToAnsiFileName(TextOf(Item(boxes[i])));
-        if (!texts[i].Problem.empty()) {
-          ShowMessage(texts[i].Problem);
+      // Each name passes the rule of dropped names; one that cannot be kept keeps the
+      // dialog open with the reason, and nothing changes. The description is only shown: the
+      // caller cuts it to its field.
+      std::array<AnsiFileName, 2> names;
+      const int boxes[] = {IDC_PROPS_EDIT1, IDC_PROPS_EDIT3};
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = ToAnsiFileName(TextOf(Item(boxes[i])));
+        if (!names[i].Problem.empty()) {
+          ShowMessage(names[i].Problem);
           return;
         }
       }
-      form_->Edit1 = texts[0].Name;
-      form_->Edit2 = texts[1].Name;
-      form_->Edit3 = texts[2].Name;
+      form_->Edit1 = names[0].Name;
+      form_->Edit2 = AnsiText(TextOf(Item(IDC_PROPS_EDIT2)));
+      form_->Edit3 = names[1].Name;
       Close(IDOK);
       break;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "base/codepage.h"
 #include "settings/atomicfile.h"
 #include "shell/error.h"
 
@@ -53,17 +54,18 @@ void Put32(std::string& out, std::uint32_t v) {
 
 // Length byte, then the text cut to the capacity; the rest of the field stays zero.
 void PutText(char* field, const std::string& text, std::size_t capacity) {
-  const std::size_t n = text.size() < capacity ? text.size() : capacity;
+  const std::size_t n = CharacterCut(text, capacity, ProgramCodePage());
   field[0] = static_cast<char>(n);
   std::memcpy(field + 1, text.data(), n);
 }
 
 // A text is read "at most capacity characters": a length byte above the capacity (only the
 // 40-character description can have one, the others hold 255) is cut to it, so the read
-// never runs into the next field and the record keeps its tile.
+// never runs into the next field and the record keeps its tile; nor does it end inside a
+// character.
 std::string GetText(std::string_view record, std::size_t at, std::size_t capacity) {
-  const std::size_t n = std::min<std::size_t>(Get8(record, at), capacity);
-  return std::string(record.substr(at + 1, n));
+  const std::string_view text = record.substr(at + 1, Get8(record, at));
+  return std::string(text.substr(0, CharacterCut(text, capacity, ProgramCodePage())));
 }
 
 constexpr std::size_t kBmpFileHeader = 14;

@@ -47,6 +47,15 @@ std::wstring WideFromAnsi(const std::string& text) {
   return out;
 }
 
+std::string AnsiText(const std::wstring& wide, UINT codePage) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int size = WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) WideCharToMultiByte(codePage, 0, wide.data(), length, out.data(), size, nullptr, nullptr);
+  return out;
+}
+
 AnsiFileName ToAnsiFileName(const std::wstring& wide, UINT codePage) {
   AnsiFileName result;
   bool unmappable = false;

@@ -19,6 +19,11 @@ AnsiFileName ToAnsiFileName(const std::wstring& wide, UINT codePage = CP_ACP);
 // The ANSI text in UTF-16.
 std::wstring WideFromAnsi(const std::string& text);
 
+// A text that is only shown (a description), whole, in the code page: a character the code
+// page lacks becomes its nearest look-alike or the default character. Unlike a name it is
+// never refused; the caller cuts it to its field.
+std::string AnsiText(const std::wstring& wide, UINT codePage = CP_ACP);
+
 struct OpenDialogSettings {
   const char* Title = nullptr;   // nullptr: the dialog's own title
   const char* Filter = "";       // "Name|*.ext|Name|*.ext"

@@ -70,7 +70,7 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
   if (FAILED(link->Resolve(owner, SLR_ANY_MATCH))) return info;
 
   // Each output is taken only from its own successful call; a failure does not stop the rest.
-  // Every text passes the rule of dropped names; the first that cannot be kept is reported.
+  // Every name passes the rule of dropped names; the first that cannot be kept is reported.
   const auto take = [&info](const wchar_t* text, std::string& out) {
     AnsiFileName name = ToAnsiFileName(text);
     out = std::move(name.Name);
@@ -80,10 +80,11 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
   WIN32_FIND_DATAW found{};
   if (SUCCEEDED(link->GetPath(buf, kTextLength, &found, SLGP_UNCPRIORITY)) && FitsPath(buf)) take(buf, info.Target);
   buf[0] = L'\0';
-  // A description is only shown, so a long one is kept as far as it fits.
+  // A description is only shown: however long, and whatever its characters, it never costs
+  // the tile; the tile cuts it to its field.
   if (SUCCEEDED(link->GetDescription(buf, kTextLength))) {
     buf[kTextLength - 1] = L'\0';
-    take(buf, info.Description);
+    info.Description = AnsiText(buf);
   }
   buf[0] = L'\0';
   if (SUCCEEDED(link->GetWorkingDirectory(buf, kTextLength)) && FitsPath(buf)) take(buf, info.WorkingFolder);

@@ -18,7 +18,7 @@ HRESULT CreateShortcut(const std::string& target, const std::string& file,
 struct ShortcutInfo {
   std::string Target, WorkingFolder, Description, IconLocation;
   int IconNumber = 1;  // the icon index plus 1; 1 when no index was read
-  // When a text cannot be kept in the code page: why, and every other field is empty.
+  // When a name cannot be kept in the code page: why, and every other field is empty.
   std::string Problem;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/codepage.h"
 #include "render/icofile.h"
 #include "shell/error.h"
 #include "testutil.h"
@@ -177,6 +178,28 @@ TEST(TileDataFormat, OverlongDescriptionIsCutAndOddDriveIsNone) {
     EXPECT_EQ(tiles[0].Tile.IconIndex, 7);
     EXPECT_EQ(tiles[0].Tile.Drive, c.expected) << int(c.drive);
   }
+  r[rec::kDescription + 40] = '\xC3';  // a character the field cannot finish
+  EXPECT_EQ(DecodeTileData(r).at(0).Tile.Description, std::string(39, 'd'));
+}
+
+TEST(TextCut, EndsOnACharacterBoundaryOfEachKindOfCodePage) {
+  const CodePageRule utf8 = CodePageRule::Utf8Rule(), single = CodePageRule::ByLeadBytes([](unsigned char) { return false; });
+  // Shift-JIS; "\x88\x9F" is one character whose trail byte is also a lead byte.
+  const CodePageRule dbcs = CodePageRule::ByLeadBytes([](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || b >= 0xE0; });
+  std::string kanji;
+  for (int i = 0; i < 20; ++i) kanji += "\x88\x9F";
+  const std::string a36(36, 'a'), a38(38, 'a'), a39(39, 'a');
+  const struct { const char* what; std::string text; const CodePageRule& rule; std::size_t kept; } rows[] = {
+      {"empty", "", utf8, 0}, {"exactly 40", a39 + "b", utf8, 40}, {"41", a39 + "bc", utf8, 40},
+      {"UTF-8 pair across the cut", a39 + "\xC3\xA9", utf8, 39},
+      {"UTF-8 triple across the cut", a38 + "\xE2\x82\xAC", utf8, 38},
+      {"UTF-8 four bytes ending at the cut", a36 + "\xF0\x9F\x98\x80" + "x", utf8, 40},
+      {"UTF-8 lead byte last, another field beyond", a39 + "\xC3" + "\x08", utf8, 39},
+      {"double-byte lead at the cut", "x" + kanji, dbcs, 39},
+      {"double-byte trail at the cut", kanji + "x", dbcs, 40},
+      {"single-byte code page cuts by bytes", a39 + "\xE9\xA9", single, 40},
+  };
+  for (const auto& r : rows) EXPECT_EQ(CharacterCut(r.text, 40, r.rule), r.kept) << r.what;
 }
 
 TEST(TileDataFormat, RecordWithoutFileNameEmptiesItsCell) {

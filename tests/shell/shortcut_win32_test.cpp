@@ -152,8 +152,9 @@ TEST_F(ShortcutTest, UnreadableFilesGiveEmptyTextsAndIconNumberOne) {
 }
 
 // A name beyond the code page, as the shell keeps it, reaches the tile as its short name, not
-// as look-alikes; an icon location in terms of the environment is expanded. (Wine keeps only
-// the target in ANSI inside the file, so the working folder carries the foreign name.)
+// as look-alikes; an icon location in terms of the environment is expanded; a comment of any
+// length and characters is only shown, so it is kept with look-alikes. (Wine keeps only the
+// target in ANSI inside the file, so the working folder carries the foreign name.)
 TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
   const std::wstring foreign = tessara::WideFromAnsi(dir_) + L"\u0436\u0444";
   ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
@@ -165,6 +166,7 @@ TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
     shell->SetPath(tessara::WideFromAnsi(MakeFile("plain.exe", "MZ")).c_str());
     shell->SetWorkingDirectory(foreign.c_str());
     shell->SetIconLocation(L"%SystemRoot%\\system32\\shell32.dll", 2);
+    shell->SetDescription((L"Notes \u0436\U0001F600" + std::wstring(300, L'c')).c_str());
     ComPtr<IPersistFile> file;
     ASSERT_EQ(shell->QueryInterface(IID_IPersistFile, file.PutVoid()), S_OK);
     ASSERT_EQ(file->Save(tessara::WideFromAnsi(link).c_str(), TRUE), S_OK);
@@ -172,6 +174,8 @@ TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
   const ShortcutInfo info = ResolveShortcut(nullptr, link);
   EXPECT_EQ(info.Problem, "");
   EXPECT_TRUE(IsFolder(info.WorkingFolder)) << info.WorkingFolder;
+  EXPECT_EQ(info.Description.substr(0, 6), "Notes ");
+  EXPECT_GT(info.Description.size(), 255u) << "longer than a name may be: " << info.Description;
   RemoveDirectoryW(foreign.c_str());
   char system[MAX_PATH];
   ASSERT_GT(ExpandEnvironmentStringsA("%SystemRoot%\\system32\\shell32.dll", system, MAX_PATH), 0u);

@@ -79,6 +79,9 @@ TEST_F(TileMakingTest, DropOnAnEmptyCellMakesATileByTheFileKind) {
   const std::string longDescription = "A Shortcut Description Of More Than Forty Characters";
   view->shortcuts["C:\\Links\\Tool.lnk"] = {"C:\\Tools\\tool.exe", "C:\\Work\\", longDescription, "C:\\icons.dll", 3};
   view->shortcuts["C:\\Links\\calc.LNK"] = {"C:\\Tools\\CALC.EXE", "", "", "", 1};
+  // A character across the description's last byte is left out whole.
+  const std::string accented = std::string(39, 'x') + "\xC3\xA9";
+  view->shortcuts["C:\\Links\\Accent.lnk"] = {"C:\\Tools\\CALC.EXE", "C:\\", accented, "", 1, ""};
   view->associations["C:\\Data\\notes.txt"] = "C:\\Win\\notepad.exe";
   Extractable("C:\\Win\\notepad.exe", 1);
   Extractable("C:\\icons.dll", 3);
@@ -99,6 +102,7 @@ TEST_F(TileMakingTest, DropOnAnEmptyCellMakesATileByTheFileKind) {
       {"C:\\Pics\\photo.BMP", "C:\\Pics\\photo.BMP", "", "", kLibrary, 1},
       {"C:\\Links\\Tool.lnk", "C:\\Tools\\tool.exe", longDescription.substr(0, 40), "C:\\Work\\", "C:\\icons.dll", 3},
       {"C:\\Links\\calc.LNK", "C:\\Tools\\CALC.EXE", "Calc", "C:\\Tools\\", "C:\\Tools\\CALC.EXE", 1},
+      {"C:\\Links\\Accent.lnk", "C:\\Tools\\CALC.EXE", accented.substr(0, 39), "C:\\", "C:\\Tools\\CALC.EXE", 1},
       // Not resolvable: the tile is the shortcut file itself.
       {"C:\\Links\\Broken.lnk", "C:\\Links\\Broken.lnk", "Broken", "C:\\Links\\", "C:\\Links\\Broken.lnk", 1},
   };
@@ -115,8 +119,9 @@ TEST_F(TileMakingTest, DropOnAnEmptyCellMakesATileByTheFileKind) {
     EXPECT_EQ(t.IconIndex, c.iconIndex);
     EXPECT_EQ(view->icon_draws.size(), 3u) << "the new tile is drawn into the three layers";
   }
-  EXPECT_EQ(view->resolved, (std::vector<std::string>{"C:\\Links\\Tool.lnk", "C:\\Links\\calc.LNK", "C:\\Links\\Broken.lnk"}));
-  EXPECT_EQ(view->accept_drops, 1 + 5) << "registered at creation and again after every drop";
+  EXPECT_EQ(view->resolved, (std::vector<std::string>{"C:\\Links\\Tool.lnk", "C:\\Links\\calc.LNK",
+                                                       "C:\\Links\\Accent.lnk", "C:\\Links\\Broken.lnk"}));
+  EXPECT_EQ(view->accept_drops, 1 + 6) << "registered at creation and again after every drop";
   EXPECT_TRUE(messages.empty());
 }
 
@@ -266,12 +271,12 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
     EXPECT_EQ(d.Edit4, kLibrary);
     EXPECT_EQ(dv.selected, 3);
     d.Edit1 = "EXPLORER.EXE E:\\";
-    d.Edit2 = std::string(50, 'd');
+    d.Edit2 = std::string(39, 'd') + "\xE2\x82\xAC" + std::string(8, 'd');
     return true;
   };
   const int compositions = view->paints;
   form->cmPropertiesClick();
-  EXPECT_EQ(lib.Description, std::string(40, 'd'));
+  EXPECT_EQ(lib.Description, std::string(39, 'd')) << "cut before the character that does not fit";
   EXPECT_EQ(std::tie(lib.LibIcon, lib.IconFile, lib.IconIndex), std::make_tuple(3, std::string(), 0));
   EXPECT_EQ(lib.Drive, 3) << "a drive tile stays one";
   EXPECT_GT(view->paints, compositions);
