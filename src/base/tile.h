@@ -57,10 +57,13 @@ std::string FitText(const std::string& text, std::size_t capacity);
 
 // tile(col, row), both 1-based, the column the outer dimension; cells outside the grid in
 // use keep their tiles. A record is made when a cell is first written: sixteen windows of
-// 64 x 64 empty records would hold over 9 MB for nothing.
+// 64 x 64 empty records would hold over 9 MB for nothing. So only a non-const grid makes
+// records, and code that only reads holds the grid const: there Tile() gives an empty record
+// for a cell never written, and a write through it does not compile.
 class TileGrid {
  public:
   TileGrid() : tiles_(static_cast<std::size_t>(kGridMax) * kGridMax) {}
+  // For code that writes the cell: makes its record on first access.
   TTileRecord& Tile(int col, int row) {
     std::unique_ptr<TTileRecord>& tile = tiles_[TileIndex(col, row)];
     if (!tile) tile = std::make_unique<TTileRecord>();
@@ -74,6 +77,8 @@ class TileGrid {
   // array leave untouched cells unmade.
   TTileRecord* Find(int col, int row) { return tiles_[TileIndex(col, row)].get(); }
   const TTileRecord* Find(int col, int row) const { return tiles_[TileIndex(col, row)].get(); }
+  // The cell holds a tile; a read, so asking about an empty cell makes no record.
+  bool Occupied(int col, int row) const { return !Tile(col, row).Empty(); }
   static std::size_t TileIndex(int col, int row) {
     return static_cast<std::size_t>(col - 1) * kGridMax + static_cast<std::size_t>(row - 1);
   }

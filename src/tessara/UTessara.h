@@ -165,6 +165,8 @@ inline constexpr int kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27, kKeyDown 
 enum ShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 enum MouseButton { mbLeft, mbRight, mbMiddle };
 
+// The form writes its model, so Tile() makes a record there on first access: a handler that
+// only reads a cell reads it through the const model (Occupied, a const Tile or Find).
 class TfrmTessara : public TessaraModel {
  public:
   // programFolder names where "tswin.ini", "settings" and the icon library lie.
@@ -258,7 +260,8 @@ class TfrmTessara : public TessaraModel {
   // The window lost the pointer while a button was held (another window took it): the
   // press ends as a release outside would, and a window move as a release does.
   void FormCaptureLost();
-  void RunTile(int col, int row);
+  // Only reads the model (an empty cell starts nothing), so it holds it const.
+  void RunTile(int col, int row) const;
   // A tile is held or the window is being moved: keys and the context menu wait for the release.
   bool Holding() const { return Pressing || Moving; }
 

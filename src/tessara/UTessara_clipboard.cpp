@@ -1,4 +1,6 @@
 // TfrmTessara: cut, copy and paste of tiles through the program's own clipboard.
+#include <utility>
+
 #include "shell/error.h"
 #include "tessara/UTessara.h"
 #include "tessara/clipboard.h"
@@ -14,15 +16,15 @@ bool TfrmTessara::HasSelectedCell() const {
 
 void TfrmTessara::cmCopyClick() {
   if (!HasSelectedCell()) return;
-  // Copying an empty cell empties the clipboard in effect: its Filename is empty.
-  TileClipboard.AssignFields(Tile(SelCol, SelRow));
+  // Copying an empty cell empties the clipboard in effect: its Filename is empty. A read, so
+  // through the const model: the empty cell gets no record.
+  TileClipboard.AssignFields(std::as_const(*this).Tile(SelCol, SelRow));
   DrawCell(NormalLayer, SelCol, SelRow);
 }
 
 void TfrmTessara::cmCutClick() {
-  if (!HasSelectedCell()) return;
+  if (!HasSelectedCell() || !Occupied(SelCol, SelRow)) return;
   TTileRecord& tile = Tile(SelCol, SelRow);
-  if (tile.Empty()) return;
   TileClipboard.AssignFields(tile);
   tile.Clear();  // its icon too: the cell may lie outside the grid in use
   // Every icon of the grid is built again; the composition that follows draws every tile,

@@ -71,7 +71,7 @@ bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
       return true;
     }
     case kKeyReturn:
-      if (!Tile(cell.Col, cell.Row).Empty()) RunTile(cell.Col, cell.Row);
+      RunTile(cell.Col, cell.Row);
       return true;
     case kKeyDelete:
       // "Icon &Cut (Delete)" on the focus cell, which becomes the selected one.

@@ -126,7 +126,7 @@ void TfrmTessara::FormCaptureLost() {
   view_->SetDragCursor(false);
 }
 
-void TfrmTessara::RunTile(int col, int row) {
+void TfrmTessara::RunTile(int col, int row) const {
   const TTileRecord& tile = Tile(col, row);
   if (tile.Filename.empty()) return;
   // A folder that cannot be made current leaves the current one; the start goes ahead and

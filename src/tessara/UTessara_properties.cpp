@@ -74,17 +74,21 @@ void TfrmTessara::ApplyProperties() {
   }
   view_->SetColor(Color);
   ApplySize();
-  // Tiles that lay outside the grid when the icons were first built have none yet.
+  // Tiles that lay outside the grid when the icons were first built have none yet. A read of
+  // every cell: through the const model, so the empty ones get no record.
+  const TessaraModel& model = *this;
   for (int col = 1; col <= Cols; ++col)
     for (int row = 1; row <= Rows; ++row)
-      if (!Tile(col, row).Empty() && !Tile(col, row).Icon) LoadIconOnly(col, row);
+      if (model.Occupied(col, row) && !model.Tile(col, row).Icon) LoadIconOnly(col, row);
   ComposeLayers();
   SaveChange();
 }
 
 void TfrmTessara::HintOver(int col, int row, int screenX, int screenY) {
   const bool inside = col >= 1 && col <= Cols && row >= 1 && row <= Rows;
-  if (!FloatHint || !inside || Tile(col, row).Empty() || Tile(col, row).Description.empty()) {
+  // The pointer rests on empty cells too: the const model reads them without making records.
+  const TessaraModel& model = *this;
+  if (!FloatHint || !inside || !model.Occupied(col, row) || model.Tile(col, row).Description.empty()) {
     HintHide();
     return;
   }
@@ -92,7 +96,7 @@ void TfrmTessara::HintOver(int col, int row, int screenX, int screenY) {
   CellRect cell = CellRectOf(col, row);
   cell.Left += view_->Left();
   cell.Top += view_->Top();
-  view_->ShowHint(Tile(col, row).Description, HintColor, HintTextColor, screenX, screenY, cell);
+  view_->ShowHint(model.Tile(col, row).Description, HintColor, HintTextColor, screenX, screenY, cell);
   hint_cell_ = {col, row};
 }
 

@@ -149,7 +149,11 @@ std::string IconMemo::FindAssociatedProgram(ITessaraView& view, const std::strin
 }
 
 void TfrmTessara::LoadIconOnly(int col, int row, IconMemo* memo) {
-  TTileRecord& r = Tile(col, row);
+  // A pass over the whole grid comes here for every cell: one never written has no icon to
+  // drop or load, and its record stays unmade.
+  TTileRecord* found = Find(col, row);
+  if (!found) return;
+  TTileRecord& r = *found;
   r.Icon.reset();
   // An empty cell shows nothing and its other fields are never read: extracting (and
   // rewriting) them would only cost time.

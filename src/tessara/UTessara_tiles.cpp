@@ -1,5 +1,6 @@
 // TfrmTessara: tiles made from dropped files and by the "New..." commands, and the tile dialog.
 #include <string>
+#include <utility>
 
 #include "dialogs/UProperties.h"
 #include "settings/atomicfile.h"
@@ -38,7 +39,8 @@ void TfrmTessara::WMDropFiles(std::uintptr_t drop) {
     return;
   }
   if (!cell.Valid()) return;
-  const TTileRecord& tile = Tile(cell.Col, cell.Row);
+  // A read: a drop refused on an empty cell leaves no record there.
+  const TTileRecord& tile = std::as_const(*this).Tile(cell.Col, cell.Row);
   if (!tile.Empty() && tile.Drive != 0) return;
   if (dropped.Name.empty()) {
     if (!dropped.Problem.empty()) ShowMessage(dropped.Problem);
@@ -95,7 +97,7 @@ void TfrmTessara::cmShortcutClick() {
   if (!HasSelectedCell()) return;
   // The commands that wait on a dialog keep to the cell they started on.
   const int col = SelCol, row = SelRow;
-  if (!Tile(col, row).Empty()) {
+  if (Occupied(col, row)) {
     ShowMessage(kOccupiedMessage);
     return;
   }
@@ -105,7 +107,7 @@ void TfrmTessara::cmShortcutClick() {
   if (!StillHere(life)) return;
   bool made = false;
   // A tile that reached the cell meanwhile is never overwritten.
-  if (chosen && Tile(col, row).Empty()) {
+  if (chosen && !Occupied(col, row)) {
     if (SameFileName(name, view_->ProgramPath())) {
       ShowMessage(kSelfMessage);
     } else {
@@ -128,7 +130,7 @@ void TfrmTessara::cmShortcutClick() {
 void TfrmTessara::cmDriveClick() {
   if (!HasSelectedCell()) return;
   const int col = SelCol, row = SelRow;
-  if (!Tile(col, row).Empty()) {
+  if (Occupied(col, row)) {
     ShowMessage(kOccupiedMessage);
     return;
   }
@@ -144,7 +146,7 @@ void TfrmTessara::cmDriveClick() {
     dialog.DriveNumber = 1;
     const bool ok = dialog.ShowModal();
     if (!StillHere(life)) return;
-    if (ok && Tile(col, row).Empty()) {
+    if (ok && !Occupied(col, row)) {
       TTileRecord& r = Tile(col, row);
       const char letter = static_cast<char>(64 + dialog.DriveNumber);
       r.Filename = std::string("EXPLORER.EXE ") + letter + ":\\";
@@ -167,7 +169,8 @@ void TfrmTessara::cmPropertiesClick() {
   bool edited = false;
   {
     TfrmProperties dialog(view_->CreatePropertiesView());
-    const TTileRecord& t = Tile(col, row);
+    // Filling the dialog only reads: a cancelled dialog on an empty cell leaves no record.
+    const TTileRecord& t = std::as_const(*this).Tile(col, row);
     dialog.Caption = "Properties";
     dialog.DriveMode = false;
     dialog.Label1 = "Filename";

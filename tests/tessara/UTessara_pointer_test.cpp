@@ -385,5 +385,18 @@ TEST_F(ClipboardTest, TileCommandsWithoutASelectedCellTouchNothing) {
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(ClipboardTest, ReadingEmptyCellsMakesNoRecordForThem) {
+  form->SelCol = form->SelRow = form->FocusCol = form->FocusRow = view->drop.X = view->drop.Y = 2;
+  host.answers = {""};
+  view->properties_user = [](auto& d) { d.SetChecked(TSCheck::FloatHint, true); return true; };  // grid unchanged
+  for (MenuId read : {MenuId::cmWindowProperties, MenuId::cmCopy, MenuId::cmCut, MenuId::cmShortcut, MenuId::cmDrive,
+                      MenuId::cmProperties, MenuId::RebuildIcons1, MenuId::None}) {  // None: hint, Enter, empty drop
+    form->ClearTiles();
+    form->RunCommand(read);
+    if (read == MenuId::None) form->HintOver(2, 2, 0, 0), form->TileKeyDown(kKeyReturn, ssNone), form->WMDropFiles(0);
+    for (int c = 0; c < 64 * 64; ++c) EXPECT_FALSE(form->Find(c / 64 + 1, c % 64 + 1)) << "after " << int(read);
+  }
+}
+
 }  // namespace
 }  // namespace tessara
