@@ -10,6 +10,7 @@
 #include "../../res/resource.h"
 #include "base/globals.h"
 #include "shell/alTools.h"
+#include "shell/captions_win32.h"
 #include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
@@ -209,6 +210,7 @@ void MainWindow::ApplyScale(int dpi) {
                  reinterpret_cast<WPARAM>((def.style & BS_OWNERDRAW) ? bold_font_.Get() : font_.Get()),
                  FALSE);
   }
+  WidenCutCaptions(hwnd_, dpi_);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "shell/alTools.h"
+#include "shell/captions_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
@@ -141,8 +142,10 @@ INT_PTR PropertiesWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void PropertiesWindow::MakeFont() {
-  font_.Reset(CreateFontA(-Scaled(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  // 8 points at the scale, as the panel's: 11 px scaled would round up and outgrow the layout.
+  font_.Reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                          "MS Sans Serif"));
   for (const ControlDef& def : kControls)
     if (HWND control = Item(def.id)) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }
@@ -205,9 +208,12 @@ void PropertiesWindow::Layout() {
   RECT inner{};
   GetClientRect(list, &inner);
   SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(inner.right / kColumns > 0 ? inner.right / kColumns : 1), 0);
+  // All of them: after a scale change the boxes and labels move and grow with their font.
   for (const ControlDef& def : kControls)
-    if (InBottomPanel(def.id))
-      MoveWindow(Item(def.id), Scaled(def.left), bottom + Scaled(def.top), Scaled(def.width), Scaled(def.height), TRUE);
+    if (def.id != IDC_PROPS_LIST)
+      MoveWindow(Item(def.id), Scaled(def.left), (InBottomPanel(def.id) ? bottom : 0) + Scaled(def.top),
+                 Scaled(def.width), Scaled(def.height), TRUE);
+  WidenCutCaptions(hwnd_, dpi_);
 }
 
 void PropertiesWindow::OnCommand(int id, int code) {

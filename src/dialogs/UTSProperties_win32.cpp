@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/dpi.h"
+#include "shell/captions_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/modal_win32.h"
@@ -83,8 +84,10 @@ std::vector<ControlDef> Controls() {
                                  {"Border Spacing:", 105, 104, 16}, {"Cell Spacing:", 125, 124, 17}};
   for (int i = 0; i < kTSBarCount; ++i) {
     const TSBar bar = static_cast<TSBar>(i);
-    c.push_back({BarId(bar, 0), "STATIC", rows[i].caption, kLabel, 0, 4 + 8, 4 + rows[i].labelTop, 78, 13});
-    c.push_back({BarId(bar, 1), "STATIC", "", kLabel, 0, 4 + 88, 4 + rows[i].labelTop, 30, 13});
+    // The captions' text outgrows their scale by a few pixels at 175 %: the values (two
+    // digits at most) give up that room.
+    c.push_back({BarId(bar, 0), "STATIC", rows[i].caption, kLabel, 0, 4 + 8, 4 + rows[i].labelTop, 82, 13});
+    c.push_back({BarId(bar, 1), "STATIC", "", kLabel, 0, 4 + 92, 4 + rows[i].labelTop, 26, 13});
     c.push_back({BarId(bar, 2), "SCROLLBAR", "", kBar, 0, 4 + 120, 4 + rows[i].barTop, 69, rows[i].barHeight});
   }
   c.push_back({kGroupBorder, "BUTTON", " Window Border ", BS_GROUPBOX, kGroupEx, 4, 156, 97, 73});
@@ -100,7 +103,7 @@ std::vector<ControlDef> Controls() {
   c.push_back({kFloatHint, "BUTTON", "Use Floating Hint", kCheck, 0, 212 + 8, 4 + 16, 117, 17});
   c.push_back({kHintExample, "STATIC", "Example", kPanel, 0, 212 + 64, 4 + 36, 125, 21});
   c.push_back({kHintHelp, "STATIC", "Change with: Left-click = Background color\nRight-click = Font color",
-               SS_CENTER | SS_NOPREFIX, 0, 212 + 8, 4 + 60, 204, 26});
+               SS_CENTER | SS_NOPREFIX, 0, 212 + 3, 4 + 60, 215, 26});  // all the room inside the frame
   c.push_back({kColorCaption, "STATIC", "Background Color:", kLabel, 0, 220, 112, 92, 13});
   c.push_back({kColorPanel, "STATIC", "", kPanel, 0, 316, 108, 117, 21});
   c.push_back({kBitmapCaption, "STATIC", "Background Bitmap:", kLabel, 0, 220, 140, 100, 13});
@@ -152,11 +155,13 @@ void TSPropertiesWindow::Rescale(int dpi) {
     if (d.id != kFont) SendMessageA(Item(d.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(d.id)), FALSE);
   }
   if (form_) ShowFont(form_->LetterFont());
+  WidenCutCaptions(hwnd_, dpi_);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TSPropertiesWindow::MakeFonts() {
-  const int height = -Scaled(11);
+  // 8 points at the scale, as the panel's: 11 px scaled would round up and outgrow the layout.
+  const int height = -MulDiv(8, dpi_, 72);
   font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
   bold_font_.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -184,6 +189,7 @@ void TSPropertiesWindow::CreateControls() {
     if (!control) throw Error("Cannot create the window properties dialog");
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(d.id)), FALSE);
   }
+  WidenCutCaptions(hwnd_, dpi_);
   for (int i = 0; i < kTSBarCount; ++i) {
     SCROLLINFO si{};
     si.cbSize = sizeof si;

@@ -34,6 +34,31 @@ std::pair<LONG, LONG> ClientSize(HWND window) {
   return {rc.right, rc.bottom};
 }
 
+// Each caption of a window's labels, check boxes, radio buttons and buttons that its control
+// cuts: the text in the control's own font, with the box and gap of a check box or radio
+// button, the edges of a button and the insets of a group box beside it.
+std::string CutCaptions(HWND window, int dpi) {
+  std::string cut;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongA(c, GWL_STYLE), type = style & BS_TYPEMASK;
+    char kind[8] = {};
+    wchar_t text[128] = {};
+    GetClassNameA(c, kind, sizeof kind);
+    const bool label = lstrcmpiA(kind, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+    if (!(style & WS_VISIBLE) || (!label && lstrcmpiA(kind, "Button")) || !GetWindowTextW(c, text, 128)) continue;
+    const int box = type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON ? 17 : type == BS_GROUPBOX ? 14 : 6;
+    const int beside = label ? 0 : ScaleLength(box, dpi);
+    ScreenDC dc(c);
+    ScopedSelect font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
+    RECT need{}, has{};
+    DrawTextW(dc.Get(), text, -1, &need, DT_CALCRECT | DT_EXPANDTABS | (label && (style & SS_NOPREFIX) ? DT_NOPREFIX : 0));
+    GetClientRect(c, &has);
+    if (need.right + beside > has.right || need.bottom > has.bottom)
+      cut += " \"" + testing::TextOf(c) + "\" needs " + std::to_string(need.right + beside) + " of " + std::to_string(has.right);
+  }
+  return cut;
+}
+
 class DpiWin32Test : public testing::Win32Test {
  protected:
   // The 144-dpi run leaves its folder to a start at 96 (DpiHandoff), named by the script.
@@ -112,6 +137,32 @@ TEST_F(DpiWin32Test, ControlPanelAndDialogsHaveScaledClientSizes) {
   testing::DialogUser user([&](testing::DialogUser& u) {
     const auto size = ClientSize(testing::WaitForWindow("#32770", "Properties"));
     u.Check(size == scaled(369, 284), "the tile dialog is " + std::to_string(size.first) + " x " + std::to_string(size.second));
+  });
+  tileDialog.ShowModal();
+}
+
+TEST_F(DpiWin32Test, EveryCaptionIsWholeAtEveryScale) {
+  MainWindow panel(GetModuleHandleA(nullptr), Folder());
+  panel.Create();
+  auto view = std::make_unique<TSPropertiesWindow>(GetModuleHandleA(nullptr), nullptr);
+  HWND windowDialog = view->hwnd_;
+  TfrmTSProperties windowForm(std::move(view));
+  for (int i = 0; i < kTSBarCount; ++i) windowForm.SetLabelText(static_cast<TSBar>(i), "64");
+  TfrmProperties tileDialog(std::make_unique<PropertiesWindow>(GetModuleHandleA(nullptr), nullptr));
+  testing::DialogUser user([&](testing::DialogUser& u) {
+    // Each as made at the screen's scale, then moved to a monitor of each scale (as announced).
+    const int scales[] = {dpi_, 96, 120, 144, 168, 192};
+    for (HWND window : {panel.Handle(), windowDialog, testing::WaitForWindow("#32770", "Properties")}) {
+      for (int i = 0, from = dpi_; i < 6; from = scales[i++]) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        r.right = r.left + MulDiv(r.right - r.left, scales[i], from);
+        r.bottom = r.top + MulDiv(r.bottom - r.top, scales[i], from);
+        if (i > 0) SendMessageA(window, kWmDpiChanged, MAKEWPARAM(scales[i], scales[i]), reinterpret_cast<LPARAM>(&r));
+        const std::string cut = CutCaptions(window, scales[i]);
+        u.Check(cut.empty(), testing::TextOf(window) + " at " + std::to_string(scales[i]) + " dpi:" + cut);
+      }
+    }
   });
   tileDialog.ShowModal();
 }
