@@ -443,11 +443,10 @@ TEST(LeftoverTemporaryFiles, AreRemovedAtStartAndNothingElse) {
       {"tswin.ini.tmp", false, false}, {"tswin.ini.tmp12a", false, false}, {"tswin.ini.tmp012", false, false},
       {"tswin.ini.tmp0", false, false}, {"tswin.ini.TMP12", false, false}, {"tswin.ini.tmp12.bak", false, false},
       {"notes.ini.tmp12", false, false}, {"xtswin.ini.tmp12", false, false}, {"tessara3.dat.tmp7", false, false},
-      {"tessara3.dat.tmp7", true, true}, {"tessara16_64_64.ico.tmp123", true, true},
-      {"tessara2_0.bmp.tmp99", true, true}, {"tessara2_2.bmp.tmp4294967295", true, true},
-      {"tessara2_3.bmp.tmp99", true, false}, {"tessara0.dat.tmp7", true, false}, {"tessara3_0_1.ico.tmp7", true, false},
-      {"tessara3_1.ico.tmp7", true, false}, {"tessara3.dat.tmp12345678901", true, false}, {"tessara3.dat", true, false},
-      {"tswin.ini.tmp5", true, false}, {"tessara3.dat.tmp7.tmp7", true, false}};
+      {"tessara3.dat.tmp7", true, true}, {"tessara16_64_64.ico.tmp1", true, true}, {"tessara2_0.bmp.tmp9", true, true},
+      {"tessara2_2.bmp.tmp4294967295", true, true}, {"tessara2_3.bmp.tmp9", true, false},
+      {"tswin.ini.tmp5", true, false}, {"tessara0.dat.tmp7", true, false}, {"tessara3_0_1.ico.tmp7", true, false},
+      {"tessara3_1.ico.tmp7", true, false}, {"tessara3.dat.tmp12345678901", true, false}, {"tessara3.dat", true, false}};
   tessara::testing::TempFolder folder;
   const std::string settings = folder.Path() + "settings/";
   std::filesystem::create_directories(settings + "sub");
