@@ -28,6 +28,7 @@ constexpr int kClientWidth = 345;
 constexpr int kClientHeight = 334;
 constexpr DWORD kPanelStyle = WS_CAPTION | WS_CLIPCHILDREN;  // no system menu, no buttons
 constexpr const char* kApplicationClass = "TTessaraApplication";
+constexpr std::uint64_t kExitRetryMs = 3000;
 
 struct ControlDef {
   UINT id;
@@ -285,6 +286,7 @@ int MainWindow::Run() {
 void MainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
+  if (!exit_retries_) exit_retries_.emplace(kExitRetryMs);
   if (form_) {
     try {
       form_->FormDestroy();
@@ -299,6 +301,7 @@ void MainWindow::StopAnswering() {
   // A panel that answered while it saves would take the second start's call into a loop
   // that is ending: that start would do nothing.
   if (hwnd_) RemovePropA(hwnd_, kFolderKeyProperty);
+  if (!exit_retries_) exit_retries_.emplace(kExitRetryMs);
 }
 
 void MainWindow::EndSession() {

@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/UMain.h"
 #include "base/dpi.h"
+#include "settings/replaceretry.h"
 #include "shell/handles_win32.h"
 
 namespace tessara {
@@ -120,6 +122,8 @@ class MainWindow final : public IMainView, public IMainPlatform {
   bool tray_added_ = false;
   bool quitting_ = false;
   bool shut_down_ = false;
+  // From the exit's start on, its two saves share a few seconds of retries in all.
+  std::optional<ReplaceRetryBudget> exit_retries_;
   UINT taskbar_created_ = 0;
   std::unique_ptr<TfrmMain> form_;
 };

@@ -9,6 +9,7 @@
 
 #include "app/UMain_win32.h"
 #include "app/startupprobe_win32.h"
+#include "settings/tiledata.h"
 #include "shell/alTools.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
@@ -60,6 +61,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
   }
+
+  // No other copy writes here now: a temporary file of ours is a save that was cut short.
+  if (mutex) tessara::RemoveLeftoverTemporaryFiles(folder);
 
   int code = 0;
   try {

@@ -5,8 +5,16 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessara {
+
+// The temporary file a write of `path` by the process `pid` goes through: the target's name,
+// kTemporaryInfix, then the process id in plain decimals.
+inline constexpr std::string_view kTemporaryInfix = ".tmp";
+inline std::string TemporaryFileFor(const std::string& path, unsigned long pid) {
+  return path + std::string(kTemporaryInfix) + std::to_string(pid);
+}
 
 // Returns false (and leaves any existing target untouched) when the file cannot be written.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
@@ -24,5 +32,7 @@ bool DirectoryExists(const std::string& path);
 // Creates one folder level; false on failure (including when it already exists).
 bool CreateFolder(const std::string& path);
 bool DeleteFileAt(const std::string& path);
+// The names of the files (not the folders) directly inside a folder; empty when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 
 }  // namespace tessara

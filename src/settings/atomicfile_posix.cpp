@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,7 +35,7 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
+  const std::string temp = TemporaryFileFor(path, static_cast<unsigned long>(::getpid()));
   // A replaced file keeps the permissions the user gave it.
   mode_t mode = 0666;
   struct stat st {};
@@ -103,5 +104,18 @@ bool DirectoryExists(const std::string& path) {
 bool CreateFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
 bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return names;
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + '/';
+  while (const dirent* entry = ::readdir(dir)) {
+    struct stat st {};
+    if (::lstat((prefix + entry->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  return names;
+}
 
 }  // namespace tessara

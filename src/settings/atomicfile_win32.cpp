@@ -4,29 +4,42 @@
 #include <utility>
 
 #include "settings/atomicfile.h"
+#include "settings/replaceretry.h"
 
 namespace tessara {
 
 namespace {
 
-// A virus scanner or a sync client may hold the target open for a moment: the replace is
-// tried again for about two seconds before it counts as a failure.
+ReplaceRefusal RefusalOf(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION: return ReplaceRefusal::SharingViolation;
+    case ERROR_LOCK_VIOLATION: return ReplaceRefusal::LockViolation;
+    case ERROR_ACCESS_DENIED: return ReplaceRefusal::AccessDenied;
+    default: return ReplaceRefusal::Other;
+  }
+}
+
+// A read-only target, or a folder in its place, refuses the replace for good.
+bool CannotBeReplaced(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
 bool ReplaceWithRetry(const std::string& temp, const std::string& path) {
-  const ULONGLONG until = GetTickCount64() + 2000;
+  const ReplaceRetry retry;
   for (;;) {
     if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    const DWORD error = GetLastError();
-    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-                      error == ERROR_ACCESS_DENIED;
-    if (!held || GetTickCount64() >= until) return false;
-    Sleep(50);
+    const ReplaceRefusal why = RefusalOf(GetLastError());
+    const unsigned wait = retry.NextWait(why, why == ReplaceRefusal::AccessDenied && CannotBeReplaced(path));
+    if (wait == 0) return false;
+    Sleep(wait);
   }
 }
 
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".tmp" + std::to_string(GetCurrentProcessId());
+  const std::string temp = TemporaryFileFor(path, GetCurrentProcessId());
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
@@ -109,5 +122,18 @@ bool DirectoryExists(const std::string& path) {
 bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  const std::string prefix = folder.empty() || folder.back() == '\\' || folder.back() == '/' ? folder : folder + '\\';
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
 
 }  // namespace tessara

@@ -68,6 +68,33 @@ std::string GetText(std::string_view record, std::size_t at, std::size_t capacit
   return std::string(text.substr(0, CharacterCut(text, capacity, ProgramCodePage())));
 }
 
+// Takes a plain decimal from the front of `s` (no sign, no leading zero, as std::to_string
+// writes it) and returns it; -1 when there is none.
+long long TakeNumber(std::string_view& s) {
+  std::size_t n = 0;
+  while (n < s.size() && n < 10 && s[n] >= '0' && s[n] <= '9') ++n;
+  if (n == 0 || (n > 1 && s[0] == '0') || (n < s.size() && s[n] >= '0' && s[n] <= '9')) return -1;
+  const long long value = std::stoll(std::string(s.substr(0, n)));
+  s.remove_prefix(n);
+  return value;
+}
+
+bool Take(std::string_view& s, std::string_view part) {
+  if (s.substr(0, part.size()) != part) return false;
+  s.remove_prefix(part.size());
+  return true;
+}
+
+// "tessara<n>.dat", "tessara<n>_<col>_<row>.ico" or "tessara<n>_<m>.bmp".
+bool IsSettingsFileName(std::string_view s) {
+  if (!Take(s, "tessara") || TakeNumber(s) < 1) return false;
+  if (s == ".dat") return true;
+  if (!Take(s, "_")) return false;
+  const long long first = TakeNumber(s);
+  if (first >= 0 && first <= 2 && s == ".bmp") return true;
+  return first >= 1 && Take(s, "_") && TakeNumber(s) >= 1 && s == ".ico";
+}
+
 constexpr std::size_t kBmpFileHeader = 14;
 constexpr std::size_t kBmpInfoHeader = 40;
 
@@ -303,6 +330,24 @@ bool IsValidIconFile(std::string_view bytes) {
     if (!dib && !png) return false;
   }
   return true;
+}
+
+bool IsLeftoverTemporaryFile(std::string_view name, bool inSettingsFolder) {
+  const std::size_t infix = name.rfind(kTemporaryInfix);
+  if (infix == std::string_view::npos) return false;
+  std::string_view pid = name.substr(infix + kTemporaryInfix.size());
+  if (TakeNumber(pid) < 1 || !pid.empty()) return false;
+  const std::string_view target = name.substr(0, infix);
+  if (inSettingsFolder) return IsSettingsFileName(target);
+  return target == "tessara.ini" || target == "tswin.ini";
+}
+
+void RemoveLeftoverTemporaryFiles(const std::string& programFolder) {
+  for (const bool settings : {false, true}) {
+    const std::string folder = settings ? SettingsFolder(programFolder) : programFolder;
+    for (const std::string& name : FileNamesIn(folder))
+      if (IsLeftoverTemporaryFile(name, settings)) DeleteFileAt(folder + name);
+  }
 }
 
 void SaveFileOrThrow(const std::string& path, std::string_view bytes) {

@@ -81,6 +81,15 @@ bool ReadBmp24Size(const std::string& path, int& width, int& height);
 // (a bitmap-info header or a PNG signature). A file failing it counts as missing.
 bool IsValidIconFile(std::string_view bytes);
 
+// A save cut short (a kill, a power cut) leaves its temporary file beside its target. True
+// for exactly such names: a file the program writes in that folder ("tessara.ini" and
+// "tswin.ini" in the program folder; the tile data, icon and layer files in "settings")
+// followed by the temporary infix and a process id. Anything else is someone else's.
+bool IsLeftoverTemporaryFile(std::string_view name, bool inSettingsFolder);
+// Removes those files from the program folder and its settings folder, never a folder. Only
+// for a process that holds the program folder, so no other copy's save is under way.
+void RemoveLeftoverTemporaryFiles(const std::string& programFolder);
+
 // Writes through WriteFileAtomic; throws Error "Cannot create file <path>" on failure.
 void SaveFileOrThrow(const std::string& path, std::string_view bytes);
 

@@ -7,6 +7,7 @@
 
 #include "settings/RegVal.h"
 #include "settings/atomicfile.h"
+#include "settings/replaceretry.h"
 #include "shell/error.h"
 
 namespace tessara {
@@ -162,6 +163,19 @@ TEST(AtomicFileWin32, ReplaceWaitsForAFileHeldOpenByAnotherProgram) {
   EXPECT_TRUE(written);
   EXPECT_TRUE(tessara::ReadWholeFile(path, bytes));
   EXPECT_EQ(bytes, "new");
+  DeleteFileA(path.c_str());
+}
+
+// The exit's budget ends the retries of a file held for longer, well before a file's own limit.
+TEST(AtomicFileWin32, HeldFileGivesUpWhenTheBudgetEnds) {
+  const std::string path = tessara::TempFolder() + "tswin.ini";
+  ASSERT_TRUE(tessara::WriteFileAtomic(path, "old"));
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const tessara::ReplaceRetryBudget budget(200);
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_FALSE(tessara::WriteFileAtomic(path, "new"));
+  EXPECT_LT(GetTickCount64() - start, 1000u);
+  CloseHandle(held);
   DeleteFileA(path.c_str());
 }
 

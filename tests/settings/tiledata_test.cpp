@@ -12,6 +12,7 @@
 
 #include "base/codepage.h"
 #include "render/icofile.h"
+#include "settings/atomicfile.h"
 #include "shell/error.h"
 #include "testutil.h"
 
@@ -456,6 +457,29 @@ TEST(TileDataSave, WritesBytesOrThrowsWithTheFileName) {
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot create file " + missing);
   }
+}
+
+// Only the exact names a cut-short save leaves go; near misses, real files and folders stay.
+TEST(LeftoverTemporaryFiles, AreRemovedAtStartAndNothingElse) {
+  struct Case { std::string name; bool settings; bool removed; } const cases[] = {
+      {"tswin.ini.tmp4242", false, true}, {"tessara.ini.tmp1", false, true}, {"tswin.ini", false, false},
+      {"tswin.ini.tmp", false, false}, {"tswin.ini.tmp12a", false, false}, {"tswin.ini.tmp012", false, false},
+      {"tswin.ini.tmp0", false, false}, {"tswin.ini.TMP12", false, false}, {"tswin.ini.tmp12.bak", false, false},
+      {"notes.ini.tmp12", false, false}, {"xtswin.ini.tmp12", false, false}, {"tessara3.dat.tmp7", false, false},
+      {"tessara3.dat.tmp7", true, true}, {"tessara16_64_64.ico.tmp1", true, true}, {"tessara2_0.bmp.tmp9", true, true},
+      {"tessara2_2.bmp.tmp4294967295", true, true}, {"tessara2_3.bmp.tmp9", true, false},
+      {"tswin.ini.tmp5", true, false}, {"tessara0.dat.tmp7", true, false}, {"tessara3_0_1.ico.tmp7", true, false},
+      {"tessara3_1.ico.tmp7", true, false}, {"tessara3.dat.tmp12345678901", true, false}, {"tessara3.dat", true, false}};
+  tessara::testing::TempFolder folder;
+  const std::string settings = folder.Path() + "settings/";
+  std::filesystem::create_directories(settings + "sub");
+  std::filesystem::create_directory(settings + "tessara9.dat.tmp8");
+  tessara::testing::WriteText(settings + "sub/tessara1.dat.tmp8", "x");
+  for (const Case& c : cases) tessara::testing::WriteText((c.settings ? settings : folder.Path()) + c.name, "x");
+  RemoveLeftoverTemporaryFiles(folder.Path());
+  for (const Case& c : cases)
+    EXPECT_NE(FileExists((c.settings ? settings : folder.Path()) + c.name), c.removed) << c.name << " " << c.settings;
+  EXPECT_TRUE(DirectoryExists(settings + "tessara9.dat.tmp8") && FileExists(settings + "sub/tessara1.dat.tmp8"));
 }
 
 }  // namespace
