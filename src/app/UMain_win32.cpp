@@ -305,10 +305,16 @@ void MainWindow::StopAnswering() {
 }
 
 void MainWindow::EndSession() {
-  // Logging off or shutting down saves exactly as the Exit button does.
+  // Logging off or shutting down saves exactly as the Exit button does, and before the
+  // message is answered: the system may end the process at once after it.
   StopAnswering();
+  // Inside a capture, which the wait for its repaints lets this message into: the windows
+  // away come back to their places first, so the save holds where they are, and the
+  // composition is abandoned (its layers stay marked stale; the next start composes).
+  CutCompositionShort();
   form_->FormClose();
-  Shutdown();
+  // The windows go only once the composition has unwound: it is still using them.
+  if (!DeferWhileComposing(hwnd_, WM_ENDSESSION, TRUE, 0)) Shutdown();
 }
 
 void MainWindow::SetCaption(const std::string& caption) { SetWindowTextA(hwnd_, caption.c_str()); }
@@ -536,9 +542,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      // Saving and tearing down wait for a composition to end: its window is away and its
-      // layers half made.
-      if (wp && form_ && !DeferWhileComposing(hwnd_, msg, wp, lp)) EndSession();
+      if (wp && form_) EndSession();
       return 0;
     default:
       return DefWindowProcA(hwnd_, msg, wp, lp);

@@ -11,13 +11,14 @@ namespace {
 constexpr char kRunnerClass[] = "TessaraDeferredWork";
 constexpr UINT kRunDeferred = WM_APP + 1;
 
-int g_depth = 0;
+ComposingScope* g_innermost = nullptr;
+bool g_cut_short = false;
 std::vector<MSG> g_deferred;
 HWND g_runner = nullptr;
 
 void RunDeferred() {
   // A composition may still run from a loop inside it; its scope's end posts again.
-  if (g_depth > 0) return;
+  if (g_innermost) return;
   const std::vector<MSG> work = std::exchange(g_deferred, {});
   for (const MSG& m : work)
     if (IsWindow(m.hwnd)) SendMessageA(m.hwnd, m.message, m.wParam, m.lParam);
@@ -46,14 +47,35 @@ void PostRun() {
 
 }  // namespace
 
-ComposingScope::ComposingScope() { ++g_depth; }
+ComposingScope::ComposingScope() : outer_(std::exchange(g_innermost, this)) {}
 
 ComposingScope::~ComposingScope() {
-  if (--g_depth == 0 && !g_deferred.empty()) PostRun();
+  // Back while still composing: what the move back announces waits like the rest.
+  MoveBack();
+  g_innermost = outer_;
+  if (g_innermost) return;
+  g_cut_short = false;
+  if (!g_deferred.empty()) PostRun();
 }
 
+void ComposingScope::StepsAside(HWND hwnd, const RECT& place) { away_.emplace_back(hwnd, place); }
+
+void ComposingScope::MoveBack() {
+  for (const auto& [hwnd, r] : std::exchange(away_, {}))
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CutCompositionShort() {
+  if (!g_innermost) return false;
+  g_cut_short = true;
+  for (ComposingScope* scope = g_innermost; scope; scope = scope->outer_) scope->MoveBack();
+  return true;
+}
+
+bool CompositionCutShort() { return g_cut_short; }
+
 bool DeferWhileComposing(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (g_depth == 0) return false;
+  if (!g_innermost) return false;
   const bool queued = std::any_of(g_deferred.begin(), g_deferred.end(), [&](const MSG& m) {
     return m.hwnd == hwnd && m.message == msg && m.wParam == wp && m.lParam == lp;
   });

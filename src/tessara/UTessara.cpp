@@ -278,7 +278,9 @@ void TfrmTessara::SaveTessara() {
         MarkLayersStaleOnDisk();
         for (int m = 0; m < 3; ++m)
           SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layer(m)));
-        layers_saved_ = true;
+        // A layer read back from its file may have composed again, and that composition
+        // may have been cut short.
+        layers_saved_ = LayersReady;
       });
     }
   }

@@ -65,8 +65,9 @@ class ITessaraView {
   // Loads a bitmap file as 24-bit pixels. Throws Error when the file cannot be read as one.
   virtual void LoadPicture(const std::string& path, Bitmap24& picture) = 0;
   // Moves the window away, has what lay below it repaint, copies the screen in the window's
-  // rectangle into `layer`, runs `whileAway` on it and moves the window back.
-  virtual void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
+  // rectangle into `layer`, runs `whileAway` on it and moves the window back. False when the
+  // capture was cut short (the session ends): `layer` holds nothing of the screen.
+  virtual bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
   virtual void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) = 0;
   // Text in the default font, transparent background; colour red in the low byte.
   virtual void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) = 0;

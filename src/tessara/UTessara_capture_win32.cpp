@@ -41,12 +41,12 @@ UniqueRegion ScreenArea(HWND window, const RECT& rect) {
 // Lets this process's windows handle their paint messages for a while. Nothing else runs:
 // a key, a click or a command handled here would run inside the composition and could
 // delete, renumber or recompose a tessara whose DC and layers the capture is using. Input
-// stays queued for the real message loop.
+// stays queued for the real message loop. A cut ends the wait.
 void PumpPaintMessages(DWORD milliseconds) {
   const DWORD start = GetTickCount();
   for (;;) {
     const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= milliseconds) return;
+    if (elapsed >= milliseconds || CompositionCutShort()) return;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_PAINT);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT)) DispatchMessageA(&msg);
@@ -55,12 +55,13 @@ void PumpPaintMessages(DWORD milliseconds) {
 
 }  // namespace
 
-void TessaraWindow::StepAside(const RECT& r) {
+void TessaraWindow::StepAside(const RECT& r, ComposingScope& composing) {
   UniqueRegion area = ScreenArea(Handle(), r);
   UniqueRegion done = EmptyRegion();
   // A hint of any window would be copied into the background with the screen.
   HideEveryHint();
 
+  composing.StepsAside(hwnd_, r);
   SetWindowPos(hwnd_, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   // Every window below in Z order repaints the part of our area it shows and no window
@@ -90,27 +91,7 @@ void TessaraWindow::CopyScreen(const RECT& r, Bitmap24& layer) {
   GdiFlush();
 }
 
-namespace {
-
-// Windows away from their places come back whatever happens while they are away.
-class MovesBack {
- public:
-  MovesBack() = default;
-  MovesBack(const MovesBack&) = delete;
-  MovesBack& operator=(const MovesBack&) = delete;
-  ~MovesBack() {
-    for (const auto& [hwnd, r] : away_)
-      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  void Add(HWND hwnd, const RECT& r) { away_.emplace_back(hwnd, r); }
-
- private:
-  std::vector<std::pair<HWND, RECT>> away_;
-};
-
-}  // namespace
-
-void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
+bool TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) {
   // From here on the walk's redraws and the wait hand us messages other threads send.
   ComposingScope composing;
   const RECT r = Bounds();
@@ -120,34 +101,35 @@ void TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<void(Bitm
     std::swap(layer, ahead_);
     ahead_.Clear();
     whileAway(layer);
-    return;
+    return true;
   }
   ahead_.Clear();
-  MovesBack back;
-  back.Add(Handle(), r);
-  StepAside(r);
+  if (CompositionCutShort()) return false;
+  StepAside(r, composing);
   {
     const PhaseTimer wait(Phase::RepaintWaits);
     PumpPaintMessages(kRepaintWaitMs);
   }
+  // Cut short, the window is back at its place: a copy now would show the window itself.
+  if (CompositionCutShort()) return false;
   CopyScreen(r, layer);
   whileAway(layer);
+  return true;
 }
 
 void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows) {
   const PhaseTimer timer(Phase::Captures);
   ComposingScope composing;
   std::vector<RECT> places;
-  MovesBack back;
   for (TessaraWindow* w : windows) {
     places.push_back(w->Bounds());
-    back.Add(w->Handle(), places.back());
-    w->StepAside(places.back());
+    w->StepAside(places.back(), composing);
   }
   {
     const PhaseTimer wait(Phase::RepaintWaits);
     PumpPaintMessages(kRepaintWaitMs);
   }
+  if (CompositionCutShort()) return;
   for (std::size_t k = 0; k < windows.size(); ++k) {
     TessaraWindow& w = *windows[k];
     const RECT& r = places[k];

@@ -58,10 +58,13 @@ void TfrmTessara::ComposeLayers() {
       // The hint floats above the screen: it must not become part of the background.
       HintHide();
       const PhaseTimer timer(Phase::Captures);
-      view_->CaptureBehind(normal, [&](Bitmap24& captured) {
+      const bool captured = view_->CaptureBehind(normal, [&](Bitmap24& screen) {
         const PhaseTimer pass(Phase::PixelPasses);
-        ApplyEffect(captured, params, scratch);
+        ApplyEffect(screen, params, scratch);
       });
+      // Cut short, the composition is abandoned: the layers stay unready and unsaved, and
+      // the next start composes.
+      if (!captured) return;
       break;
     }
     default:

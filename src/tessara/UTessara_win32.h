@@ -15,6 +15,8 @@
 
 namespace tessara {
 
+class ComposingScope;
+
 inline constexpr const char* kTessaraWindowClass = "TTessara";
 
 // A tile's icon object; owns its HICON. One made from the bytes of an icon file keeps the
@@ -87,7 +89,7 @@ class TessaraWindow final : public ITessaraView {
   bool ChooseColorDialog(int& color) override;
 
   void LoadPicture(const std::string& path, Bitmap24& picture) override;
-  void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override;
+  bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override;
   void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) override;
   void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) override;
   void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) override;
@@ -130,8 +132,9 @@ class TessaraWindow final : public ITessaraView {
 
  private:
   RECT Bounds() const;
-  // The capture's steps: away from `r` with what lay below repainting; the screen at `r`.
-  void StepAside(const RECT& r);
+  // The capture's steps: away from `r` for `composing`, with what lay below repainting; the
+  // screen at `r`.
+  void StepAside(const RECT& r, ComposingScope& composing);
   void CopyScreen(const RECT& r, Bitmap24& layer);
   friend void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows);
   Bitmap24 ahead_;  // the screen behind the window, taken together with others
@@ -194,7 +197,8 @@ class TessaraWindow final : public ITessaraView {
   int SystemDpi() const override;
   void SetDpi(int dpi) override;
   int Dpi() const { return dpi_; }
-  // WM_DPICHANGED: true when the message was it; `result` is then its answer.
+  // WM_DPICHANGED, or the check of the monitor's scale after a composition that deferred
+  // one: true when the message was one of them; `result` is then its answer.
   bool HandleDpiMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
  private:

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/globals.h"
@@ -261,6 +262,28 @@ TEST_F(ControlPanelWin32Test, EndingTheSessionSavesAsExitDoes) {
   SendMessageA(main.Handle(), WM_ENDSESSION, TRUE, 0);
   EXPECT_TRUE(main.Form().Saved);
   EXPECT_EQ(IniValue(ReadFile(Ini()), "tsCount"), "1");
+}
+
+TEST_F(ControlPanelWin32Test, EndingTheSessionDuringACaptureSavesTheWindowAtItsPlaceBeforeItIsAnswered) {
+  MainWindow& main = Start();
+  main.Form().btnNewClick();
+  TfrmTessara& form = *main.Form().Tessara(1);
+  // Dragged, its change-save still to come; transparent, so composing captures.
+  const int left = form.View().Left() < 300 ? 400 : 100;
+  form.View().SetBounds(left, 150, form.View().Width(), form.View().Height());
+  form.BackType = 2;
+  std::string answered;  // the settings file once the system has its answer: all it may get
+  std::thread system([&] {
+    for (const DWORD start = GetTickCount(); form.View().Left() < 10000 && GetTickCount() - start < 5000;) Sleep(0);
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutA(main.Handle(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &ignored))
+      answered = ReadFile(folder_ / "tswin.ini");
+  });
+  form.ComposeLayers();
+  system.join();
+  EXPECT_EQ(IniValue(answered, "Left") + "," + IniValue(answered, "Top") + "," + IniValue(answered, "LayersStale"),
+            std::to_string(left) + ",150,1");
+  EXPECT_FALSE(form.LayersReady) << "nothing copied with the window back in place";
 }
 
 TEST_F(ControlPanelWin32Test, TessarasRefuseACloseFromOutside) {

@@ -114,6 +114,18 @@ TEST_F(DpiWin32Test, WindowIconsCachesAndTheDpiChangeAreInDevicePixels) {
   EXPECT_EQ(form_->Layers[PressedLayer].Width(), to.right - 200);
   dpi_ = next;
   EXPECT_EQ(WrongIconPixels(), 0) << "icons extracted again in the new size";
+
+  // The capture's own move off the monitor announces a scale: nothing changes inside it, and
+  // then the window takes its monitor's, even from another (a real change made meanwhile).
+  for (const int held : {next, SystemDpi()}) {
+    Bitmap24 layer(8, 8);
+    static_cast<TessaraWindow&>(form_->View()).CaptureBehind(layer, [&](Bitmap24&) {
+      SendMessageA(window, kWmDpiChanged, MAKEWPARAM(next, next), reinterpret_cast<LPARAM>(&to));
+      EXPECT_EQ(form_->Dpi, held) << "inside the capture";
+    });
+    testing::Pump(50);
+    EXPECT_TRUE(form_->Dpi == SystemDpi() && form_->View().Left() == 200 && form_->View().Width() == form_->CalcWidth());
+  }
 }
 
 // Run by scripts/test.sh at 96 dpi on the folder of the 144-dpi run.

@@ -89,10 +89,11 @@ struct FakeTessaraView : ITessaraView {
     ++pictures;
     if (picture_loader) picture_loader(path, picture);
   }
-  void CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
+  bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
     ++captures;
     FillBitmap(layer, behind);
     whileAway(layer);
+    return true;
   }
   void DrawIcon(Bitmap24& layer, const TileIcon&, int x, int y) override {
     icon_draws.emplace_back(x, y);
