@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
+#include <memory>
+#include <utility>
 #include <string>
 
 #include "app/UMain_win32.h"
+#include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "ui_win32.h"
 
@@ -101,6 +105,62 @@ TEST_F(ModalWin32Test, DialogsHoldEveryWindowAndTheirCommandsKeepToTheirCell) {
     EXPECT_GE(window.Left(), 4000) << "the tray brought the control panel back";
     EXPECT_FALSE(main.Saved) << "a close ran under the dialog";
     EXPECT_TRUE(IsWindowEnabled(static_cast<TessaraWindow&>(form.View()).Handle()));
+  }
+}
+
+// Windows activates a closing dialog's owner only when that is shown and enabled by then.
+bool g_ownersReady = true;
+LRESULT CALLBACK OnDestroy(int code, WPARAM wp, LPARAM lp) {
+  char cls[8] = {};
+  HWND owner = GetWindow(reinterpret_cast<HWND>(wp), GW_OWNER);
+  if (code == HCBT_DESTROYWND && GetClassNameA(reinterpret_cast<HWND>(wp), cls, 8) && !lstrcmpA(cls, "#32770") && owner)
+    g_ownersReady = g_ownersReady && IsWindowVisible(owner) && IsWindowEnabled(owner);
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// With another program's window behind, each dialog leaves the window it served active.
+TEST_F(ModalWin32Test, AClosedDialogLeavesTheWindowItServedActive) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION other{};
+  char line[] = "notepad.exe";
+  ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &other));
+  const std::shared_ptr<void> end(other.hProcess, [](void* p) { TerminateProcess(p, 0); CloseHandle(p); });
+  CloseHandle(other.hThread);
+  ASSERT_TRUE(testing::PumpUntil([] { return FindWindowA("Notepad", nullptr) != nullptr; }));
+  const std::shared_ptr<void> hook(SetWindowsHookExA(WH_CBT, OnDestroy, nullptr, GetCurrentThreadId()), UnhookWindowsHookEx);
+  MainWindow window(GetModuleHandleA(nullptr), Folder());
+  window.Create();
+  window.Form().btnNewClick();
+  TfrmTessara& form = *window.Form().Tessara(1);
+  HWND served = static_cast<TessaraWindow&>(form.View()).Handle();
+  const struct {
+    const char* what;
+    std::function<void()> open;
+    const char* font;  // of the window properties, whose dialog must be active again after it
+  } cases[] = {
+      {"a message box", [] { MessageBoxWithTitle("x"); }, nullptr},
+      {"the tint colour", [&] { form.RunCommand(MenuId::cmSelectTintColor); }, nullptr},
+      {"the tile dialog", [&] { form.RunCommand(MenuId::cmProperties); }, nullptr},
+      {"the open dialog", [&] { form.RunCommand(MenuId::cmShortcut); }, nullptr},
+      {"the window properties", [&] { form.RunCommand(MenuId::cmWindowProperties); }, "Drive Letter Font"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetForegroundWindow(served);
+    ASSERT_TRUE(testing::PumpUntil([&] { return GetForegroundWindow() == served; }));
+    testing::DialogUser user([&](testing::DialogUser& u) {
+      HWND props = c.font ? testing::WaitForWindow("TfrmTSProperties", "Window properties") : nullptr;
+      if (!props) return;
+      u.Click(props, c.font);
+      PostMessageA(testing::WaitForWindow("#32770", "Font"), WM_COMMAND, IDCANCEL, 0);
+      u.Check(testing::PumpUntil([&] { return GetForegroundWindow() == props; }, 1000, false), "props inactive");
+      u.Click(props, "Cancel");
+    });
+    c.open();
+    user.Finish();
+    EXPECT_TRUE(testing::PumpUntil([&] { return GetForegroundWindow() == served; }, 1000));
+    EXPECT_TRUE(std::exchange(g_ownersReady, true)) << "an owner was hidden or disabled as its dialog went";
   }
 }
 
