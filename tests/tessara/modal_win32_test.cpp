@@ -109,12 +109,12 @@ TEST_F(ModalWin32Test, DialogsHoldEveryWindowAndTheirCommandsKeepToTheirCell) {
 }
 
 // Windows activates a closing dialog's owner only when that is shown and enabled by then.
-bool g_ownersReady = true;
+int g_closed[2];  // dialogs destroyed with their owner hidden or disabled, and with it ready
 LRESULT CALLBACK OnDestroy(int code, WPARAM wp, LPARAM lp) {
   char cls[8] = {};
   HWND owner = GetWindow(reinterpret_cast<HWND>(wp), GW_OWNER);
-  if (code == HCBT_DESTROYWND && GetClassNameA(reinterpret_cast<HWND>(wp), cls, 8) && !lstrcmpA(cls, "#32770") && owner)
-    g_ownersReady = g_ownersReady && IsWindowVisible(owner) && IsWindowEnabled(owner);
+  if (code == HCBT_DESTROYWND && owner && GetClassNameA(reinterpret_cast<HWND>(wp), cls, 8) && !lstrcmpA(cls, "#32770"))
+    ++g_closed[IsWindowVisible(owner) && IsWindowEnabled(owner)];
   return CallNextHookEx(nullptr, code, wp, lp);
 }
 
@@ -149,6 +149,7 @@ TEST_F(ModalWin32Test, AClosedDialogLeavesTheWindowItServedActive) {
     SCOPED_TRACE(c.what);
     SetForegroundWindow(served);
     ASSERT_TRUE(testing::PumpUntil([&] { return GetForegroundWindow() == served; }));
+    form.SelCol = form.SelRow = 1;
     testing::DialogUser user([&](testing::DialogUser& u) {
       HWND props = c.font ? testing::WaitForWindow("TfrmTSProperties", "Window properties") : nullptr;
       if (!props) return;
@@ -160,7 +161,8 @@ TEST_F(ModalWin32Test, AClosedDialogLeavesTheWindowItServedActive) {
     c.open();
     user.Finish();
     EXPECT_TRUE(testing::PumpUntil([&] { return GetForegroundWindow() == served; }, 1000));
-    EXPECT_TRUE(std::exchange(g_ownersReady, true)) << "an owner was hidden or disabled as its dialog went";
+    EXPECT_EQ(std::exchange(g_closed[0], 0), 0) << "a dialog went while its owner was hidden or disabled";
+    EXPECT_EQ(std::exchange(g_closed[1], 0), 1) << "no dialog or more than one";
   }
 }
 
