@@ -8,7 +8,9 @@ void SearchLibrariesInSystemFolderOnly() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   const auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-  if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (setDirectories && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  // Without it, at least the current folder is taken out of the search.
+  SetDllDirectoryW(L"");
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {

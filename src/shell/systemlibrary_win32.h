@@ -7,8 +7,8 @@
 namespace tessara {
 
 // Makes the system folder the only place searched for the libraries loaded from now on, also
-// those the system's own libraries load for the program, where Windows can (Windows 7 needs
-// its update KB2533623). Called first at start.
+// those the system's own libraries load for the program; Windows 7 without its update
+// KB2533623 cannot, and only the current folder is taken out. Called first at start.
 void SearchLibrariesInSystemFolderOnly();
 
 // The library of this name in the system folder, loaded; nullptr when it has none there.
