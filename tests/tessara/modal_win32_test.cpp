@@ -106,7 +106,7 @@ TEST_F(ModalWin32Test, DialogsHoldEveryWindowAndTheirCommandsKeepToTheirCell) {
 
 // With another program's window behind, a dialog leaves the window it served active as it goes.
 TEST_F(ModalWin32Test, AClosedDialogLeavesTheWindowItServedActive) {
-  ASSERT_TRUE(WinExec("notepad.exe", SW_SHOWNORMAL) > 31 && testing::PumpUntil([] { return FindWindowA("Notepad", 0); }));
+  ASSERT_TRUE(WinExec("notepad.exe", SW_SHOWNORMAL) > 31 && testing::PumpUntil([] { return FindWindowA("Notepad", nullptr); }));
   MainWindow window(GetModuleHandleA(nullptr), Folder());
   window.Create();
   window.Form().btnNewClick();
