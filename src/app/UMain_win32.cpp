@@ -397,7 +397,7 @@ bool MainWindow::ExecuteOpenDlg(std::string& fileName) {
   settings.Filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
   settings.DefaultExt = "txt";
   settings.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  return RunOpenDialog(ApplicationWindow(), settings, std::string(), fileName);
+  return RunOpenDialog(ServedWindow(), settings, std::string(), fileName);
 }
 
 void MainWindow::OnCommand(UINT id, UINT code) {

@@ -13,6 +13,7 @@
 #include "shell/alTools.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
+#include "shell/systemlibrary_win32.h"
 #include "shell/window_win32.h"
 
 namespace {
@@ -41,6 +42,8 @@ bool WaitForOrShowRunningInstance(HANDLE mutex, unsigned long long key) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  // Before any library is loaded by name.
+  tessara::SearchLibrariesInSystemFolderOnly();
   // Where the manifest is not read (or its V2 awareness refused), settled before any window.
   tessara::DeclareDpiAwareness();
   const tessara::StartupProbe probe(commandLine);

@@ -80,7 +80,7 @@ bool PropertiesWindow::ShowModal() {
   tpl.dialog.style = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
   tpl.dialog.cx = 200;
   tpl.dialog.cy = 150;
-  ModalScope modal;
+  ModalScope modal(owner_);
   const INT_PTR result =
       DialogBoxIndirectParamA(instance_, &tpl.dialog, owner_, DialogProc, reinterpret_cast<LPARAM>(this));
   hwnd_ = nullptr;

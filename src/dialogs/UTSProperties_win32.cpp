@@ -260,7 +260,8 @@ void TSPropertiesWindow::ShowFont(const FontSpec& font) {
 }
 
 bool TSPropertiesWindow::ShowModal() {
-  // The others are enabled again before the dialog hides, so one of them is activated.
+  // The others are enabled again before the dialog hides, so that Windows activates its owner,
+  // the window it serves.
   std::optional<ModalScope> modal(std::in_place);
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
@@ -302,7 +303,7 @@ bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
   // The dialog may write into the LOGFONT even when cancelled: it is read only on OK.
   {
-    ModalScope modal;
+    ModalScope modal(hwnd_);
     if (!CommonChooseFont(&cf)) return false;
   }
   font.Face = lf.lfFaceName;
@@ -330,7 +331,7 @@ bool TSPropertiesWindow::OpenPictureDialog(const std::string& initialFolder, std
   ofn.lpstrTitle = "Open Background Bitmap";
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   {
-    ModalScope modal;
+    ModalScope modal(hwnd_);
     if (!CommonOpenFileName(&ofn)) return false;
   }
   file = name;

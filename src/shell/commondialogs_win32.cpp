@@ -1,18 +1,12 @@
 #include "shell/commondialogs_win32.h"
 
-#include <string>
+#include "shell/systemlibrary_win32.h"
 
 namespace tessara {
 namespace {
 
-// From the system folder only, never from the program's or the current one.
 FARPROC CommonDialogProc(const char* name) {
-  static HMODULE library = [] {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return HMODULE{};
-    return LoadLibraryW((std::wstring(folder, length) + L"\\comdlg32.dll").c_str());
-  }();
+  static const HMODULE library = LoadSystemLibrary(L"comdlg32.dll");
   return library ? GetProcAddress(library, name) : nullptr;
 }
 

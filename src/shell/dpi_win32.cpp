@@ -1,6 +1,7 @@
 #include "shell/dpi_win32.h"
 
 #include "base/dpi.h"
+#include "shell/systemlibrary_win32.h"
 
 namespace tessara {
 namespace {
@@ -18,7 +19,7 @@ F UserFunction(const char* name) {
 
 template <class F>
 F ShcoreFunction(const char* name) {
-  static HMODULE shcore = LoadLibraryA("shcore.dll");
+  static const HMODULE shcore = LoadSystemLibrary(L"shcore.dll");
   return shcore ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(shcore, name))) : nullptr;
 }
 

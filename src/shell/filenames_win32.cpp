@@ -111,7 +111,7 @@ bool RunOpenDialog(HWND owner, const OpenDialogSettings& settings, const std::st
   ofn.lpstrDefExt = defExt.empty() ? nullptr : defExt.c_str();
   ofn.Flags = settings.Flags | OFN_EXPLORER;
   {
-    ModalScope modal;
+    ModalScope modal(owner);
     if (!CommonOpenFileName(&ofn)) return false;
   }
   const AnsiFileName chosen = ToAnsiFileName(file.data());

@@ -6,20 +6,28 @@ namespace {
 
 int g_open = 0;
 
+struct Disabling {
+  HWND owner;
+  std::vector<HWND>* disabled;
+};
+
 BOOL CALLBACK DisableWindow(HWND hwnd, LPARAM lp) {
+  auto* d = reinterpret_cast<Disabling*>(lp);
   // Hidden windows take no input; a window disabled already belongs to an outer scope.
-  if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+  if (hwnd != d->owner && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
     EnableWindow(hwnd, FALSE);
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    d->disabled->push_back(hwnd);
   }
   return TRUE;
 }
 
 }  // namespace
 
-ModalScope::ModalScope() {
+ModalScope::ModalScope(HWND owner) {
   ++g_open;
-  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled_));
+  // A dialog box's owner is always a top-level window: a child given is replaced by its root.
+  Disabling d{owner ? GetAncestor(owner, GA_ROOT) : nullptr, &disabled_};
+  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&d));
 }
 
 ModalScope::~ModalScope() {

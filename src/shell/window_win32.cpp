@@ -15,10 +15,15 @@ HWND g_application_window = nullptr;
 HWND ApplicationWindow() { return g_application_window; }
 void SetApplicationWindow(HWND window) { g_application_window = window; }
 
-int MessageBoxWithTitle(const std::string& text, UINT flags) {
-  ModalScope modal;
-  return MessageBoxA(g_application_window, text.c_str(), ApplicationTitle().c_str(),
-                     flags | MB_SETFOREGROUND);
+HWND ServedWindow() {
+  HWND active = GetActiveWindow();
+  return active && IsWindowVisible(active) ? active : g_application_window;
+}
+
+int MessageBoxWithTitle(const std::string& text, UINT flags, HWND owner) {
+  if (!owner) owner = ServedWindow();
+  ModalScope modal(owner);
+  return MessageBoxA(owner, text.c_str(), ApplicationTitle().c_str(), flags | MB_SETFOREGROUND);
 }
 
 void InstallMessageBoxes() {
@@ -53,7 +58,7 @@ bool ChooseColorFor(HWND owner, int& color, DWORD flags) {
   cc.rgbResult = ToColorRef(color);
   cc.lpCustColors = custom;
   cc.Flags = CC_RGBINIT | flags;
-  ModalScope modal;
+  ModalScope modal(owner);
   if (!CommonChooseColor(&cc)) return false;
   color = static_cast<int>(cc.rgbResult & 0xFFFFFF);
   return true;

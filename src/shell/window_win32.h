@@ -15,8 +15,13 @@ namespace tessara {
 HWND ApplicationWindow();
 void SetApplicationWindow(HWND window);
 
-// A plain message box (MB_OK unless other buttons are given) captioned with the title.
-int MessageBoxWithTitle(const std::string& text, UINT flags = MB_OK);
+// The window a dialog serves when its caller names none: the program's active window, to
+// which the activation returns when the dialog closes; else the application window.
+HWND ServedWindow();
+
+// A plain message box (MB_OK unless other buttons are given) captioned with the title, owned
+// by `owner` or else by the served window.
+int MessageBoxWithTitle(const std::string& text, UINT flags = MB_OK, HWND owner = nullptr);
 // Routes ShowMessage and ShowError of the core to message boxes.
 void InstallMessageBoxes();
 

@@ -42,7 +42,7 @@ ShortcutFields TessaraWindow::ResolveShortcut(const std::string& file) {
 }
 
 std::unique_ptr<IPropertiesView> TessaraWindow::CreatePropertiesView() {
-  return std::make_unique<PropertiesWindow>(instance_, ApplicationWindow());
+  return std::make_unique<PropertiesWindow>(instance_, Handle());
 }
 
 }  // namespace tessara

@@ -14,6 +14,7 @@
 #include "shell/comptr_win32.h"
 #include "shell/error.h"
 #include "shell/handles_win32.h"
+#include "shell/systemlibrary_win32.h"
 
 namespace tessara {
 
@@ -124,8 +125,9 @@ bool LoadWithOle(const std::string& path, Bitmap24& picture) {
   // The OLE automation library is loaded only for a metafile background: linked, it would
   // be loaded at every start of the program.
   using LoadPictureFn = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
+  static const HMODULE oleaut = LoadSystemLibrary(L"oleaut32.dll");
   static const auto load = reinterpret_cast<LoadPictureFn>(
-      reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("oleaut32.dll"), "OleLoadPicture")));
+      reinterpret_cast<void*>(oleaut ? GetProcAddress(oleaut, "OleLoadPicture") : nullptr));
   ComPtr<IPicture> ole;
   if (!load || FAILED(load(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
                            reinterpret_cast<void**>(ole.Put()))))

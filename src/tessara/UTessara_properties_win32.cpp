@@ -6,7 +6,7 @@
 namespace tessara {
 
 std::unique_ptr<ITSPropertiesView> TessaraWindow::MakePropertiesView() {
-  return std::make_unique<TSPropertiesWindow>(instance_, ApplicationWindow());
+  return std::make_unique<TSPropertiesWindow>(instance_, Handle());
 }
 
 void TessaraWindow::SetLetterFont(const FontSpec& font) {

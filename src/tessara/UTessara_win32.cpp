@@ -261,7 +261,7 @@ void TessaraWindow::Hide() {
 }
 
 bool TessaraWindow::Confirm(const std::string& question) {
-  return MessageBoxWithTitle(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return MessageBoxWithTitle(question, MB_YESNO | MB_ICONQUESTION, Handle()) == IDYES;
 }
 
 ScreenSize TessaraWindow::Screen() const {

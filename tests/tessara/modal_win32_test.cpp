@@ -104,5 +104,27 @@ TEST_F(ModalWin32Test, DialogsHoldEveryWindowAndTheirCommandsKeepToTheirCell) {
   }
 }
 
+// With another program's window behind, a dialog leaves the window it served active as it goes.
+TEST_F(ModalWin32Test, AClosedDialogLeavesTheWindowItServedActive) {
+  ASSERT_TRUE(WinExec("notepad.exe", SW_SHOWNORMAL) > 31 && testing::PumpUntil([] { return FindWindowA("Notepad", nullptr); }));
+  MainWindow window(GetModuleHandleA(nullptr), Folder());
+  window.Create();
+  window.Form().btnNewClick();
+  TfrmTessara& form = *window.Form().Tessara(1);
+  form.SelCol = form.SelRow = 1;
+  HWND served = static_cast<TessaraWindow&>(form.View()).Handle();
+  for (MenuId command : {MenuId::cmDelete, MenuId::cmSelectTintColor, MenuId::cmProperties, MenuId::cmShortcut}) {
+    SCOPED_TRACE(static_cast<int>(command));
+    SetForegroundWindow(served);
+    testing::DialogUser user([&](testing::DialogUser& u) {  // which then cancels the dialog
+      u.Check(testing::PumpUntil([&] { return GetForegroundWindow() != served; }, 5000, false), "no dialog");
+    });
+    form.RunCommand(command);
+    user.Finish();
+    EXPECT_TRUE(testing::PumpUntil([&] { return GetForegroundWindow() == served; }, 1000));
+  }
+  PostMessageA(FindWindowA("Notepad", nullptr), WM_CLOSE, 0, 0);
+}
+
 }  // namespace
 }  // namespace tessara

@@ -11,6 +11,7 @@
 #include "base/globals.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
+#include "shell/systemlibrary_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "testutil.h"
 #include "ui_win32.h"
@@ -267,6 +268,17 @@ TEST_F(PropertiesWin32Test, GifPngJpegAndMetafileBackgroundsAreDrawnAtTheirNatur
   form->ComposeLayers();
   EXPECT_EQ(messages_, std::vector<std::string>{"Cannot load the picture " + broken});
   EXPECT_TRUE(form->LayersReady);
+}
+
+TEST_F(PropertiesWin32Test, TheMetafileServicesLibraryOfTheSameNameBesideTheProgramIsNotLoaded) {
+  if (GetModuleHandleW(L"oleaut32.dll")) GTEST_SKIP() << "loaded already: its name alone would find it";
+  const std::string fake = alTools::ProgramFolder() + "oleaut32.dll";
+  ASSERT_TRUE(CopyFileA((alTools::ProgramFolder() + "twelve_icons.dll").c_str(), fake.c_str(), FALSE));
+  wchar_t path[MAX_PATH] = {}, system[MAX_PATH] = {};
+  GetModuleFileNameW(LoadSystemLibrary(L"oleaut32.dll"), path, MAX_PATH);
+  DeleteFileA(fake.c_str());
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(CompareStringOrdinal(path, length, system, length, TRUE), CSTR_EQUAL) << path;
 }
 
 }  // namespace
