@@ -30,8 +30,7 @@ bool SameFileName(const std::string& a, const std::string& b) {
 TTileRecord TileFromShortcut(const std::string& linkFile, const ShortcutFields& link) {
   // A target cut to its field would name another file: the shortcut still names it whole.
   const bool shellOnly = link.IdListOnly || link.Advertised || link.Target.empty() ||
-                         link.Target.size() > kFilenameCap ||
-                         link.Arguments.find_first_not_of(" \t") != std::string::npos;
+                         link.Target.size() > kFilenameCap || !link.Arguments.empty();
   TTileRecord tile;
   tile.Filename = shellOnly ? linkFile : link.Target;
   tile.StartIn = link.WorkingFolder.empty() ? FolderPart(tile.Filename) : link.WorkingFolder;
