@@ -1,7 +1,7 @@
 #include "shell/shortcut_win32.h"
 
-#include <shlobj.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <shobjidl.h>
 
 #include <cwchar>
