@@ -1,5 +1,6 @@
 #include "shell/shortcut_win32.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -19,6 +20,8 @@ namespace {
 // unread: a truncated path would name a different file.
 constexpr int kWideLength = MAX_PATH;
 constexpr int kTextLength = MAX_PATH + 1;
+// How long the shell may look for a moved target, in milliseconds.
+constexpr WORD kResolveMs = 1000;
 
 bool ToWide(const std::string& text, wchar_t (&wide)[kWideLength]) {
   return MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, kWideLength) > 0;
@@ -67,7 +70,21 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
 
   wchar_t wide[kWideLength];
   if (!ToWide(file, wide) || FAILED(persist->Load(wide, STGM_READ))) return info;
-  if (FAILED(link->Resolve(owner, SLR_ANY_MATCH))) return info;
+  // Inside a drop no dialog may open and no search over the disks may run: the link's tracking
+  // data gets a second to find a moved target. The user's file is never rewritten. Finding
+  // nothing is no failure: the stored fields still name the target (a removable drive away
+  // for now), and a shortcut only the shell can start is left for the shell to resolve.
+  link->Resolve(owner, static_cast<DWORD>(MAKELONG(SLR_NO_UI | SLR_NOUPDATE | SLR_NOSEARCH, kResolveMs)));
+  ComPtr<IShellLinkDataList> data;
+  DWORD flags = 0;
+  if (SUCCEEDED(link->QueryInterface(IID_IShellLinkDataList, data.PutVoid())) && SUCCEEDED(data->GetFlags(&flags)))
+    info.Advertised = (flags & SLDF_HAS_DARWINID) != 0;
+  PIDLIST_ABSOLUTE ids = nullptr;
+  if (SUCCEEDED(link->GetIDList(&ids)) && ids) {
+    wchar_t path[MAX_PATH];
+    info.IdListOnly = !SHGetPathFromIDListW(ids, path);
+    CoTaskMemFree(ids);
+  }
 
   // Each output is taken only from its own successful call; a failure does not stop the rest.
   // Every name passes the rule of dropped names; the first that cannot be kept is reported.
@@ -96,11 +113,26 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
     const DWORD size = ExpandEnvironmentStringsW(buf, expanded, kTextLength);
     if (size > 0 && size <= kTextLength && FitsPath(expanded)) {
       take(expanded, info.IconLocation);
-      info.IconNumber = index + 1;
+      info.IconIndex = index;
     }
   }
-  if (!info.Problem.empty()) info = ShortcutInfo{{}, {}, {}, {}, 1, info.Problem};
+  // A shortcut stores its arguments' length in 16 bits: this holds any of them whole.
+  std::wstring arguments(0x10000, L'\0');
+  if (SUCCEEDED(link->GetArguments(arguments.data(), static_cast<int>(arguments.size()))))
+    info.Arguments = AnsiText(arguments.c_str());
+  if (!info.Problem.empty()) {
+    std::string problem = std::move(info.Problem);
+    info = ShortcutInfo{};
+    info.Problem = std::move(problem);
+  }
   return info;
+}
+
+HICON ShellFileIcon(const std::string& file) {
+  SHFILEINFOW shown{};
+  if (!SHGetFileInfoW(WideFromAnsi(file).c_str(), 0, &shown, sizeof shown, SHGFI_ICON | SHGFI_LARGEICON))
+    return nullptr;
+  return shown.hIcon;
 }
 
 }  // namespace tessara

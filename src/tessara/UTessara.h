@@ -19,6 +19,7 @@
 #include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
+#include "tessara/tilefields.h"
 
 namespace tessara {
 
@@ -33,13 +34,6 @@ struct DroppedFile {
   int X = 0, Y = 0;
   std::string Name;
   std::string Problem;
-};
-
-// What a shortcut file gives; texts it does not give stay empty.
-struct ShortcutFields {
-  std::string Target, WorkingFolder, Description, IconLocation;
-  int IconNumber = 1;  // the icon index plus 1
-  std::string Problem;  // a text that cannot be kept: the message, and no tile is made
 };
 
 class ITessaraView {

@@ -38,7 +38,8 @@ void TessaraWindow::AcceptDrops() {
 
 ShortcutFields TessaraWindow::ResolveShortcut(const std::string& file) {
   const ShortcutInfo info = ::tessara::ResolveShortcut(Handle(), file);
-  return {info.Target, info.WorkingFolder, info.Description, info.IconLocation, info.IconNumber, info.Problem};
+  return {info.Target,  info.WorkingFolder, info.Description, info.IconLocation, info.IconIndex,
+          info.Problem, info.Arguments,     info.IdListOnly,  info.Advertised};
 }
 
 std::unique_ptr<IPropertiesView> TessaraWindow::CreatePropertiesView() {

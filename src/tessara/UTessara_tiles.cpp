@@ -69,18 +69,7 @@ void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
       ShowMessage(link.Problem);
       return;
     }
-    r.Filename = FitText(link.Target, kFilenameCap);
-    r.StartIn = FitText(link.WorkingFolder, kStartInCap);
-    r.Description = FitText(link.Description, kDescriptionCap);
-    r.IconFile = FitText(link.IconLocation, kIconFileCap);
-    r.IconIndex = static_cast<std::uint16_t>(link.IconNumber);
-    if (r.Filename.empty()) r.Filename = FitText(name, kFilenameCap);
-    if (r.Description.empty()) r.Description = NamedDescription(r.Filename);
-    if (r.StartIn.empty()) r.StartIn = FitText(FolderPart(r.Filename), kStartInCap);
-    if (r.IconFile.empty()) {
-      r.IconFile = r.Filename;
-      r.IconIndex = 1;
-    }
+    r.AssignFields(TileFromShortcut(r.Filename, link));
   } else if (!EndsWithKind(r.Filename, ".BMP")) {
     r.Description = NamedDescription(r.Filename);
     r.StartIn = FitText(FolderPart(r.Filename), kStartInCap);

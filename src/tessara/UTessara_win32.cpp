@@ -17,6 +17,7 @@
 #include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
+#include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_picture_win32.h"
 
@@ -328,6 +329,12 @@ void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, in
 std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
   // A negative index asks for a count or a resource id, never for the icon at a position.
   if (index < 0 || file.empty()) return nullptr;
+  // A shortcut holds no icons of its own: the shell finds the one it shows (an app's, one named
+  // by resource id), its only one.
+  if (file.size() > 4 && lstrcmpiA(file.c_str() + file.size() - 4, ".lnk") == 0) {
+    HICON shown = index == 0 ? ShellFileIcon(file) : nullptr;
+    return shown ? std::make_unique<Win32TileIcon>(shown) : nullptr;
+  }
   // The shell's extraction gives the size of the system's scale, which may not be the window's;
   // only at 32 px is its icon also the one for the icon cache.
   if (dpi_ != kBaseDpi || GetSystemMetrics(SM_CXICON) != 32) {

@@ -84,7 +84,7 @@ class ShortcutTest : public testing::Test {
     EXPECT_EQ(info.WorkingFolder, "");
     EXPECT_EQ(info.Description, "");
     EXPECT_EQ(info.IconLocation, "");
-    EXPECT_EQ(info.IconNumber, 1);
+    EXPECT_EQ(info.IconIndex, 0);
   }
 
   std::string dir_;
@@ -101,7 +101,7 @@ TEST_F(ShortcutTest, CreateThenResolveGivesTargetAndDescription) {
   EXPECT_EQ(info.WorkingFolder, "");  // none was set
 }
 
-TEST_F(ShortcutTest, ResolveReadsWorkingFolderAndIconNumberCountsFromOne) {
+TEST_F(ShortcutTest, ResolveReadsWorkingFolderAndIconIndex) {
   const std::string target = MakeFile("tool.exe", "MZ");
   const std::string icons = MakeFile("icons.dll", "MZ");
   const std::string link = dir_ + "tool.lnk";
@@ -123,7 +123,7 @@ TEST_F(ShortcutTest, ResolveReadsWorkingFolderAndIconNumberCountsFromOne) {
   EXPECT_TRUE(SameText(info.Target, target)) << info.Target;
   EXPECT_EQ(info.WorkingFolder, dir_);
   EXPECT_TRUE(SameText(info.IconLocation, icons)) << info.IconLocation;
-  EXPECT_EQ(info.IconNumber, 4);
+  EXPECT_EQ(info.IconIndex, 3);
   EXPECT_EQ(info.Description, "");
 }
 
@@ -132,7 +132,7 @@ TEST_F(ShortcutTest, ShortcutWithoutIconGivesIconNumberOne) {
   const std::string link = dir_ + "plain.lnk";
   ASSERT_EQ(CreateShortcut(target, link, ""), S_OK);
   const ShortcutInfo info = ResolveShortcut(nullptr, link);
-  EXPECT_EQ(info.IconNumber, 1);
+  EXPECT_EQ(info.IconIndex, 0);
   // Windows reports no icon location; Wine reports the target itself with index 0.
   EXPECT_TRUE(info.IconLocation.empty() || SameText(info.IconLocation, target)) << info.IconLocation;
 }
@@ -155,7 +155,8 @@ TEST_F(ShortcutTest, UnreadableFilesGiveEmptyTextsAndIconNumberOne) {
 // as look-alikes; an icon location in terms of the environment is expanded; a comment of any
 // length and characters is only shown, so it is kept with look-alikes. (Wine keeps only the
 // target in ANSI inside the file, so the working folder carries the foreign name.)
-TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
+// Arguments and a resource id are read as stored; the shell gives the shortcut's own icon.
+TEST_F(ShortcutTest, UnicodeInterfaceReadsNamesArgumentsAndResourceIcons) {
   const std::wstring foreign = tessara::WideFromAnsi(dir_) + L"\u0436\u0444";
   ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
   const std::string link = dir_ + "foreign.lnk";
@@ -165,7 +166,8 @@ TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
               S_OK);
     shell->SetPath(tessara::WideFromAnsi(MakeFile("plain.exe", "MZ")).c_str());
     shell->SetWorkingDirectory(foreign.c_str());
-    shell->SetIconLocation(L"%SystemRoot%\\system32\\shell32.dll", 2);
+    shell->SetIconLocation(L"%SystemRoot%\\system32\\shell32.dll", -3);
+    shell->SetArguments(L"--profile-directory=\"Profile 1\"");
     shell->SetDescription((L"Notes \u0436\U0001F600" + std::wstring(300, L'c')).c_str());
     ComPtr<IPersistFile> file;
     ASSERT_EQ(shell->QueryInterface(IID_IPersistFile, file.PutVoid()), S_OK);
@@ -180,7 +182,9 @@ TEST_F(ShortcutTest, UnicodeNamesPassTheRuleOfDroppedNames) {
   char system[MAX_PATH];
   ASSERT_GT(ExpandEnvironmentStringsA("%SystemRoot%\\system32\\shell32.dll", system, MAX_PATH), 0u);
   EXPECT_TRUE(SameText(info.IconLocation, system)) << info.IconLocation;
-  EXPECT_EQ(info.IconNumber, 3);
+  EXPECT_EQ(info.IconIndex, -3);
+  EXPECT_EQ(info.Arguments, "--profile-directory=\"Profile 1\"");
+  EXPECT_TRUE(DestroyIcon(tessara::ShellFileIcon(link)));
 }
 
 TEST_F(ShortcutTest, SecondCreateReplacesTheFirst) {

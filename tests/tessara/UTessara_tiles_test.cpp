@@ -75,9 +75,28 @@ TEST(NamingRule, DescriptionFromADroppedFileName) {
   for (const auto& c : cases) EXPECT_EQ(NamedDescription(c.name), c.description) << c.name;
 }
 
+TEST(ShortcutRule, OnlyTheShellStartsWhatTheTileCannotNameAndFindsTheIconsItCannotHold) {
+  const std::string tool = "C:\\Tools\\tool.exe", lnk = "C:\\Links\\Calc.lnk", dll = "C:\\icons.dll";
+  const std::string installer = "C:\\Windows\\Installer\\{1}\\app.ico", longName = std::string(252, 'x') + ".exe";
+  const struct { ShortcutFields link; std::tuple<std::string, std::string, std::string, std::string, int> tile; } cases[] = {
+      {{.Target = tool}, {tool, "C:\\Tools\\", "Tool", tool, 1}},
+      {{.Target = tool, .WorkingFolder = "C:\\Web\\", .Arguments = "--profile=Work"}, {lnk, "C:\\Web\\", "Calc", lnk, 1}},
+      {{.IdListOnly = true}, {lnk, "C:\\Links\\", "Calc", lnk, 1}},
+      {{.Target = installer, .IconLocation = installer, .Advertised = true}, {lnk, "C:\\Links\\", "Calc", installer, 1}},
+      {{.Target = tool, .IconLocation = "C:\\imageres.dll", .IconIndex = -3}, {tool, "C:\\Tools\\", "Tool", lnk, 1}},
+      {{.Target = tool, .IconLocation = dll, .IconIndex = 65534}, {tool, "C:\\Tools\\", "Tool", dll, 65535}},
+      {{.Target = tool, .IconLocation = dll, .IconIndex = 65535}, {tool, "C:\\Tools\\", "Tool", lnk, 1}},
+      {{.Target = longName, .IconLocation = longName}, {lnk, "C:\\Links\\", "Calc", lnk, 1}},
+  };
+  for (const auto& c : cases) {
+    const TTileRecord t = TileFromShortcut(lnk, c.link);
+    EXPECT_EQ(std::tie(t.Filename, t.StartIn, t.Description, t.IconFile, t.IconIndex), c.tile);
+  }
+}
+
 TEST_F(TileMakingTest, DropOnAnEmptyCellMakesATileByTheFileKind) {
   const std::string longDescription = "A Shortcut Description Of More Than Forty Characters";
-  view->shortcuts["C:\\Links\\Tool.lnk"] = {"C:\\Tools\\tool.exe", "C:\\Work\\", longDescription, "C:\\icons.dll", 3};
+  view->shortcuts["C:\\Links\\Tool.lnk"] = {"C:\\Tools\\tool.exe", "C:\\Work\\", longDescription, "C:\\icons.dll", 2};
   view->shortcuts["C:\\Links\\calc.LNK"] = {"C:\\Tools\\CALC.EXE", "", "", "", 1};
   // A character across the description's last byte is left out whole.
   const std::string accented = std::string(39, 'x') + "\xC3\xA9";
