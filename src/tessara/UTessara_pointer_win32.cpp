@@ -14,11 +14,12 @@ namespace tessara {
 
 namespace {
 
-// Why a start failed. A shell that leaves the thread's error unset still gives the legacy
-// code: below 32 it is the system error of that number; the shell's own codes are mapped.
+// Why a start failed. The shell's own codes in hInstApp name what the thread's error may not
+// (a shell can leave an older error there); otherwise the thread's error, else the legacy
+// code, which below 32 is the system error of that number.
 DWORD StartError(const SHELLEXECUTEINFOW& info) {
-  if (const DWORD error = GetLastError(); error != ERROR_SUCCESS) return error;
-  switch (const auto code = static_cast<DWORD>(reinterpret_cast<INT_PTR>(info.hInstApp))) {
+  const auto code = static_cast<DWORD>(reinterpret_cast<INT_PTR>(info.hInstApp));
+  switch (code) {
     case SE_ERR_NOASSOC:
     case SE_ERR_ASSOCINCOMPLETE:
       return ERROR_NO_ASSOCIATION;
@@ -31,6 +32,7 @@ DWORD StartError(const SHELLEXECUTEINFOW& info) {
     case SE_ERR_DLLNOTFOUND:
       return ERROR_DLL_NOT_FOUND;
     default:
+      if (const DWORD error = GetLastError(); error != ERROR_SUCCESS) return error;
       return code != 0 ? code : ERROR_NOT_ENOUGH_MEMORY;
   }
 }
