@@ -19,9 +19,9 @@ struct LaunchRequest {
 // handed over as one more argument. A Filename that as a whole names an existing file or
 // folder is the file, blanks and all. Otherwise it is a program followed by arguments: a
 // quoted program ends at its closing quote; an unquoted one is the longest part before a
-// blank that names an existing file, as earlier tiles were typed ("C:\Program Files\a.exe
-// -x"), else the part before the first blank (a drive tile's "EXPLORER.EXE X:\", a program
-// found on the path). An empty Filename gives an empty File: nothing to start.
+// blank that names an existing file or folder, as earlier tiles were typed ("C:\Program
+// Files\a.exe -x"), else the part before the first blank (a drive tile's "EXPLORER.EXE X:\",
+// a program found on the path). An empty Filename gives an empty File: nothing to start.
 LaunchRequest TileLaunch(const std::string& filename, const std::string& startIn, const std::string& dropped,
                          const std::function<bool(const std::string&)>& exists);
 
