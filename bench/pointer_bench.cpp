@@ -66,8 +66,7 @@ struct BenchView final : ITessaraView {
     left = l;
     top = t;
   }
-  bool StartCommandLine(const std::string&) override { return true; }
-  bool SetCurrentFolder(const std::string&) override { return true; }
+  bool StartShell(const LaunchRequest&, std::string&) override { return true; }
   DroppedFile TakeDrop(std::uintptr_t) override { return {}; }
   void AcceptDrops() override {}
   ShortcutFields ResolveShortcut(const std::string&) override { return {}; }

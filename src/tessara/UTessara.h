@@ -36,6 +36,8 @@ struct DroppedFile {
   std::string Problem;
 };
 
+struct LaunchRequest;
+
 class ITessaraView {
  public:
   virtual ~ITessaraView() = default;
@@ -102,11 +104,10 @@ class ITessaraView {
   virtual WorkRect WorkAreaAt(int screenX, int screenY) const = 0;
   // Moves the window, keeping its size, and has it repainted.
   virtual void MoveTo(int left, int top) = 0;
-  // Runs a command line through the legacy starter with a normal window, never through a
-  // command shell; true when it started.
-  virtual bool StartCommandLine(const std::string& commandLine) = 0;
-  // Makes a folder the program's current folder; false when it cannot.
-  virtual bool SetCurrentFolder(const std::string& folder) = 0;
+  // Asks the shell to open the request's file with a normal window, never changing the
+  // program's current folder; true when it started. Otherwise `reason` is the shell's
+  // reason, or empty when the user chose not to go on (a declined elevation prompt).
+  virtual bool StartShell(const LaunchRequest& request, std::string& reason) = 0;
 
   // Window properties: the dialog, the drive letter font and the floating hint.
   // The controls of a new window properties dialog.
@@ -329,6 +330,9 @@ class TfrmTessara : public TessaraModel {
   void ShowSelectedFlat();
   void MakeTileFromDrop(int col, int row, const std::string& name);
   void HandDropToTile(const TTileRecord& tile, const std::string& name);
+  // Starts a tile through the shell, with a dropped file (if not empty) as one more argument;
+  // a start that fails is reported with the shell's reason.
+  void StartTile(const TTileRecord& tile, const std::string& dropped) const;
 
   bool LoadBackground(Bitmap24& picture);
   // The picture, or an icon of a file out of reach, is shown by a stand-in this session; the

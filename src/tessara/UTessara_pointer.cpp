@@ -2,7 +2,7 @@
 // of tiles, starting a tile with a click, and moving tiles by dragging them.
 #include <utility>
 
-#include "settings/atomicfile.h"
+#include "shell/error.h"
 #include "tessara/UTessara.h"
 #include "tessara/launch.h"
 
@@ -126,17 +126,14 @@ void TfrmTessara::FormCaptureLost() {
   view_->SetDragCursor(false);
 }
 
-void TfrmTessara::RunTile(int col, int row) const {
-  const TTileRecord& tile = Tile(col, row);
-  if (tile.Filename.empty()) return;
-  // A folder that cannot be made current leaves the current one; the start goes ahead and
-  // the folder is not restored afterwards.
-  if (!tile.StartIn.empty()) view_->SetCurrentFolder(tile.StartIn);
-  if (view_->StartCommandLine(QuotedCommand(tile.Filename, FileOrFolderExists))) return;
-  // A document: its associated program, with the document's name as one argument. A
-  // program path with a blank is quoted for the same reason as the tile's own.
-  const std::string program = view_->FindAssociatedProgram(tile.Filename);
-  if (!program.empty()) view_->StartCommandLine(QuotedCommand(program, FileExists) + " " + Quoted(tile.Filename));
+void TfrmTessara::RunTile(int col, int row) const { StartTile(Tile(col, row), ""); }
+
+void TfrmTessara::StartTile(const TTileRecord& tile, const std::string& dropped) const {
+  // The shell finds a document's program itself, Store apps and elevation included.
+  const LaunchRequest request = TileLaunch(tile.Filename, tile.StartIn, dropped, FileOrFolderExists);
+  if (request.File.empty()) return;
+  std::string reason;
+  if (!view_->StartShell(request, reason) && !reason.empty()) ShowError("Cannot start " + tile.Filename + "\n" + reason);
 }
 
 }  // namespace tessara

@@ -1,13 +1,54 @@
 // The tessara's window: the pointer's messages, the drag cursor, the work area, window moves
-// and the starter of command lines.
+// and starts through the shell.
 #include <windows.h>
+#include <shellapi.h>
+
+#include <string>
 
 #include "../../res/resource.h"
+#include "shell/filenames_win32.h"
 #include "tessara/UTessara_win32.h"
+#include "tessara/launch.h"
 
 namespace tessara {
 
 namespace {
+
+// Why a start failed. The shell's own codes in hInstApp name what the thread's error may not
+// (a shell can leave an older error there); otherwise the thread's error, else the legacy
+// code, which below 32 is the system error of that number.
+DWORD StartError(const SHELLEXECUTEINFOW& info) {
+  const auto code = static_cast<DWORD>(reinterpret_cast<INT_PTR>(info.hInstApp));
+  switch (code) {
+    case SE_ERR_NOASSOC:
+    case SE_ERR_ASSOCINCOMPLETE:
+      return ERROR_NO_ASSOCIATION;
+    case SE_ERR_SHARE:
+      return ERROR_SHARING_VIOLATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+      return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND:
+      return ERROR_DLL_NOT_FOUND;
+    default:
+      if (const DWORD error = GetLastError(); error != ERROR_SUCCESS) return error;
+      return code != 0 ? code : ERROR_NOT_ENOUGH_MEMORY;
+  }
+}
+
+// The system's text for an error, in the program's text, without its closing line break.
+std::string SystemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message(text ? text : L"", text ? length : 0);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+    message.pop_back();
+  return message.empty() ? "Error " + std::to_string(error) : AnsiText(message);
+}
 
 // The drag cursor is application-wide: every tessara shows it while a tile is held.
 bool g_dragging = false;
@@ -68,12 +109,31 @@ void TessaraWindow::MoveTo(int left, int top) {
   UpdateWindow(hwnd_);
 }
 
-bool TessaraWindow::StartCommandLine(const std::string& commandLine) {
-  return WinExec(commandLine.c_str(), SW_SHOWNORMAL) > 31;
-}
-
-bool TessaraWindow::SetCurrentFolder(const std::string& folder) {
-  return SetCurrentDirectoryA(folder.c_str()) != 0;
+bool TessaraWindow::StartShell(const LaunchRequest& request, std::string& reason) {
+  const std::wstring file = WideFromAnsi(request.File), parameters = WideFromAnsi(request.Parameters),
+                     directory = WideFromAnsi(request.Directory);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // A failure comes back to be reported once, by the program's own message box; the
+  // elevation prompt is no error box and still shows.
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.hwnd = hwnd_;
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  SetLastError(ERROR_SUCCESS);
+  if (ShellExecuteExW(&info)) return true;
+  DWORD error = StartError(info);
+  if (error == ERROR_NO_ASSOCIATION) {
+    // A type no program is set for: the shell's own choice of one, as in a folder window.
+    info.lpVerb = L"openas";
+    SetLastError(ERROR_SUCCESS);
+    if (ShellExecuteExW(&info)) return true;
+    if (GetLastError() == ERROR_CANCELLED) error = ERROR_CANCELLED;
+  }
+  reason = error == ERROR_CANCELLED ? std::string() : SystemMessage(error);
+  return false;
 }
 
 bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

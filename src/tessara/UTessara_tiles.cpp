@@ -7,7 +7,6 @@
 #include "shell/alTools.h"
 #include "shell/error.h"
 #include "tessara/UTessara.h"
-#include "tessara/launch.h"
 #include "tessara/tilefields.h"
 
 namespace tessara {
@@ -52,12 +51,7 @@ void TfrmTessara::WMDropFiles(std::uintptr_t drop) {
     HandDropToTile(tile, dropped.Name);
 }
 
-void TfrmTessara::HandDropToTile(const TTileRecord& tile, const std::string& name) {
-  // A failure to change folder or to start is not reported: the drop simply does nothing.
-  if (!tile.StartIn.empty()) view_->SetCurrentFolder(tile.StartIn);
-  // Both names are quoted where a blank would split them; no command shell is involved.
-  view_->StartCommandLine(QuotedCommand(tile.Filename, FileOrFolderExists) + " " + Quoted(name));
-}
+void TfrmTessara::HandDropToTile(const TTileRecord& tile, const std::string& name) { StartTile(tile, name); }
 
 void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
   TTileRecord& r = Tile(col, row);

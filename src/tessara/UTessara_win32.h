@@ -108,8 +108,7 @@ class TessaraWindow final : public ITessaraView {
   void SetDragCursor(bool dragging) override;
   WorkRect WorkAreaAt(int screenX, int screenY) const override;
   void MoveTo(int left, int top) override;
-  bool StartCommandLine(const std::string& commandLine) override;
-  bool SetCurrentFolder(const std::string& folder) override;
+  bool StartShell(const LaunchRequest& request, std::string& reason) override;
   // The pointer's messages: buttons, moves, leaving, the lost capture and the cursor.
   // True when the message was one of them; `result` is then its answer.
   bool HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);

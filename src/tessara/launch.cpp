@@ -26,10 +26,38 @@ std::string Quoted(const std::string& name) {
 
 bool FileOrFolderExists(const std::string& name) { return FileExists(name) || DirectoryExists(name); }
 
-std::string QuotedCommand(const std::string& filename,
-                          const std::function<bool(const std::string&)>& exists) {
-  if (filename.find(' ') == std::string::npos || filename.front() == '"') return filename;
-  return exists(filename) ? Quoted(filename) : filename;
+namespace {
+
+// Where the program of an unquoted "program arguments" text ends: at the last blank before
+// which an existing file is named, else at the first blank (npos: no blank).
+std::size_t ProgramEnd(const std::string& text, const std::function<bool(const std::string&)>& exists) {
+  const std::size_t first = text.find(' ');
+  for (std::size_t blank = text.rfind(' '); blank != std::string::npos && blank > first;
+       blank = text.rfind(' ', blank - 1))
+    if (exists(text.substr(0, blank))) return blank;
+  return first;
+}
+
+}  // namespace
+
+LaunchRequest TileLaunch(const std::string& filename, const std::string& startIn, const std::string& dropped,
+                         const std::function<bool(const std::string&)>& exists) {
+  LaunchRequest request{filename, "", startIn};
+  if (!filename.empty() && !exists(filename)) {
+    std::size_t end = 0;
+    if (filename.front() == '"') {
+      const std::size_t close = filename.find('"', 1);  // an unclosed quote runs to the end
+      request.File = filename.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+      end = close == std::string::npos ? filename.size() : close + 1;
+    } else {
+      end = ProgramEnd(filename, exists);
+      request.File = filename.substr(0, end);
+    }
+    const std::size_t rest = filename.find_first_not_of(' ', end);
+    if (rest != std::string::npos) request.Parameters = filename.substr(rest);
+  }
+  if (!dropped.empty()) request.Parameters += (request.Parameters.empty() ? "" : " ") + Quoted(dropped);
+  return request;
 }
 
 }  // namespace tessara

@@ -198,13 +198,12 @@ TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped
   form->BackType = 2;
   Put(*form, 1, 1, "C:\\a.exe");
   Put(*form, 2, 1, "C:\\b.exe");
-  view->startable = {"C:\\a.exe", "C:\\b.exe"};
   form->IconsBuilt = true;  // the icons of Put stay: a first composition would extract them
   const TileIcon* iconA = form->Tile(1, 1).Icon.get();
   const TileIcon* iconB = form->Tile(2, 1).Icon.get();
 
   Click(1, 1);
-  EXPECT_EQ(view->started, Strings{"C:\\a.exe"});
+  EXPECT_EQ(view->started, std::vector<LaunchRequest>{{"C:\\a.exe"}});
   Click(2, 1);
   Click(2, 1);  // a double click is two presses
   EXPECT_EQ(view->started.size(), 3u);
@@ -242,39 +241,37 @@ TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped
   EXPECT_EQ(view->started.size(), 3u);
 }
 
-TEST_F(PointerTest, RunTileTriesTheCommandLineThenTheAssociatedProgram) {
+TEST_F(PointerTest, RunTileAsksTheShellAndShowsWhyAStartFailed) {
   const testing::TempFolder temp;
   const std::string folder = temp.Path() + "my tools";
   std::filesystem::create_directory(folder);
+  using Launches = std::vector<LaunchRequest>;
   const struct {
     const char* what;
-    std::string filename, startIn, association;
-    bool startable;
-    Strings started, folders;
+    std::string filename, startIn;
+    Launches started;
+    Strings messages;
   } cases[] = {
-      {"a program in its folder", "C:\\tools\\a.exe -x", "C:\\work", "", true, {"C:\\tools\\a.exe -x"}, {"C:\\work"}},
-      {"a drive tile passes unchanged", "EXPLORER.EXE D:\\", "", "", true, {"EXPLORER.EXE D:\\"}, {}},
-      {"a document opens in its program", "C:\\docs\\my notes.txt", "C:\\missing", "C:\\win\\notepad.exe", false,
-       {"C:\\docs\\my notes.txt", "C:\\win\\notepad.exe \"C:\\docs\\my notes.txt\""}, {}},
-      {"an existing folder with a blank is quoted whole", folder, "", "", false, {"\"" + folder + "\""}, {}},
-      {"nothing starts and nothing is said", "C:\\x.qqq", "", "", false, {"C:\\x.qqq"}, {}},
-      {"an empty cell starts nothing", "", "", "", false, {}, {}},
+      {"a program in its folder", "C:\\tools\\a.exe -x", "C:\\work", {{"C:\\tools\\a.exe", "-x", "C:\\work"}}, {}},
+      {"a drive tile", "EXPLORER.EXE D:\\", "", {{"EXPLORER.EXE", "D:\\"}}, {}},
+      {"a document, its program left to the shell", "C:\\docs\\notes.txt", "C:\\missing",
+       {{"C:\\docs\\notes.txt", "", "C:\\missing"}}, {}},
+      {"an existing folder with a blank is kept whole", folder, "", {{folder}}, {}},
+      {"a refused start says why", "C:\\x.qqq", "", {{"C:\\x.qqq"}}, {"Cannot start C:\\x.qqq\nNo program"}},
+      {"a declined elevation says nothing", "C:\\admin.exe", "", {{"C:\\admin.exe"}}, {}},
+      {"an empty cell starts nothing", "", "", {}, {}},
   };
-  view->folders_present = {"C:\\work"};
+  view->refused = {{"C:\\x.qqq", "No program"}, {"C:\\admin.exe", ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     view->started.clear();
-    view->folders.clear();
-    view->startable.clear();
-    if (c.startable) view->startable.insert(c.filename);
-    view->associations = {{c.filename, c.association}};
+    messages.clear();
     form->Tile(2, 2).Filename = c.filename;
     form->Tile(2, 2).StartIn = c.startIn;
     form->RunTile(2, 2);
     EXPECT_EQ(view->started, c.started);
-    EXPECT_EQ(view->folders, c.folders);
+    EXPECT_EQ(messages, c.messages);
   }
-  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(PointerTest, LostCaptureEndsAHeldTileOrAWindowMove) {

@@ -156,14 +156,12 @@ TEST_F(TileMakingTest, DropOnATileHandsTheQuotedNameToItsProgram) {
   ASSERT_TRUE(CreateFolder(spacedFolder));
   form->Tile(1, 2).Filename = spacedFolder;
 
-  view->folders_present = {"C:\\Docs\\"};
   Drop(10, 10, "C:\\My Files\\a b.txt");
   Drop(40, 10, "C:\\plain.txt");
   Drop(10, 50, "D:\\");
-  EXPECT_EQ(view->folders, std::vector<std::string>{"C:\\Docs\\"}) << "an empty StartIn changes no folder";
-  EXPECT_EQ(view->started, (std::vector<std::string>{"C:\\WINDOWS\\NOTEPAD.EXE \"C:\\My Files\\a b.txt\"",
-                                                      "\"" + spaced + "\" \"C:\\plain.txt\"",
-                                                      "\"" + spacedFolder + "\" \"D:\\\\\""}));
+  EXPECT_EQ(view->started, (std::vector<LaunchRequest>{{"C:\\WINDOWS\\NOTEPAD.EXE", "\"C:\\My Files\\a b.txt\"", "C:\\Docs\\"},
+                                                        {spaced, "\"C:\\plain.txt\""},
+                                                        {spacedFolder, "\"D:\\\\\""}}));
   EXPECT_EQ(notepad.Description, "") << "the tile is left as it was";
 }
 

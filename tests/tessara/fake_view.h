@@ -14,6 +14,13 @@
 #include "dialogs/fake_properties_view.h"
 #include "dialogs/fake_tsproperties_view.h"
 #include "tessara/UTessara.h"
+#include "tessara/launch.h"
+
+namespace tessara {
+inline void PrintTo(const LaunchRequest& r, std::ostream* os) {
+  *os << "{" << r.File << " | " << r.Parameters << " | " << r.Directory << "}";
+}
+}  // namespace tessara
 
 namespace tessara::testing {
 
@@ -173,10 +180,8 @@ struct FakeTessaraView : ITessaraView {
   // Monitors' work areas; a point on none of them gets the first (the nearest, roughly).
   std::vector<WorkRect> monitors{{0, 0, 1024, 738}};
   std::vector<std::pair<int, int>> moves;
-  std::vector<std::string> started;
-  std::set<std::string> startable;  // command lines the starter accepts
-  std::vector<std::string> folders;  // folders made current, in order
-  std::set<std::string> folders_present;
+  std::vector<LaunchRequest> started;
+  std::map<std::string, std::string> refused;  // files the shell refuses, with its reason
 
   void SetDragCursor(bool dragging) override { drag_cursor = dragging; }
   WorkRect WorkAreaAt(int x, int y) const override {
@@ -189,14 +194,11 @@ struct FakeTessaraView : ITessaraView {
     left = l;
     top = t;
   }
-  bool StartCommandLine(const std::string& commandLine) override {
-    started.push_back(commandLine);
-    return startable.count(commandLine) != 0;
-  }
-  bool SetCurrentFolder(const std::string& folder) override {
-    if (!folders_present.count(folder)) return false;
-    folders.push_back(folder);
-    return true;
+  bool StartShell(const LaunchRequest& request, std::string& reason) override {
+    started.push_back(request);
+    const auto it = refused.find(request.File);
+    if (it != refused.end()) reason = it->second;
+    return it == refused.end();
   }
 
   // Window properties: the dialog, the drive letter font and the floating hint.

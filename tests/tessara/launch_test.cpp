@@ -1,5 +1,7 @@
 #include "tessara/launch.h"
 
+#include "tessara/fake_view.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,24 +9,31 @@
 namespace tessara {
 namespace {
 
-TEST(QuotedCommand, QuotesOnlyAWholeExistingFileNameWithABlank) {
+TEST(TileLaunch, SplitsTheProgramFromItsArgumentsAndHandsADroppedNameOverWhole) {
   const std::set<std::string> files = {"C:\\Program Files\\Tool\\tool.exe", "C:\\Tools\\tool.exe",
-                                       "C:\\My Files\\a b.txt", "C:\\My Folder\\"};
+                                       "C:\\My Files\\a b.txt", "C:\\My Folder\\", "C:\\Docs"};
   const auto exists = [&](const std::string& f) { return files.count(f) != 0; };
   const struct {
-    const char* filename;
-    const char* expected;
+    const char *filename, *dropped, *file, *parameters;
   } cases[] = {
-      {"C:\\Program Files\\Tool\\tool.exe", "\"C:\\Program Files\\Tool\\tool.exe\""},
-      {"C:\\My Files\\a b.txt", "\"C:\\My Files\\a b.txt\""},
-      {"C:\\My Folder\\", "\"C:\\My Folder\\\\\""},  // a folder, its closing backslash doubled
-      {"C:\\Tools\\tool.exe", "C:\\Tools\\tool.exe"},                  // no blank
-      {"C:\\Tools\\tool.exe /s C:\\x", "C:\\Tools\\tool.exe /s C:\\x"},  // program and arguments
-      {"EXPLORER.EXE D:\\", "EXPLORER.EXE D:\\"},                        // drive tile
-      {"\"C:\\Program Files\\Tool\\tool.exe\" -a", "\"C:\\Program Files\\Tool\\tool.exe\" -a"},
-      {"", ""},
+      {"C:\\Program Files\\Tool\\tool.exe", "", "C:\\Program Files\\Tool\\tool.exe", ""},
+      {"C:\\My Files\\a b.txt", "", "C:\\My Files\\a b.txt", ""},  // a document
+      {"C:\\My Folder\\", "", "C:\\My Folder\\", ""},
+      {"C:\\Docs", "", "C:\\Docs", ""},  // a folder without a blank
+      {"C:\\Tools\\tool.exe", "", "C:\\Tools\\tool.exe", ""},
+      {"C:\\Tools\\tool.exe /s  C:\\x", "", "C:\\Tools\\tool.exe", "/s  C:\\x"},
+      {"EXPLORER.EXE D:\\", "", "EXPLORER.EXE", "D:\\"},  // a drive tile, the explorer found on the path
+      {"\"C:\\Program Files\\Tool\\tool.exe\" -a", "", "C:\\Program Files\\Tool\\tool.exe", "-a"},
+      {"C:\\Program Files\\Tool\\tool.exe -a b", "", "C:\\Program Files\\Tool\\tool.exe", "-a b"},
+      {"C:\\Gone\\a.exe -a", "", "C:\\Gone\\a.exe", "-a"},  // left to the shell to report
+      {"\"C:\\Open\\a.exe -a", "", "C:\\Open\\a.exe -a", ""},  // an unclosed quote runs to the end
+      {"C:\\Tools\\tool.exe", "C:\\My Files\\a b.txt", "C:\\Tools\\tool.exe", "\"C:\\My Files\\a b.txt\""},
+      {"C:\\Tools\\tool.exe /s", "D:\\", "C:\\Tools\\tool.exe", "/s \"D:\\\\\""},
+      {"", "", "", ""},  // nothing to start
   };
-  for (const auto& c : cases) EXPECT_EQ(QuotedCommand(c.filename, exists), c.expected) << c.filename;
+  for (const auto& c : cases)
+    EXPECT_EQ(TileLaunch(c.filename, "C:\\Work", c.dropped, exists), (LaunchRequest{c.file, c.parameters, "C:\\Work"}))
+        << c.filename;
 }
 
 TEST(Quoted, IsReadBackWholeByTheCommandLineRules) {

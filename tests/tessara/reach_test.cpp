@@ -191,11 +191,10 @@ TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
 }
 
 TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlone) {
-  view->startable = {"C:\\a.exe"};
   form->FormActivate();
   form->FormKeyDown(kKeyReturn, ssNone);
   form->FormKeyDown(kKeyReturn, ssNone, true);  // the keyboard's repeat: one start per press
-  EXPECT_EQ(view->started, std::vector<std::string>{"C:\\a.exe"});
+  EXPECT_EQ(view->started, std::vector<LaunchRequest>{{"C:\\a.exe"}});
   form->FormKeyDown(kKeyDelete, ssNone);
   EXPECT_TRUE(form->Tile(1, 1).Empty());
   EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
