@@ -5,9 +5,15 @@
 #   dist/SHA256SUMS
 #   dist/manifests/                     winget and Scoop manifests (with --url-base)
 # Usage: scripts/package.sh [--url-base URL] [--homepage URL] [--license TEXT]
-#                           [--build DIR] [--out DIR]
+#                           [--sign-command CMD] [--build DIR] [--out DIR]
 # URL is where the two release files will be downloaded from (the manifests name
 # URL/<file>); the project has no published address yet, so it is given here.
+# CMD signs one file in place: a shell command run for tessara.exe, TESSARA.DLL, the uninstaller
+# and the installer with the file's path in place of %1 (quote it: "%1") or, without a %1,
+# added at the end in double quotes. E.g. --sign-command 'signtool sign /fd SHA256 /a', or a
+# script around osslsigncode, which writes a new file.
+# Without it the files are unsigned and the same byte for byte from the same commit.
+# --version V (four numbers) stands in for the build's version: for test builds only.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -16,6 +22,8 @@ HOMEPAGE=""
 LICENSE_TEXT="Proprietary"
 BUILD_DIR="$ROOT/build/windows"
 OUT="$ROOT/dist"
+SIGN_COMMAND=""
+VERSION=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --url-base) URL_BASE="${2%/}"; shift 2 ;;
@@ -23,6 +31,8 @@ while [ $# -gt 0 ]; do
     --license) LICENSE_TEXT="$2"; shift 2 ;;
     --build) BUILD_DIR="$2"; shift 2 ;;
     --out) OUT="$2"; shift 2 ;;
+    --sign-command) SIGN_COMMAND="$2"; shift 2 ;;
+    --version) VERSION="$2"; shift 2 ;;
     *) echo "package.sh: unknown argument '$1' (see the usage at the top of the script)" >&2; exit 2 ;;
   esac
 done
@@ -38,7 +48,7 @@ BIN="$BUILD_DIR/bin"
 for f in tessara.exe TESSARA.DLL; do
   [ -f "$BIN/$f" ] || die "$BIN/$f is missing: build the windows preset first"
 done
-VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD_DIR/CMakeCache.txt")
+VERSION=${VERSION:-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD_DIR/CMakeCache.txt")}
 [ -n "$VERSION" ] || die "no project version in $BUILD_DIR/CMakeCache.txt"
 command -v makensis >/dev/null || die "makensis is missing (Debian package nsis)"
 
@@ -59,6 +69,15 @@ crlf /usr/share/doc/gcc-mingw-w64-base/copyright "$STAGE/licenses/gcc-runtime.tx
 crlf /usr/share/doc/mingw-w64-common/copyright "$STAGE/licenses/mingw-w64-runtime.txt"
 crlf /usr/share/common-licenses/GPL-3 "$STAGE/licenses/GPL-3.txt"
 
+SIGN_DEFINE=()
+if [ -n "$SIGN_COMMAND" ]; then
+  [[ $SIGN_COMMAND == *%1* ]] || SIGN_COMMAND+=' "%1"'
+  for f in tessara.exe TESSARA.DLL; do
+    sh -c "${SIGN_COMMAND//%1/$STAGE/$f}" || die "signing $f failed"
+  done
+  SIGN_DEFINE=(-DSIGN_COMMAND="$SIGN_COMMAND")  # makensis puts in %1 itself
+fi
+
 # The same commit gives the same zip: entries in a fixed order, one fixed time (the
 # commit's), fixed modes, no extra fields, no directory entries, a fixed time zone.
 STAMP="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null || echo 946684800)}"
@@ -68,7 +87,7 @@ find "$STAGE" -exec touch -h -d "@$STAMP" {} +
    TZ=UTC zip -X -D -9 -q "$WORK/$ZIP_NAME" -@) || die "zip failed"
 
 SIZE_KB=$(( ($(cat "$STAGE"/*.* "$STAGE"/licenses/* | wc -c) + 1023) / 1024 ))
-makensis -V2 -NOCD -DVERSION="$VERSION" -DSTAGE="$STAGE" -DSIZE_KB="$SIZE_KB" \
+makensis -V2 -NOCD -DVERSION="$VERSION" -DSTAGE="$STAGE" -DSIZE_KB="$SIZE_KB" "${SIGN_DEFINE[@]}" \
   -DICON="$BUILD_DIR/res/icons/tessara.ico" -DOUTFILE="$WORK/$SETUP_NAME" \
   "$ROOT/scripts/tessara.nsi" >"$WORK/makensis.log" 2>&1 ||
   { cat "$WORK/makensis.log" >&2; die "makensis failed"; }

@@ -10,14 +10,25 @@ SetCompressor /SOLID lzma
 SetDateSave off
 
 !include LogicLib.nsh
+!include FileFunc.nsh
 
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessara"
 !define PANEL_CLASS "TTessaraControlPanel"
+; The property a control panel carries while it answers; it drops it once it accepts a close.
+!define PANEL_ANSWERING "TessaraFolderKey"
 !define WM_CLOSE 0x10
+!define SMTO_ABORTIFHUNG 2
 ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
 !define PROCESS_WAIT_QUERY 0x101000
+; FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, and the flag that
+; lets CreateFile open a folder.
+!define SHARE_ALL 7
+!define OPEN_EXISTING 3
+!define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
 ; How long a running copy may take to save its tiles and end.
 !define EXIT_WAIT_MS 60000
+; The exit code when a running copy could not be closed or a file could not be replaced.
+!define EXIT_IN_USE 2
 
 Name "Tessara"
 Caption "Tessara ${VERSION} Setup"
@@ -27,6 +38,9 @@ UninstallIcon "${ICON}"
 InstallDir "$LOCALAPPDATA\Programs\Tessara"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
 ShowInstDetails show
+; A program file that cannot be replaced stops the install (NSIS's Retry/Cancel box; when
+; silent, the exit code), rather than leaving new files beside an old one.
+AllowSkipFiles off
 VIProductVersion "${VERSION}"
 VIAddVersionKey "ProductName" "Tessara"
 VIAddVersionKey "FileDescription" "Tessara Setup"
@@ -34,15 +48,70 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright (C) Tessara developers"
 
-Page directory
+; With a signing command (package.sh --sign-command) the uninstaller is signed before it is
+; packed and the installer once it is written. A command that fails fails the build.
+!ifdef SIGN_COMMAND
+  !uninstfinalize `${SIGN_COMMAND}` = 0
+  !finalize `${SIGN_COMMAND}` = 0
+!endif
+
+Page directory SkipFolderOfInstalledCopy
 Page instfiles
+UninstPage uninstConfirm
 UninstPage instfiles
 
-; A copy of Tessara running from $INSTDIR is asked to exit as its own Exit does (the control
-; panel's close, which saves every tessara) and waited for. It is never killed: if it does
-; not end, nothing is changed and the user is told.
+Var FolderId      ; of $INSTDIR, see FolderIdentity
+Var RestartCopy   ; 1 once a running copy was closed: it is started again at the end
+
+; An installed copy is upgraded where it is (InstallDirRegKey has put its folder in $INSTDIR).
+Function SkipFolderOfInstalledCopy
+  ReadRegStr $0 HKCU "${UNINST_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\uninstall.exe"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; The identity of folder $R0 in $R0: its volume's serial number and its file index, the same
+; whatever name reaches it (a short name, a junction, a link); "" when it cannot be opened.
+!macro FOLDER_IDENTITY un
+Function ${un}FolderIdentity
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  System::Call 'kernel32::CreateFileW(w R0, i 0, i ${SHARE_ALL}, p 0, i ${OPEN_EXISTING}, \
+                i ${FILE_FLAG_BACKUP_SEMANTICS}, p 0) p .R1'
+  StrCpy $R0 ""
+  ${If} $R1 P<> -1
+    System::Call '*(&i52) p .R2'  ; BY_HANDLE_FILE_INFORMATION
+    System::Call 'kernel32::GetFileInformationByHandle(p R1, p R2) i .R3'
+    ${If} $R3 <> 0
+      System::Call '*$R2(i, i, i, i, i, i, i, i .R3, i, i, i, i .R4, i .R0)'
+      StrCpy $R0 "$R3:$R4:$R0"
+    ${EndIf}
+    System::Free $R2
+    System::Call 'kernel32::CloseHandle(p R1)'
+  ${EndIf}
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+FunctionEnd
+!macroend
+!insertmacro FOLDER_IDENTITY ""
+!insertmacro FOLDER_IDENTITY "un."
+
+; A copy of Tessara running from $INSTDIR, however it was started, is asked to exit as its own
+; Exit does (the control panel's close, which saves every tessara) and waited for. It is never
+; killed: while a dialog of it is open it refuses, and if it does not end, nothing is changed
+; and the user is told (when silent, by the exit code).
 !macro CLOSE_RUNNING_COPY un
 Function ${un}CloseRunningCopy
+  StrCpy $R0 $INSTDIR
+  Call ${un}FolderIdentity
+  StrCpy $FolderId $R0
+  StrCmp $FolderId "" done  ; nothing there yet
   StrCpy $1 0
   next:
     System::Call 'user32::FindWindowExW(p 0, p r1, w "${PANEL_CLASS}", p 0) p .r1'
@@ -52,16 +121,29 @@ Function ${un}CloseRunningCopy
     IntPtrCmp $3 0 next
     StrCpy $4 ""
     System::Call 'kernel32::QueryFullProcessImageNameW(p r3, i 0, w .r4, *i ${NSIS_MAX_STRLEN})'
-    ${If} $4 == "$INSTDIR\tessara.exe"
+    ${GetParent} $4 $R0
+    Call ${un}FolderIdentity
+    ${If} $R0 == $FolderId
       DetailPrint "Asking the running Tessara to save and exit"
-      System::Call 'user32::PostMessageW(p r1, i ${WM_CLOSE}, p 0, p 0)'
-      System::Call 'kernel32::WaitForSingleObject(p r3, i ${EXIT_WAIT_MS}) i .r5'
+      ask:
+      System::Call 'user32::SendMessageTimeoutW(p r1, i ${WM_CLOSE}, p 0, p 0, \
+                    i ${SMTO_ABORTIFHUNG}, i 5000, *p .r5)'
+      System::Call 'user32::GetPropW(p r1, w "${PANEL_ANSWERING}") p .r5'
+      ${If} $5 P<> 0
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+          "Tessara, running from $INSTDIR, has a dialog open.$\r$\nClose it, then choose Retry." \
+          /SD IDCANCEL IDRETRY ask
+        StrCpy $5 1
+      ${Else}
+        System::Call 'kernel32::WaitForSingleObject(p r3, i ${EXIT_WAIT_MS}) i .r5'
+      ${EndIf}
       System::Call 'kernel32::CloseHandle(p r3)'
       ${If} $5 != 0
         MessageBox MB_ICONSTOP "Tessara is still running from $INSTDIR.$\r$\nExit it from its control panel, then run this again." /SD IDOK
-        SetErrorLevel 2
+        SetErrorLevel ${EXIT_IN_USE}
         Quit
       ${EndIf}
+      StrCpy $RestartCopy 1
       StrCpy $1 0
       Goto next
     ${EndIf}
@@ -113,26 +195,65 @@ Section "Tessara"
   WriteRegDWORD HKCU "${UNINST_KEY}" "EstimatedSize" ${SIZE_KB}
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoRepair" 1
+  ; Silent too: "winget upgrade" must not leave the desktop without its tessaras.
+  ${If} $RestartCopy == 1
+    Exec '"$INSTDIR\tessara.exe"'
+  ${EndIf}
 SectionEnd
+
+; Deletes the start-with-Windows shortcut $0 if it starts a program in $INSTDIR; a portable
+; copy's shortcut of the same name stays.
+Function un.DeleteStartupLinkIntoFolder
+  StrCpy $R0 ""
+  System::Call 'ole32::CoInitialize(p 0) i .r2'
+  System::Call 'ole32::CoCreateInstance(g "{00021401-0000-0000-C000-000000000046}", p 0, i 1, \
+                g "{000214F9-0000-0000-C000-000000000046}", *p .r3) i .r4'  ; IShellLinkW
+  ${If} $4 == 0
+    System::Call '$3->0(g "{0000010B-0000-0000-C000-000000000046}", *p .r4) i .r5'  ; IPersistFile
+    ${If} $5 == 0
+      System::Call '$4->5(w r0, i 0) i .r5'  ; Load
+      ${If} $5 == 0
+        System::Call '$3->3(w .R0, i ${NSIS_MAX_STRLEN}, p 0, i 0)'  ; GetPath
+      ${EndIf}
+      System::Call '$4->2()'
+    ${EndIf}
+    System::Call '$3->2()'
+  ${EndIf}
+  ${If} $2 >= 0
+    System::Call 'ole32::CoUninitialize()'
+  ${EndIf}
+  ${GetParent} $R0 $R0
+  Call un.FolderIdentity
+  ${If} $R0 != ""
+  ${AndIf} $R0 == $FolderId
+    Delete $0
+  ${EndIf}
+FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext current
   SetAutoClose true
   Call un.CloseRunningCopy
+  ; The one the start-with-Windows option writes, and the name earlier versions used.
+  StrCpy $0 "$SMSTARTUP\tessara2.lnk"
+  Call un.DeleteStartupLinkIntoFolder
+  StrCpy $0 "$SMSTARTUP\Tessara.lnk"
+  Call un.DeleteStartupLinkIntoFolder
   !insertmacro PROGRAM_FILES Delete
   RMDir "$INSTDIR\licenses"
   Delete "$SMPROGRAMS\Tessara.lnk"
-  ; The start-with-Windows shortcuts: the one the option writes and the one it clears.
-  Delete "$SMSTARTUP\tessara2.lnk"
-  Delete "$SMSTARTUP\Tessara.lnk"
-  DeleteRegKey HKCU "${UNINST_KEY}"
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
     "Also remove your tessaras, their tiles and looks (tessara.ini, tswin.ini and the settings folder in $INSTDIR)?" \
     /SD IDNO IDNO keep
     Delete "$INSTDIR\tessara.ini"
     Delete "$INSTDIR\tswin.ini"
+    ; What a save cut short left: "<file>.tmp<process id>"; those in settings go with it.
+    Delete "$INSTDIR\tessara.ini.tmp*"
+    Delete "$INSTDIR\tswin.ini.tmp*"
     RMDir /r "$INSTDIR\settings"
   keep:
+  ; Only now that every question is answered: until then the entry can start this again.
+  DeleteRegKey HKCU "${UNINST_KEY}"
   ; Last, so that its absence tells that everything else is done.
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
