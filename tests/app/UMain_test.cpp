@@ -86,6 +86,7 @@ struct FakeMainView : IMainView {
   bool snap = false, startup = false;
   bool app_window_hidden = false;
   int closes = 0, foregrounds = 0;
+  std::function<void()> at_foreground;
   void SetCaption(const std::string& c) override { caption = c; }
   int Left() const override { return left; }
   int Top() const override { return top; }
@@ -98,7 +99,10 @@ struct FakeMainView : IMainView {
   }
   void SetChecked(MainCheck box, bool c) override { (box == MainCheck::SnapEdges ? snap : startup) = c; }
   void HideApplicationWindow() override { app_window_hidden = true; }
-  void BringToForeground() override { ++foregrounds; }
+  void BringToForeground() override {
+    ++foregrounds;
+    if (at_foreground) at_foreground();
+  }
   void Close() override { ++closes; }
   // Keeping the panel on screen.
   int width = 353, height = 363;
@@ -106,6 +110,8 @@ struct FakeMainView : IMainView {
   int Width() const override { return width; }
   int Height() const override { return height; }
   std::vector<WorkRect> WorkAreas() const override { return work_areas; }
+  WorkRect virtual_screen{0, 0, 1280, 1024};
+  WorkRect VirtualScreen() const override { return virtual_screen; }
 };
 
 // One program run in a temporary program folder.
@@ -272,9 +278,52 @@ TEST_F(MainFormTest, HiddenPositionIsRememberedAcrossRuns) {
   form->RxTrayIcon1DblClick();
   EXPECT_EQ(view.left, 100);
   EXPECT_EQ(view.top, 50);
+  form->btnNewClick();
+  form->btnNewClick();
+  int raised = -1;
+  view.at_foreground = [&] { raised = platform.views[0]->raises + platform.views[1]->raises; };
   form->RxTrayIcon1Click();
   EXPECT_EQ(view.left, 100) << "a single click only brings the panel to the front";
-  EXPECT_GE(view.foregrounds, 1);
+  EXPECT_EQ(raised, 2) << "each tessara comes up before the panel takes the front";
+}
+
+TEST_F(MainFormTest, ParkedPanelLiesBeyondTheWholeDesktopAndFollowsItsChanges) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=1\r\nLastX=100\r\nLastY=50\r\n");
+  struct Row {
+    const char* desktop;
+    WorkRect screen;  // around every monitor
+    int parked_left;
+  };
+  const Row rows[] = {
+      {"one monitor", {0, 0, 1920, 1080}, kParkedLeft},
+      {"two of 1920", {0, 0, 3840, 1080}, kParkedLeft},
+      {"ending at the parking place", {0, 0, 4000, 1080}, 4000},
+      {"one pixel beyond it", {0, 0, 4001, 1080}, 4001},
+      {"three of 1920", {0, 0, 5760, 1080}, 5760},
+      {"one of three left of 0", {-1920, 0, 3840, 1080}, kParkedLeft},
+      {"one of three of 2560 left of 0", {-2560, 0, 5120, 1440}, 5120},
+  };
+  for (const Row& row : rows) {
+    view.virtual_screen = row.screen;
+    auto form = Start();
+    EXPECT_EQ(view.left, row.parked_left) << row.desktop << ", parked at start";
+    form->cmControlPanelClick();
+    form->btnHideClick();
+    EXPECT_EQ(view.left, row.parked_left) << row.desktop << ", hidden";
+    form->FormClose();
+    EXPECT_EQ(Written().IntegerValue("LastX"), 100) << row.desktop << ": the place it left is stored";
+  }
+  // Monitors come and go while it is parked: it stays parked, beyond them all.
+  view.virtual_screen = {0, 0, 1920, 1080};
+  auto form = Start();
+  const std::pair<int, int> changes[] = {{5760, 5760}, {2560, kParkedLeft}, {7680, 7680}};
+  for (const auto& [right, parked_left] : changes) {
+    view.virtual_screen.Right = right;
+    form->DisplayChanged();
+    EXPECT_EQ(view.left, parked_left) << "desktop to " << right;
+  }
+  form->cmControlPanelClick();
+  EXPECT_EQ(view.left, 100);
 }
 
 TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
