@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -287,43 +288,27 @@ TEST_F(MainFormTest, HiddenPositionIsRememberedAcrossRuns) {
   EXPECT_EQ(raised, 2) << "each tessara comes up before the panel takes the front";
 }
 
-TEST_F(MainFormTest, ParkedPanelLiesBeyondTheWholeDesktopAndFollowsItsChanges) {
+TEST_F(MainFormTest, ParkedPanelLiesBeyondTheWholeDesktopAsMonitorsComeAndGo) {
   WriteText(Ini(), "[Integers]\r\ntsCount=1\r\nLastX=100\r\nLastY=50\r\n");
-  struct Row {
-    const char* desktop;
-    WorkRect screen;  // around every monitor
-    int parked_left;
-  };
-  const Row rows[] = {
-      {"one monitor", {0, 0, 1920, 1080}, kParkedLeft},
-      {"two of 1920", {0, 0, 3840, 1080}, kParkedLeft},
-      {"ending at the parking place", {0, 0, 4000, 1080}, 4000},
-      {"one pixel beyond it", {0, 0, 4001, 1080}, 4001},
-      {"three of 1920", {0, 0, 5760, 1080}, 5760},
-      {"one of three left of 0", {-1920, 0, 3840, 1080}, kParkedLeft},
-      {"one of three of 2560 left of 0", {-2560, 0, 5120, 1440}, 5120},
-  };
-  for (const Row& row : rows) {
-    view.virtual_screen = row.screen;
-    auto form = Start();
-    EXPECT_EQ(view.left, row.parked_left) << row.desktop << ", parked at start";
-    form->cmControlPanelClick();
-    form->btnHideClick();
-    EXPECT_EQ(view.left, row.parked_left) << row.desktop << ", hidden";
-    form->FormClose();
-    EXPECT_EQ(Written().IntegerValue("LastX"), 100) << row.desktop << ": the place it left is stored";
-  }
-  // Monitors come and go while it is parked: it stays parked, beyond them all.
-  view.virtual_screen = {0, 0, 1920, 1080};
+  view.virtual_screen = {0, 0, 5760, 1080};  // three monitors of 1920
   auto form = Start();
-  const std::pair<int, int> changes[] = {{5760, 5760}, {2560, kParkedLeft}, {7680, 7680}};
-  for (const auto& [right, parked_left] : changes) {
-    view.virtual_screen.Right = right;
+  EXPECT_EQ(view.left, 5760) << "parked at start";
+  // In turn: the left and right edges of the desktop around every monitor, changed while the
+  // panel is parked, and where the parked panel lies then.
+  const std::array<int, 3> rows[] = {{0, 1920, kParkedLeft},     {0, 3840, kParkedLeft}, {0, 4000, 4000},
+                                     {0, 4001, 4001},            {-1920, 3840, kParkedLeft}, {-2560, 5120, 5120},
+                                     {-1280, 1280, kParkedLeft}, {0, 7680, 7680}};
+  for (const auto& [left, right, parked] : rows) {
+    view.virtual_screen = {left, 0, right, 1080};
     form->DisplayChanged();
-    EXPECT_EQ(view.left, parked_left) << "desktop to " << right;
+    EXPECT_EQ(view.left, parked) << left << ".." << right << ", changed while parked";
+    form->cmControlPanelClick();
+    EXPECT_EQ(view.left, 100);
+    form->btnHideClick();
+    EXPECT_EQ(view.left, parked) << left << ".." << right << ", hidden";
   }
-  form->cmControlPanelClick();
-  EXPECT_EQ(view.left, 100);
+  form->FormClose();
+  EXPECT_EQ(Written().IntegerValue("LastX"), 100) << "the place it left is stored, never the parking place";
 }
 
 TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
