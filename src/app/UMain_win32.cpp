@@ -31,7 +31,7 @@ constexpr const char* kApplicationClass = "TTessaraApplication";
 constexpr std::uint64_t kExitRetryMs = 3000;
 // At log-on the taskbar may not be there yet, or too busy to answer: the tray icon is tried
 // again every two seconds for a minute, and whenever the taskbar announces itself.
-constexpr UINT_PTR kTrayRetryTimer = 1;
+constexpr UINT_PTR kTrayRetryTimer = 0x5452;
 constexpr UINT kTrayRetryMs = 2000;
 constexpr int kTrayTries = 30;
 
