@@ -50,6 +50,11 @@ LOGFONTA LogFontOf(const FontSpec& font) {
   return lf;
 }
 
+HFONT CreateUiFont(int dpi, int weight) {
+  return CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kUiFontFace);
+}
+
 bool ChooseColorFor(HWND owner, int& color, DWORD flags) {
   static COLORREF custom[16] = {};
   CHOOSECOLORA cc{};

@@ -51,6 +51,11 @@ void RegisterClassOnce(WNDCLASSEXA wc);
 // A font of the settings as GDI takes it (any character set).
 LOGFONTA LogFontOf(const FontSpec& font);
 
+// The program's own interface font at `dpi`: 8 points of the TrueType face of the classic
+// dialog font, whose bitmap original comes in a few sizes only and turns blocky when scaled.
+inline constexpr const char* kUiFontFace = "Microsoft Sans Serif";
+HFONT CreateUiFont(int dpi, int weight = FW_NORMAL);
+
 // The colour dialog preset to `color` (red in the low byte); false when cancelled. Custom
 // colours are remembered for the whole run, across windows and dialogs.
 bool ChooseColorFor(HWND owner, int& color, DWORD flags);

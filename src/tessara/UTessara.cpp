@@ -126,7 +126,10 @@ void TfrmTessara::LoadTessara(int number) {
   // A hand-edited file may hold anything; the grid must stay inside the tile array.
   ConvertUnawarePosition();
   ClampToModel();
-  UseDpi(view_->DpiAt(Left, Top));
+  // The monitor that holds most of the window at its stored size gives its scale: a corner
+  // alone may lie on a neighbour of another scale.
+  Dpi = kBaseDpi;
+  UseDpi(view_->DpiOf(WorkRect{Left, Top, Left + CalcWidth(), Top + CalcHeight()}));
   view_->SetColor(Color);
   view_->SetBounds(Left, Top, CalcWidth(), CalcHeight());
   LoadTiles();
@@ -167,7 +170,8 @@ void TfrmTessara::SetDefaults() {
   Effect = 0;
   BMPFilename.clear();
   view_->SetColor(Color);
-  UseDpi(view_->DpiAt(0, 0));
+  // Placed at random on the primary monitor: its scale.
+  UseDpi(view_->DpiOf(WorkRect{0, 0, 1, 1}));
   const int width = CalcWidth();
   const int height = CalcHeight();
   const ScreenSize screen = view_->Screen();

@@ -72,6 +72,8 @@ class ITessaraView {
 
   // Hides the window at once (a deleted window goes before it is destroyed).
   virtual void Hide() = 0;
+  // Puts a shown window above the other programs' windows without activating it.
+  virtual void BringToTop() = 0;
   // A Yes/No question captioned with the application title; true for Yes.
   virtual bool Confirm(const std::string& question) = 0;
 
@@ -131,8 +133,9 @@ class ITessaraView {
   // Opens the context menu with its corner at the client point (x, y), as a right click does.
   virtual void ShowContextMenuAt(int x, int y) = 0;
 
-  // Display scale (UTessara_dpi.cpp). The DPI of the monitor nearest a screen point.
-  virtual int DpiAt(int /*screenX*/, int /*screenY*/) const { return kBaseDpi; }
+  // Display scale (UTessara_dpi.cpp). The DPI of the monitor that holds most of a screen
+  // rectangle, or of the nearest one.
+  virtual int DpiOf(const WorkRect& /*rect*/) const { return kBaseDpi; }
   // The DPI by which the system stretched the screen for programs that declare no awareness.
   virtual int SystemDpi() const { return kBaseDpi; }
   // The window now shows at `dpi`: icons, drive letters and the hint come in its device size.

@@ -95,6 +95,7 @@ class TessaraWindow final : public ITessaraView {
   void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) override;
 
   void Hide() override;
+  void BringToTop() override;
   bool Confirm(const std::string& question) override;
 
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override;
@@ -192,7 +193,7 @@ class TessaraWindow final : public ITessaraView {
   void ShowContextMenuAt(int x, int y) override;
 
   // Display scale (UTessara_dpi_win32.cpp).
-  int DpiAt(int screenX, int screenY) const override;
+  int DpiOf(const WorkRect& rect) const override;
   int SystemDpi() const override;
   void SetDpi(int dpi) override;
   int Dpi() const { return dpi_; }

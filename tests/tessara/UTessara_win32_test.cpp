@@ -836,6 +836,7 @@ TEST_F(TessaraWin32Test, CloseFromOutsideIsRefused) {
   EXPECT_STREQ(text, "ts");
   EXPECT_STREQ(cls, "TTessara");
   EXPECT_EQ(GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME), WS_POPUP);
+  EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "no task of its own in Alt+Tab";
   Window(*form).Show();
   SendMessageA(hwnd, WM_CLOSE, 0, 0);
   SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
