@@ -67,6 +67,7 @@ struct BenchView final : ITessaraView {
     top = t;
   }
   bool StartShell(const LaunchRequest&, std::string&) override { return true; }
+  void BringToTop() override {}
   DroppedFile TakeDrop(std::uintptr_t) override { return {}; }
   void AcceptDrops() override {}
   ShortcutFields ResolveShortcut(const std::string&) override { return {}; }
