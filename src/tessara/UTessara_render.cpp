@@ -13,11 +13,10 @@ namespace tessara {
 
 void TfrmTessara::ComposeLayers() {
   const bool held = BackType == 2 && CaptureHeld();
-  if (held) {
-    capture_wanted_ = true;
-    const Bitmap24& shown = Layers[NormalLayer];
-    if (LayersReady && shown.Width() == view_->Width() && shown.Height() == view_->Height()) return;
-  }
+  // Any composition that is not held either captures or needs no capture.
+  capture_wanted_ = held;
+  const Bitmap24& shown = Layers[NormalLayer];
+  if (held && LayersReady && shown.Width() == view_->Width() && shown.Height() == view_->Height()) return;
   const PhaseTimer timer(Phase::Composing);
   LayersReady = false;
   layers_saved_ = false;
@@ -67,7 +66,6 @@ void TfrmTessara::ComposeLayers() {
         ApplyEffect(normal, params, scratch);
         break;
       }
-      capture_wanted_ = false;
       params.Effect = Effect;
       // The hint floats above the screen: it must not become part of the background.
       HintHide();

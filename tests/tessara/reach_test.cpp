@@ -106,12 +106,10 @@ TEST(OnScreenTest, DisplayChangeRechecksAShownWindowButNotOneBeingDragged) {
   EXPECT_EQ(view->captures, captures + 1) << "a transparent window takes its new background";
   EXPECT_FALSE(form->KeepOnScreen()) << "once on screen it stays";
   // Each row after the one before: the monitors once settled, then a drag by dragBy (at 0 a press).
-  const int w = view->width;
   const struct { const char* what; std::vector<WorkRect> monitors; int dragBy, shownAt, own; } steps[] = {
       {"the second returns: back at its own place", {kFirst, kSecond}, 0, 2000, 2000},
-      {"it goes, the first grows: rescued afresh from its own place", {{0, 0, 1600, 1024}}, 0, 1600 - w, 2000},
-      {"a drag by the user: its new own place", {{0, 0, 1600, 1024}}, -300, 1300 - w, 1300 - w},
-      {"the second returns: it stays where the user put it", {kFirst, kSecond}, 0, 1300 - w, 1300 - w},
+      {"it goes, the first grows: rescued from its own place", {{0, 0, 1600, 1024}}, 0, 1600 - view->width, 2000},
+      {"a drag by the user: its new own place", {{0, 0, 1600, 1024}}, -300, 1300 - view->width, 1300 - view->width},
   };
   for (const auto& s : steps) {
     view->monitors = s.monitors;
