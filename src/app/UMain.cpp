@@ -199,6 +199,20 @@ void TfrmMain::DisplayChanged() {
     view_.SetLeft(ParkedLeft());  // a desktop grown up to it would show it
 }
 
+void TfrmMain::SessionChanged(bool away) {
+  session_away_ = away;
+  if (away) return;
+  for (int i = 1; i <= kMaxTessaras; ++i) {
+    if (!tessaras_[i] || !tessaras_[i]->WantsCapture()) continue;
+    // One window's failure must not keep the others on their old backgrounds.
+    try {
+      tessaras_[i]->ComposeLayers();
+    } catch (const std::exception& e) {
+      ShowError(e.what());
+    }
+  }
+}
+
 void TfrmMain::BringPanelOnScreen() {
   const WindowRect now{view_.Left(), view_.Top(), view_.Width(), view_.Height()};
   const WindowRect there = BringOnScreen(now, view_.WorkAreas());

@@ -129,6 +129,10 @@ class TfrmMain : public ITessaraHost {
   // The monitors or the work area changed: a panel on show that no monitor shows enough of
   // comes back into the nearest work area; a parked panel stays parked beyond the desktop.
   void DisplayChanged();
+  // The session was locked or disconnected (`away`), or is back: while it is away no window
+  // captures; once it is back, each window that wanted a capture meanwhile takes one.
+  void SessionChanged(bool away);
+  bool SessionAway() const override { return session_away_; }
   // The open-file dialog lives as long as the panel: it opens with the name last chosen.
   std::string OpenDlgFileName;
 
@@ -195,6 +199,7 @@ class TfrmMain : public ITessaraHost {
   std::vector<FileMove> pending_moves_;
   IMainView& view_;
   bool parked_ = false;
+  bool session_away_ = false;
   std::array<std::unique_ptr<TfrmTessara>, kMaxTessaras + 1> tessaras_;
   std::vector<std::unique_ptr<TfrmTessara>> closed_;
 };

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <array>
 #include <string>
@@ -17,6 +18,7 @@
 #include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/shortcut_win32.h"
+#include "shell/systemlibrary_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 
@@ -81,6 +83,12 @@ constexpr std::array<TrayItem, 4> kTrayMenu = {{
     {0, nullptr},
     {IDM_TRAY_EXIT, "E&xit"},
 }};
+
+// The session notices come only to a window registered for them.
+FARPROC SessionNoticeProc(const char* name) {
+  static const HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
+  return library ? GetProcAddress(library, name) : nullptr;
+}
 
 const ControlDef* FindControl(UINT id) {
   for (const auto& c : kControls)
@@ -152,6 +160,12 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
 
 MainWindow::~MainWindow() {
   Shutdown();
+  if (session_notices_ && hwnd_) {
+    using Unregister = BOOL(WINAPI*)(HWND);
+    if (const auto unregister = reinterpret_cast<Unregister>(
+            reinterpret_cast<void*>(SessionNoticeProc("WTSUnRegisterSessionNotification"))))
+      unregister(hwnd_);
+  }
   if (hwnd_) DestroyWindow(hwnd_);
   if (ApplicationWindow() == app_window_.Get()) SetApplicationWindow(nullptr);
 }
@@ -174,6 +188,11 @@ void MainWindow::Create() {
            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ProgramFolderKey(program_folder_))));
   CreateControls();
   ShowTrayIcon();
+  // Without the notices (no such library) windows capture as they always did.
+  using Register = BOOL(WINAPI*)(HWND, DWORD);
+  if (const auto notify = reinterpret_cast<Register>(
+          reinterpret_cast<void*>(SessionNoticeProc("WTSRegisterSessionNotification"))))
+    session_notices_ = notify(hwnd_, NOTIFY_FOR_THIS_SESSION) != FALSE;
 
   form_ = std::make_unique<TfrmMain>(*this, *this);
   form_->FormCreate();
@@ -564,6 +583,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTINGCHANGE:
       if (wp == SPI_SETWORKAREA && form_ && !DeferWhileComposing(hwnd_, msg, wp, 0)) form_->DisplayChanged();
       return DefWindowProcA(hwnd_, msg, wp, lp);
+    case WM_WTSSESSION_CHANGE:
+      if (wp == WTS_SESSION_LOCK || wp == WTS_CONSOLE_DISCONNECT || wp == WTS_REMOTE_DISCONNECT) session_away_ = true;
+      if (wp == WTS_SESSION_UNLOCK || wp == WTS_CONSOLE_CONNECT || wp == WTS_REMOTE_CONNECT) session_away_ = false;
+      // The latest notice counts, also when it waits for a composition to end (sent again
+      // without its code).
+      if (form_ && form_->SessionAway() != session_away_ && !DeferWhileComposing(hwnd_, msg, 0, 0))
+        form_->SessionChanged(session_away_);
+      return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:

@@ -127,6 +127,9 @@ class MainWindow final : public IMainView, public IMainPlatform {
   bool tray_added_ = false;
   int tray_tries_ = 0;
   bool quitting_ = false;
+  // Registered for the notices of a locked or disconnected session, and the latest of them.
+  bool session_notices_ = false;
+  bool session_away_ = false;
   bool shut_down_ = false;
   // From the exit's start on, its two saves share a few seconds of retries in all.
   std::optional<ReplaceRetryBudget> exit_retries_;

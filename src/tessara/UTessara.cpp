@@ -230,6 +230,9 @@ void TfrmTessara::FormShow() {
 void TfrmTessara::PrepareShow() {
   UpdateBorder();
   SyncMenuChecks();
+  // Not yet shown, the window stands where it was placed to be: its own place.
+  Left = view_->Left();
+  Top = view_->Top();
   // A transparent window brought back on screen shows what lies behind its new place.
   const bool moved = KeepOnScreen() && BackType == 2;
   bool cached = false;
@@ -312,8 +315,8 @@ void TfrmTessara::MarkLayersStaleOnDisk() {
 
 void TfrmTessara::StoreSettings() {
   ini.StoreBoolean(kDpiAwareKey, true);
-  ini.StoreInteger("Left", view_->Left());
-  ini.StoreInteger("Top", view_->Top());
+  ini.StoreInteger("Left", Left);
+  ini.StoreInteger("Top", Top);
   ini.StoreInteger("Cols", Cols);
   ini.StoreInteger("Rows", Rows);
   ini.StoreInteger("TileWidth", TileWidth);

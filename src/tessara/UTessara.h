@@ -194,7 +194,12 @@ class TfrmTessara : public TessaraModel {
   void PrepareShow();
   void FinishShow();
   // Between the two steps: the window will capture what lies behind it.
-  bool CapturesAtShow() const { return compose_at_show_ && BackType == 2; }
+  bool CapturesAtShow() const { return compose_at_show_ && BackType == 2 && !CaptureHeld(); }
+  // Nothing of the desktop can be copied while the session is locked or disconnected: a
+  // composition that would capture keeps the layers (the colour stands in for layers of
+  // another size) and the window wants a capture once the session is back.
+  bool CaptureHeld() const { return host_ && host_->SessionAway(); }
+  bool WantsCapture() const { return capture_wanted_; }
   // Writes every file of the window that can be written; throws one Error naming each file
   // that could not be.
   void SaveTessara();
@@ -283,8 +288,8 @@ class TfrmTessara : public TessaraModel {
   FontSpec LetterFont{"", -11, 400, false};  // an empty face: the default font
 
   // Reachability: windows kept on screen, tiles by keyboard.
-  // Moves the window into the nearest work area when no monitor shows enough of it; true when
-  // it moved. Its new place is what the next save stores: the saved one cannot be reached.
+  // Shows the window at its own place (Left, Top) when a monitor shows enough of it, else in
+  // the nearest work area; true when it moved. Only a move by the user changes the own place.
   bool KeepOnScreen();
   // The window gained or lost the keyboard focus: the focus cell is shown or removed.
   void FormActivate();
@@ -353,6 +358,7 @@ class TfrmTessara : public TessaraModel {
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
   bool compose_at_show_ = false;
+  bool capture_wanted_ = false;
   // Sets the stale mark of this window's section in the file, when it is clear there.
   void MarkLayersStaleOnDisk();
   // Hover and pressed layers of a cached image stay in their files until first needed:
@@ -364,7 +370,8 @@ class TfrmTessara : public TessaraModel {
   void StorePropertyKeys();
   Cell hint_cell_;  // the cell whose hint is shown; none when hidden
 
-  // The layers show the plain colour in place of a picture that could not be read.
+  // The layers show the plain colour in place of a picture that could not be read (or of a
+  // background that could not be captured).
   bool picture_stand_in_ = false;
   // The picture whose error was last shown: a window reports one unreadable picture once.
   std::string picture_error_shown_;

@@ -12,6 +12,11 @@
 namespace tessara {
 
 void TfrmTessara::ComposeLayers() {
+  const bool held = BackType == 2 && CaptureHeld();
+  // Any composition that is not held either captures or needs no capture.
+  capture_wanted_ = held;
+  const Bitmap24& shown = Layers[NormalLayer];
+  if (held && LayersReady && shown.Width() == view_->Width() && shown.Height() == view_->Height()) return;
   const PhaseTimer timer(Phase::Composing);
   LayersReady = false;
   layers_saved_ = false;
@@ -54,6 +59,13 @@ void TfrmTessara::ComposeLayers() {
       break;
     }
     case 2: {
+      if (held) {
+        // Not to be cached: the next start composes with the real background.
+        picture_stand_in_ = true;
+        FillBitmap(normal, Rgb::FromColor(Color));
+        ApplyEffect(normal, params, scratch);
+        break;
+      }
       params.Effect = Effect;
       // The hint floats above the screen: it must not become part of the background.
       HintHide();

@@ -528,6 +528,21 @@ TEST_F(MainFormTest, PanelComesBackOnScreenWhenShownOrWhenItsMonitorGoesButStays
   EXPECT_EQ(Written().IntegerValue("LastY"), 1024 - view.height);
 }
 
+TEST_F(MainFormTest, NoCaptureWhileTheSessionIsAwayAndOneOnceBackForEachWindowThatWantedOne) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=2\r\n");
+  WriteText(folder.Path() + "tswin.ini", "[1\\Integers]\r\nBackType=2\r\n[2\\Integers]\r\nBackType=2\r\nLeft=500\r\n");
+  auto form = Start();
+  FakeTessaraView& view = *platform.views[0];
+  const auto centre = [&] { return form->Tessara(1)->Layers[NormalLayer].Pixel(view.width / 2, view.height / 2)[0]; };
+  const unsigned char before = centre();
+  view.behind = Rgb{200, 200, 200};
+  form->SessionChanged(true);
+  form->Tessara(1)->ComposeLayers();
+  EXPECT_TRUE(view.captures == 1 && form->Tessara(1)->LayersReady && centre() == before) << "it keeps what it shows";
+  for (int back = 0; back < 2; ++back) form->SessionChanged(false);
+  EXPECT_TRUE(view.captures == 2 && centre() != before && platform.views[1]->captures == 1) << "once, where wanted";
+}
+
 // No exit follows these changes (a kill): the files alone must hold them.
 TEST_F(MainFormTest, NewAndDeletedWindowsReachTheFilesAtOnce) {
   WriteText(Ini(), "[Integers]\r\ntsCount=3\r\n");

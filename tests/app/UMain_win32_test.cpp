@@ -272,6 +272,7 @@ TEST_F(ControlPanelWin32Test, EndingTheSessionDuringACaptureSavesTheWindowAtItsP
   // Dragged, its change-save still to come; transparent, so composing captures.
   const int left = form.View().Left() < 300 ? 400 : 100;
   form.View().SetBounds(left, 150, form.View().Width(), form.View().Height());
+  form.Left = left, form.Top = 150;
   form.BackType = 2;
   std::string answered;  // the settings file once the system has its answer: all it may get
   std::thread system([&] {

@@ -58,6 +58,7 @@ class PersistenceTest : public ::testing::Test {
       t.Description = file;
     }
     (*view)->SetBounds(300, 200, 0, 0);
+    form->Left = 300, form->Top = 200;  // where the user put it
     form->ApplySize();
     form->ComposeLayers();
     form->SaveTessara();
