@@ -1,0 +1,53 @@
+// What a capture of the screen behind a transparent window does on each system, and what its
+// walk asks of each window below.
+#include <gtest/gtest.h>
+
+#include "tessara/capture.h"
+
+namespace tessara {
+namespace {
+
+TEST(CaptureTest, PlanFollowsWhatTheSystemOffers) {
+  struct Row {
+    const char* name;
+    CaptureSystem system;
+    Aside aside;
+    bool walk;
+    unsigned waitMs;
+    bool flush;
+  };
+  const Row rows[] = {
+      {"no compositor", {false, true, true, true, 0}, Aside::MoveAway, true, kRepaintWaitMs, false},
+      {"compositor", {true, true, true, false, 0}, Aside::ExcludeFromCapture, false, 0, true},
+      {"exclusion refused", {true, false, true, false, ~0u}, Aside::Cloak, false, 0, true},
+      {"nor cloaking", {true, false, false, false, ~0u}, Aside::MoveAway, false, 0, true},
+      {"menu just closed", {true, true, true, true, 0}, Aside::ExcludeFromCapture, false, kMenuFadeMs, true},
+      {"fade nearly over", {true, true, true, true, kMenuFadeMs - 1}, Aside::ExcludeFromCapture, false, 1, true},
+      {"fade over", {true, true, true, true, kMenuFadeMs}, Aside::ExcludeFromCapture, false, 0, true},
+  };
+  for (const Row& row : rows) {
+    const CapturePlan plan = PlanCapture(row.system);
+    EXPECT_EQ(plan.HowAside, row.aside) << row.name;
+    EXPECT_EQ(plan.Walk, row.walk) << row.name;
+    EXPECT_EQ(plan.WaitMs, row.waitMs) << row.name;
+    EXPECT_EQ(plan.Flush, row.flush) << row.name;
+  }
+}
+
+TEST(CaptureTest, WalkWaitsOnlyForThisThreadsWindows) {
+  struct Row {
+    WindowBelow window;
+    Repaint repaint;
+  };
+  const Row rows[] = {
+      {{true, false, false}, Repaint::Now},    {{false, false, false}, Repaint::Ask},
+      {{false, true, false}, Repaint::Leave},  {{false, false, true}, Repaint::PassOver},
+      {{false, true, true}, Repaint::PassOver}, {{true, false, true}, Repaint::PassOver},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(RepaintBelow(row.window), row.repaint)
+        << row.window.OwnThread << row.window.Hung << row.window.Cloaked;
+}
+
+}  // namespace
+}  // namespace tessara
