@@ -2,13 +2,13 @@
 
 #include <dwmapi.h>
 
+#include "shell/systemlibrary_win32.h"
+
 namespace tessara {
 namespace {
 
-// From the system folder only. Where the flag is refused (Windows 7 without its update) the
-// program works as without a compositor.
 HMODULE DwmLibrary() {
-  static const HMODULE library = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  static const HMODULE library = LoadSystemLibrary(L"dwmapi.dll");
   return library;
 }
 
@@ -51,6 +51,16 @@ bool Cloaked(HWND window) {
 
 bool SetExcludedFromCapture(HWND window, bool excluded) {
   return SetWindowDisplayAffinity(window, excluded ? WDA_EXCLUDEFROMCAPTURE : WDA_NONE) != FALSE;
+}
+
+unsigned SystemBuild() {
+  using GetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto get = ntdll ? reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                         : nullptr;
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return get && get(&version) == 0 ? version.dwBuildNumber : 0;
 }
 
 void DisableTransitions(HWND window) { SetBoolAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, TRUE); }

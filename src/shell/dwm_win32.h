@@ -18,6 +18,9 @@ bool Cloaked(HWND window);
 // Keeps a window out of screen copies while it stays on screen for the user, or lets it be
 // copied again; false when refused (before Windows 10 version 2004).
 bool SetExcludedFromCapture(HWND window, bool excluded);
+// The system's build number as it is: without a manifest naming the system, a program is
+// told an older one. 0 when unknown.
+unsigned SystemBuild();
 // No animation when the window is shown, hidden or cloaked: an animation still playing would
 // be copied into a background.
 void DisableTransitions(HWND window);

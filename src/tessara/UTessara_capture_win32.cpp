@@ -63,6 +63,8 @@ void PumpPaintMessages(DWORD milliseconds) {
 CapturePlan PlanThisCapture() {
   CaptureSystem system;
   system.Composition = CompositionOn();
+  static const unsigned build = SystemBuild();
+  system.Build = build;
   system.Exclusion = !g_exclusion_refused;
   system.Cloaking = !g_cloaking_refused;
   BOOL fade = FALSE;

@@ -5,7 +5,7 @@ namespace tessara {
 CapturePlan PlanCapture(const CaptureSystem& system) {
   if (!system.Composition) return {Aside::MoveAway, true, kRepaintWaitMs, false};
   CapturePlan plan{Aside::MoveAway, false, 0, true};
-  if (system.Exclusion)
+  if (system.Exclusion && system.Build >= kExclusionBuild)
     plan.HowAside = Aside::ExcludeFromCapture;
   else if (system.Cloaking)
     plan.HowAside = Aside::Cloak;

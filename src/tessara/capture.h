@@ -16,6 +16,7 @@ enum class Aside {
 // What the system offers for one capture.
 struct CaptureSystem {
   bool Composition = false;    // the desktop compositor presents the screen
+  unsigned Build = 0;          // the system's build number
   bool Exclusion = true;       // excluding a window from copies has not been refused
   bool Cloaking = true;        // cloaking has not been refused
   bool SelectionFade = false;  // a chosen menu item fades out after its menu closes
@@ -32,6 +33,9 @@ struct CapturePlan {
   bool Flush = false;
 };
 
+// The first build that can exclude a window from copies (Windows 10 version 2004); earlier
+// ones take the request as one to copy the window black.
+inline constexpr unsigned kExclusionBuild = 19041;
 // How long the windows below get to repaint when nothing composes the screen.
 inline constexpr unsigned kRepaintWaitMs = 40;
 // How long a chosen menu item may still show after its menu closed.

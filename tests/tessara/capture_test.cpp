@@ -17,13 +17,14 @@ TEST(CaptureTest, PlanFollowsWhatTheSystemOffers) {
     bool flush;
   };
   const Row rows[] = {
-      {"no compositor", {false, true, true, true, 0}, Aside::MoveAway, true, kRepaintWaitMs, false},
-      {"compositor", {true, true, true, false, 0}, Aside::ExcludeFromCapture, false, 0, true},
-      {"exclusion refused", {true, false, true, false, ~0u}, Aside::Cloak, false, 0, true},
-      {"nor cloaking", {true, false, false, false, ~0u}, Aside::MoveAway, false, 0, true},
-      {"menu just closed", {true, true, true, true, 0}, Aside::ExcludeFromCapture, false, kMenuFadeMs, true},
-      {"fade nearly over", {true, true, true, true, kMenuFadeMs - 1}, Aside::ExcludeFromCapture, false, 1, true},
-      {"fade over", {true, true, true, true, kMenuFadeMs}, Aside::ExcludeFromCapture, false, 0, true},
+      {"no compositor", {false, 22000, true, true, true, 0}, Aside::MoveAway, true, kRepaintWaitMs, false},
+      {"compositor", {true, kExclusionBuild, true, true, false, 0}, Aside::ExcludeFromCapture, false, 0, true},
+      {"build before exclusion", {true, kExclusionBuild - 1, true, true, false, 0}, Aside::Cloak, false, 0, true},
+      {"exclusion refused", {true, 22000, false, true, false, ~0u}, Aside::Cloak, false, 0, true},
+      {"nor cloaking", {true, 7601, false, false, false, ~0u}, Aside::MoveAway, false, 0, true},
+      {"menu just closed", {true, 22000, true, true, true, 0}, Aside::ExcludeFromCapture, false, kMenuFadeMs, true},
+      {"fade nearly over", {true, 22000, true, true, true, kMenuFadeMs - 1}, Aside::ExcludeFromCapture, false, 1, true},
+      {"fade over", {true, 22000, true, true, true, kMenuFadeMs}, Aside::ExcludeFromCapture, false, 0, true},
   };
   for (const Row& row : rows) {
     const CapturePlan plan = PlanCapture(row.system);
