@@ -17,8 +17,14 @@ ComposingScope* g_innermost = nullptr;
 bool g_cut_short = false;
 std::vector<MSG> g_deferred;
 HWND g_runner = nullptr;
-bool g_menu_closed = false;
-DWORD g_menu_closed_at = 0;
+// When a menu and a dialog last closed; none yet while not set.
+struct Closed {
+  bool set = false;
+  DWORD at = 0;
+  void Now() { *this = {true, GetTickCount()}; }
+  unsigned Since() const { return set ? GetTickCount() - at : ~0u; }
+};
+Closed g_menu, g_dialog;
 
 void RunDeferred() {
   // A composition may still run from a loop inside it; its scope's end posts again.
@@ -89,12 +95,10 @@ bool CutCompositionShort() {
 
 bool CompositionCutShort() { return g_cut_short; }
 
-void MenuClosed() {
-  g_menu_closed = true;
-  g_menu_closed_at = GetTickCount();
-}
-
-unsigned SinceMenuClosedMs() { return g_menu_closed ? GetTickCount() - g_menu_closed_at : ~0u; }
+void MenuClosed() { g_menu.Now(); }
+void DialogClosed() { g_dialog.Now(); }
+unsigned SinceMenuClosedMs() { return g_menu.Since(); }
+unsigned SinceDialogClosedMs() { return g_dialog.Since(); }
 
 bool DeferWhileComposing(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (!g_innermost) return false;

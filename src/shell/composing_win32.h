@@ -53,7 +53,11 @@ bool CompositionCutShort();
 
 // A menu of the program has just closed: its chosen item may still be fading out on screen.
 void MenuClosed();
-// Milliseconds since a menu of the program last closed; the largest value when none has.
+// A dialog or message box of the program has just closed: it may still be fading out.
+void DialogClosed();
+// Milliseconds since a menu, or a dialog, of the program last closed; the largest value when
+// none has.
 unsigned SinceMenuClosedMs();
+unsigned SinceDialogClosedMs();
 
 }  // namespace tessara

@@ -70,13 +70,21 @@ CapturePlan PlanThisCapture() {
   BOOL fade = FALSE;
   system.SelectionFade = SystemParametersInfoA(SPI_GETSELECTIONFADE, 0, &fade, 0) && fade;
   system.SinceMenuClosedMs = SinceMenuClosedMs();
+  system.SinceDialogClosedMs = SinceDialogClosedMs();
   return PlanCapture(system);
+}
+
+// Lets what the program's menus and dialogs fade out be gone before the windows step aside:
+// they stay on screen meanwhile.
+void WaitForFades(const CapturePlan& plan) {
+  const PhaseTimer wait(Phase::RepaintWaits);
+  if (plan.FadeWaitMs) PumpPaintMessages(plan.FadeWaitMs);
 }
 
 // Gives the screen time to show what lies behind the windows that left it.
 void WaitForScreen(const CapturePlan& plan) {
   const PhaseTimer wait(Phase::RepaintWaits);
-  if (plan.WaitMs) PumpPaintMessages(plan.WaitMs);
+  if (plan.RepaintWaitMs) PumpPaintMessages(plan.RepaintWaitMs);
   if (!plan.Flush || CompositionCutShort()) return;
   // A copy shows the frame last presented, which may be two behind what was drawn. Should
   // the compositor stop meanwhile, the windows uncovered paint their own part in time.
@@ -164,6 +172,8 @@ CaptureResult TessaraWindow::CaptureBehind(Bitmap24& layer, const std::function<
   ahead_.Clear();
   if (CompositionCutShort()) return CaptureResult::CutShort;
   const CapturePlan plan = PlanThisCapture();
+  WaitForFades(plan);
+  if (CompositionCutShort()) return CaptureResult::CutShort;
   StepAside(r, composing, plan);
   WaitForScreen(plan);
   // Cut short, the window is back at its place: a copy now would show the window itself.
@@ -177,6 +187,8 @@ void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows) {
   const PhaseTimer timer(Phase::Captures);
   ComposingScope composing;
   const CapturePlan plan = PlanThisCapture();
+  WaitForFades(plan);
+  if (CompositionCutShort()) return;
   std::vector<RECT> places;
   for (TessaraWindow* w : windows) {
     places.push_back(w->Bounds());

@@ -1,18 +1,21 @@
 #include "tessara/capture.h"
 
+#include <algorithm>
+
 namespace tessara {
 
 CapturePlan PlanCapture(const CaptureSystem& system) {
-  if (!system.Composition) return {Aside::MoveAway, true, kRepaintWaitMs, false};
-  CapturePlan plan{Aside::MoveAway, false, 0, true};
+  if (!system.Composition) return {0, Aside::MoveAway, true, kRepaintWaitMs, false};
+  CapturePlan plan{0, Aside::MoveAway, false, 0, true};
   if (system.Exclusion && system.Build >= kExclusionBuild)
     plan.HowAside = Aside::ExcludeFromCapture;
   else if (system.Cloaking)
     plan.HowAside = Aside::Cloak;
-  // The fading item is a window of its own, above ours: a capture its command started would
-  // copy it into the background.
-  if (system.SelectionFade && system.SinceMenuClosedMs < kMenuFadeMs)
-    plan.WaitMs = kMenuFadeMs - system.SinceMenuClosedMs;
+  // What fades out lies above the window, where no flush waits for it: a capture that a menu
+  // command or a dialog started would copy it into the background.
+  const unsigned since = system.SelectionFade ? std::min(system.SinceMenuClosedMs, system.SinceDialogClosedMs)
+                                              : system.SinceDialogClosedMs;
+  if (since < kFadeOutMs) plan.FadeWaitMs = kFadeOutMs - since;
   return plan;
 }
 

@@ -20,16 +20,19 @@ struct CaptureSystem {
   bool Exclusion = true;       // excluding a window from copies has not been refused
   bool Cloaking = true;        // cloaking has not been refused
   bool SelectionFade = false;  // a chosen menu item fades out after its menu closes
-  unsigned SinceMenuClosedMs = ~0u;  // since a menu of the program last closed
+  unsigned SinceMenuClosedMs = ~0u;    // since a menu of the program last closed
+  unsigned SinceDialogClosedMs = ~0u;  // since a dialog or message box of the program closed
 };
 
 struct CapturePlan {
+  // First, so that a fading menu item or dialog is gone, this long passes.
+  unsigned FadeWaitMs = 0;
   Aside HowAside = Aside::MoveAway;
   // The windows below are asked to repaint the part they show.
   bool Walk = true;
-  // Paint messages of the program's own windows are let through for this long first.
-  unsigned WaitMs = 0;
-  // Then the copy waits for the compositor to present the screen as it now is.
+  // Then paint messages of the program's own windows are let through for this long,
+  unsigned RepaintWaitMs = 0;
+  // or the copy waits for the compositor to present the screen as it now is.
   bool Flush = false;
 };
 
@@ -38,8 +41,9 @@ struct CapturePlan {
 inline constexpr unsigned kExclusionBuild = 19041;
 // How long the windows below get to repaint when nothing composes the screen.
 inline constexpr unsigned kRepaintWaitMs = 40;
-// How long a chosen menu item may still show after its menu closed.
-inline constexpr unsigned kMenuFadeMs = 200;
+// How long a chosen menu item, or a closed dialog, may still show: the compositor fades both
+// out, and says for how long nowhere.
+inline constexpr unsigned kFadeOutMs = 200;
 
 CapturePlan PlanCapture(const CaptureSystem& system);
 

@@ -13,24 +13,28 @@ TEST(CaptureTest, PlanFollowsWhatTheSystemOffers) {
     CaptureSystem system;
     Aside aside;
     bool walk;
-    unsigned waitMs;
+    unsigned fadeWaitMs;
     bool flush;
   };
   const Row rows[] = {
-      {"no compositor", {false, 22000, true, true, true, 0}, Aside::MoveAway, true, kRepaintWaitMs, false},
-      {"compositor", {true, kExclusionBuild, true, true, false, 0}, Aside::ExcludeFromCapture, false, 0, true},
-      {"build before exclusion", {true, kExclusionBuild - 1, true, true, false, 0}, Aside::Cloak, false, 0, true},
-      {"exclusion refused", {true, 22000, false, true, false, ~0u}, Aside::Cloak, false, 0, true},
-      {"nor cloaking", {true, 7601, false, false, false, ~0u}, Aside::MoveAway, false, 0, true},
-      {"menu just closed", {true, 22000, true, true, true, 0}, Aside::ExcludeFromCapture, false, kMenuFadeMs, true},
-      {"fade nearly over", {true, 22000, true, true, true, kMenuFadeMs - 1}, Aside::ExcludeFromCapture, false, 1, true},
-      {"fade over", {true, 22000, true, true, true, kMenuFadeMs}, Aside::ExcludeFromCapture, false, 0, true},
+      {"no compositor", {false, 22000, true, true, true, 0, 0}, Aside::MoveAway, true, 0, false},
+      {"compositor", {true, kExclusionBuild, true, true, false, 0, ~0u}, Aside::ExcludeFromCapture, false, 0, true},
+      {"build before exclusion", {true, kExclusionBuild - 1, true, true, false, 0, ~0u}, Aside::Cloak, false, 0, true},
+      {"exclusion refused", {true, 22000, false, true, false, ~0u, ~0u}, Aside::Cloak, false, 0, true},
+      {"nor cloaking", {true, 7601, false, false, false, ~0u, ~0u}, Aside::MoveAway, false, 0, true},
+      {"menu just closed", {true, 22000, true, true, true, 0, ~0u}, Aside::ExcludeFromCapture, false, kFadeOutMs, true},
+      {"fade nearly over", {true, 22000, true, true, true, kFadeOutMs - 1, ~0u}, Aside::ExcludeFromCapture, false, 1,
+       true},
+      {"fade over", {true, 22000, true, true, true, kFadeOutMs, ~0u}, Aside::ExcludeFromCapture, false, 0, true},
+      {"dialog closed, menu fade off", {true, 22000, true, true, false, 0, 50}, Aside::ExcludeFromCapture, false,
+       kFadeOutMs - 50, true},
   };
   for (const Row& row : rows) {
     const CapturePlan plan = PlanCapture(row.system);
     EXPECT_EQ(plan.HowAside, row.aside) << row.name;
     EXPECT_EQ(plan.Walk, row.walk) << row.name;
-    EXPECT_EQ(plan.WaitMs, row.waitMs) << row.name;
+    EXPECT_EQ(plan.FadeWaitMs, row.fadeWaitMs) << row.name;
+    EXPECT_EQ(plan.RepaintWaitMs, row.flush ? 0 : kRepaintWaitMs) << row.name;
     EXPECT_EQ(plan.Flush, row.flush) << row.name;
   }
 }
