@@ -93,7 +93,7 @@ void WaitForScreen(const CapturePlan& plan) {
 
 // Every window below in Z order repaints the part of `area` it shows and no window above it
 // has already painted; the walk goes to the end even when the area is covered.
-void RepaintBelow(HWND window, const UniqueRegion& area) {
+void WalkBelow(HWND window, const UniqueRegion& area) {
   UniqueRegion done = EmptyRegion();
   const DWORD thread = GetCurrentThreadId();
   for (HWND win = GetWindow(window, GW_HWNDNEXT); win; win = GetWindow(win, GW_HWNDNEXT)) {
@@ -141,7 +141,7 @@ void TessaraWindow::StepAside(const RECT& r, ComposingScope& composing, const Ca
   composing.StepsAside(window, r);
   SetWindowPos(window, nullptr, r.left + kAwayOffset, r.top + kAwayOffset, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  if (plan.Walk) RepaintBelow(window, area);
+  if (plan.Walk) WalkBelow(window, area);
 }
 
 bool TessaraWindow::CopyScreen(const RECT& r, Bitmap24& layer) {
