@@ -14,6 +14,7 @@
 #include "shell/captions_win32.h"
 #include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
+#include "shell/dwm_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
@@ -184,6 +185,7 @@ void MainWindow::Create() {
                   rc.right - rc.left, rc.bottom - rc.top, app_window_.Get(), nullptr, instance_,
                   this);
   if (!hwnd_) throw Error("Cannot create the control panel window");
+  DisableTransitions(hwnd_);
   SetPropA(hwnd_, kFolderKeyProperty,
            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ProgramFolderKey(program_folder_))));
   CreateControls();
@@ -300,6 +302,7 @@ void MainWindow::ShowTrayMenu() {
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(hwnd_);
   TrackPopupMenu(tray_menu_.Get(), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
+  MenuClosed();
   PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 

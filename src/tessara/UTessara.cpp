@@ -216,8 +216,11 @@ Bitmap24& TfrmTessara::Layer(int m) {
     const bool read = LoadBmp24File(LayerCacheFile(program_folder_, Tag, m), Layers[i]);
     // The file changed under us since the show: the image is made afresh instead.
     if (!read || Layers[i].Width() != Layers[NormalLayer].Width() ||
-        Layers[i].Height() != Layers[NormalLayer].Height())
+        Layers[i].Height() != Layers[NormalLayer].Height()) {
+      // That layer is lost: the layers are no longer whole to be kept.
+      LayersReady = false;
       ComposeLayers();
+    }
   }
   return Layers[i];
 }
@@ -375,7 +378,7 @@ void TfrmTessara::SaveTiles() {
 }
 
 bool TfrmTessara::HoldsStandIns() const {
-  if (picture_stand_in_) return true;
+  if (picture_stand_in_ || capture_failed_) return true;
   for (int col = 1; col <= kGridMax; ++col)
     for (int row = 1; row <= kGridMax; ++row) {
       const TTileRecord& tile = Tile(col, row);

@@ -38,6 +38,13 @@ struct DroppedFile {
 
 struct LaunchRequest;
 
+// How a capture of the screen behind a window ended.
+enum class CaptureResult {
+  Copied,
+  CutShort,    // the session ends: the composition is abandoned
+  CopyFailed,  // the system refused the copy (another desktop is shown, the session is locked)
+};
+
 class ITessaraView {
  public:
   virtual ~ITessaraView() = default;
@@ -60,10 +67,11 @@ class ITessaraView {
   // Pictures and pixels.
   // Loads a bitmap file as 24-bit pixels. Throws Error when the file cannot be read as one.
   virtual void LoadPicture(const std::string& path, Bitmap24& picture) = 0;
-  // Moves the window away, has what lay below it repaint, copies the screen in the window's
-  // rectangle into `layer`, runs `whileAway` on it and moves the window back. False when the
-  // capture was cut short (the session ends): `layer` holds nothing of the screen.
-  virtual bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
+  // Takes the window out of the screen copy, lets the screen show what lies behind it, copies
+  // the screen in the window's rectangle into `layer`, runs `whileAway` on it and brings the
+  // window back. Unless Copied, `layer` holds nothing of the screen and `whileAway` is not
+  // run; after CopyFailed it holds what it held before.
+  virtual CaptureResult CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
   virtual void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) = 0;
   // Text in the default font, transparent background; colour red in the low byte.
   virtual void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) = 0;
@@ -343,8 +351,9 @@ class TfrmTessara : public TessaraModel {
   void StartTile(const TTileRecord& tile, const std::string& dropped) const;
 
   bool LoadBackground(Bitmap24& picture);
-  // The picture, or an icon of a file out of reach, is shown by a stand-in this session; the
-  // caches must not keep the stand-in, so the real one comes back once it can be read.
+  // The picture, an icon of a file out of reach, or the screen behind, is shown by a stand-in
+  // this session; the caches must not keep the stand-in, so the real one comes back once it
+  // can be read.
   bool HoldsStandIns() const;
   // Icons still read lazily from the files of this number are taken into memory.
   void TakeInCachedIcons();
@@ -373,6 +382,12 @@ class TfrmTessara : public TessaraModel {
   // The layers show the plain colour in place of a picture that could not be read (or of a
   // background that could not be captured).
   bool picture_stand_in_ = false;
+  // The screen behind refused to be copied: the layers show what they showed before, or the
+  // plain colour.
+  bool capture_failed_ = false;
+  // Reads the layers still in their cache files (`inFile`) into memory; false when one
+  // cannot be read whole.
+  bool TakeInLayerFiles(const std::array<bool, 3>& inFile);
   // The picture whose error was last shown: a window reports one unreadable picture once.
   std::string picture_error_shown_;
 

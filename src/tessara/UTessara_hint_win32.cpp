@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "shell/dpi_win32.h"
+#include "shell/dwm_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/onscreen.h"
@@ -78,6 +79,7 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
     hint_.Reset(CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kHintClass, "", WS_POPUP,
                                 0, 0, 1, 1, hwnd_, nullptr, instance_, this));
     if (!hint_) return;  // a hint is a nicety: without a window there is none
+    DisableTransitions(hint_.Get());
   }
   hint_text_ = text;
   hint_back_ = static_cast<COLORREF>(background) & 0xFFFFFF;

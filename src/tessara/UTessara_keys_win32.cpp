@@ -46,6 +46,7 @@ void TessaraWindow::ShowContextMenuAt(int x, int y) {
   ClientToScreen(hwnd_, &pt);
   HintPress();
   TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+  MenuClosed();
 }
 
 bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

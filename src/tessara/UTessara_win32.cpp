@@ -16,6 +16,7 @@
 #include "shell/alTools.h"
 #include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
+#include "shell/dwm_win32.h"
 #include "shell/error.h"
 #include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
@@ -174,6 +175,7 @@ HWND TessaraWindow::Handle() {
   CreateWindowExA(WS_EX_TOOLWINDOW, kTessaraWindowClass, "ts", WS_POPUP, pending_.left, pending_.top,
                   pending_.right - pending_.left, pending_.bottom - pending_.top, owner_, nullptr, instance_, this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
+  DisableTransitions(hwnd_);
   // No keyboard cues until the keyboard is used: a pointer user never sees the focus cell.
   SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
   if (accepts_drops_) DragAcceptFiles(hwnd_, TRUE);

@@ -96,11 +96,13 @@ struct FakeTessaraView : ITessaraView {
     ++pictures;
     if (picture_loader) picture_loader(path, picture);
   }
-  bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
+  bool copy_fails = false;  // the system refuses the screen copy
+  CaptureResult CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
     ++captures;
+    if (copy_fails) return CaptureResult::CopyFailed;
     FillBitmap(layer, behind);
     whileAway(layer);
-    return true;
+    return CaptureResult::Copied;
   }
   void DrawIcon(Bitmap24& layer, const TileIcon&, int x, int y) override {
     icon_draws.emplace_back(x, y);
