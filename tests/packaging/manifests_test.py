@@ -44,8 +44,8 @@ def copies(lines):
     assert all(m and m.group(1, 2) == m.group(3, 4) and m[4] == m[6] for m in found), lines
     return sorted((m[3], m[5], m[4]) for m in found)
 assert scoop["persist"] in ("settings", ["settings"]), scoop["persist"]
-assert copies(scoop["post_install"]) == [("persist_dir", "dir", f) for f in ("tessara.ini", "tswin.ini")]
-assert copies(scoop["pre_uninstall"]) == [("dir", "persist_dir", f) for f in ("tessara.ini", "tswin.ini")]
+for name, src, dst in [("post_install", "persist_dir", "dir"), ("pre_uninstall", "dir", "persist_dir")]:
+    assert copies(scoop[name]) == [(src, dst, f) for f in ("tessara.ini", "tswin.ini")], scoop[name]
 assert not {"pre_install", "post_uninstall", "uninstaller"} & scoop.keys(), scoop.keys()
 order = ["version", "description", "homepage", "license", "notes", "architecture", "bin", "shortcuts",
          "persist", "pre_install", "post_install", "pre_uninstall", "checkver", "autoupdate"]
