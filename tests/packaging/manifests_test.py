@@ -60,7 +60,7 @@ nsi = (ROOT / "scripts" / "tessara.nsi").read_text(encoding="utf-8")
 text = (ROOT / "res" / "release.nsh").read_text(encoding="utf-8") + nsi
 defines = dict(re.findall(r'^!define (\w+) "(.*)"$', text, re.M))
 cmake = (ROOT / "cmake" / "version.cmake").read_text(encoding="utf-8")
-defines["VERSION"], stage = (re.search(rf"^set\(TESSARA_{k} ?([\w.]*)\)", cmake, re.M)[1]
+defines["VERSION"], stage = (re.search(rf"^set\(TESSARA_{k} \"?([\w.]*)\"?\)", cmake, re.M)[1]
                               for k in ("VERSION", "STAGE"))
 resolve = lambda s: re.sub(r"\$\{(\w+)\}", lambda m: resolve(defines[m[1]]), s)
 reg = {k: resolve(v) for k, v in re.findall(r'WriteRegStr HKCU "\$\{UNINST_KEY\}" "(\w+)" "(.*)"', nsi)}
