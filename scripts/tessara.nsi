@@ -10,8 +10,9 @@ SetCompressor /SOLID lzma
 SetDateSave off
 
 !include LogicLib.nsh
+!include "${__FILEDIR__}/../res/release.nsh"
 
-!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessara"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${UNINST_NAME}"
 !define PANEL_CLASS "TTessaraControlPanel"
 !define WM_CLOSE 0x10
 ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
@@ -19,7 +20,7 @@ SetDateSave off
 ; How long a running copy may take to save its tiles and end.
 !define EXIT_WAIT_MS 60000
 
-Name "Tessara"
+Name "${PRODUCT_NAME}"
 Caption "Tessara ${VERSION} Setup"
 OutFile "${OUTFILE}"
 Icon "${ICON}"
@@ -28,11 +29,11 @@ InstallDir "$LOCALAPPDATA\Programs\Tessara"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
 ShowInstDetails show
 VIProductVersion "${VERSION}"
-VIAddVersionKey "ProductName" "Tessara"
+VIAddVersionKey "ProductName" "${PRODUCT_NAME}"
 VIAddVersionKey "FileDescription" "Tessara Setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "Copyright (C) Tessara developers"
+VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 
 Page directory
 Page instfiles
@@ -59,7 +60,7 @@ Function ${un}CloseRunningCopy
       System::Call 'kernel32::CloseHandle(p r3)'
       ${If} $5 != 0
         MessageBox MB_ICONSTOP "Tessara is still running from $INSTDIR.$\r$\nExit it from its control panel, then run this again." /SD IDOK
-        SetErrorLevel 2
+        SetErrorLevel ${EXIT_IN_USE}
         Quit
       ${EndIf}
       StrCpy $1 0
@@ -103,9 +104,9 @@ Section "Tessara"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Tessara.lnk" "$INSTDIR\tessara.exe" "" "$INSTDIR\tessara.exe" 0 \
                  SW_SHOWNORMAL "" "Tessara desktop launcher"
-  WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "Tessara"
+  WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "${PRODUCT_NAME}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINST_KEY}" "Publisher" "Tessara developers"
+  WriteRegStr HKCU "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\tessara.exe,0"
   WriteRegStr HKCU "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'

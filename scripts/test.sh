@@ -102,8 +102,8 @@ if build_preset windows; then
   TESSARA_DPI_HANDOFF="Z:$HANDOFF" CTEST_LOG=windows-handoff run_ctest windows --timeout 180 -R DpiHandoff
 
   echo "== release files"
-  # The download address is a stand-in: the manifests are checked here, not published.
-  for check in "package:bash scripts/package.sh --url-base https://example.invalid/tessara" \
+  # The addresses are stand-ins: the manifests are checked here, not published.
+  for check in "package:bash scripts/package.sh --url-base https://example.invalid/tessara/download --homepage https://example.invalid/tessara" \
                "manifests:python3 tests/packaging/manifests_test.py dist" \
                "reproducible:bash tests/packaging/reproducible.sh"; do
     name=${check%%:*}
