@@ -17,13 +17,13 @@ void TfrmTessara::ComposeLayers() {
   const bool held = BackType == 2 && CaptureHeld();
   // Any composition that is not held either captures or needs no capture.
   capture_wanted_ = held;
-  const Bitmap24& shown = Layers[NormalLayer];
-  if (held && LayersReady && shown.Width() == view_->Width() && shown.Height() == view_->Height()) return;
-  const PhaseTimer timer(Phase::Composing);
   const int width = view_->Width();
   const int height = view_->Height();
-  // What the window shows now: kept should the screen refuse to be copied.
+  // What the window shows now: kept while no capture may be taken, or should the screen
+  // refuse to be copied.
   const bool shown = LayersReady && Layers[NormalLayer].Width() == width && Layers[NormalLayer].Height() == height;
+  if (held && shown) return;
+  const PhaseTimer timer(Phase::Composing);
   const std::array<bool, 3> shownInFile = layer_in_file_;
   LayersReady = false;
   layers_saved_ = false;
