@@ -149,6 +149,7 @@ MainWindow::~MainWindow() {
   Shutdown();
   if (hwnd_) DestroyWindow(hwnd_);
   if (ApplicationWindow() == app_window_.Get()) SetApplicationWindow(nullptr);
+  SetPanelWindow(nullptr);
 }
 
 void MainWindow::Create() {
@@ -164,6 +165,7 @@ void MainWindow::Create() {
                   rc.right - rc.left, rc.bottom - rc.top, app_window_.Get(), nullptr, instance_,
                   this);
   if (!hwnd_) throw Error("Cannot create the control panel window");
+  SetPanelWindow(hwnd_);
   SetPropA(hwnd_, kFolderKeyProperty,
            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ProgramFolderKey(program_folder_))));
   CreateControls();
@@ -288,6 +290,9 @@ void MainWindow::Shutdown() {
   shut_down_ = true;
   if (!exit_retries_) exit_retries_.emplace(kExitRetryMs);
   if (form_) {
+    // The report of files the exit could not write answers no command, also when a log-off
+    // runs the exit inside the panel's message.
+    const ServingWindow none(nullptr);
     try {
       form_->FormDestroy();
     } catch (const std::exception& e) {
