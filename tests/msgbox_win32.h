@@ -30,8 +30,7 @@ class MessageBoxWatcher {
     std::lock_guard<std::mutex> lock(mutex_);
     return texts_;
   }
-  // The owner of every box answered so far, and whether it was kept above every window.
-  std::vector<std::pair<HWND, bool>> Owners() {
+  std::vector<std::pair<HWND, bool>> OwnersAndTopmost() {
     std::lock_guard<std::mutex> lock(mutex_);
     return owners_;
   }

@@ -290,9 +290,6 @@ void MainWindow::Shutdown() {
   shut_down_ = true;
   if (!exit_retries_) exit_retries_.emplace(kExitRetryMs);
   if (form_) {
-    // The report of files the exit could not write answers no command, also when a log-off
-    // runs the exit inside the panel's message.
-    const ServingWindow none(nullptr);
     try {
       form_->FormDestroy();
     } catch (const std::exception& e) {

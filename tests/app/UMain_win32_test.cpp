@@ -258,14 +258,10 @@ TEST_F(ControlPanelWin32Test, ExitEndsThoughAFileCannotBeWrittenAndNoLongerAnswe
 TEST_F(ControlPanelWin32Test, EndingTheSessionSavesAsExitDoes) {
   MainWindow& main = Start();
   main.Form().btnNewClick();
-  fs::remove(folder_ / "tswin.ini");
-  fs::create_directory(folder_ / "tswin.ini");  // its report answers no command: kept on top
-  MessageBoxWatcher boxes;
   SendMessageA(main.Handle(), WM_QUERYENDSESSION, 0, 0);
   SendMessageA(main.Handle(), WM_ENDSESSION, TRUE, 0);
   EXPECT_TRUE(main.Form().Saved);
   EXPECT_EQ(IniValue(ReadFile(Ini()), "tsCount"), "1");
-  EXPECT_EQ(boxes.Owners(), (std::vector<std::pair<HWND, bool>>{{main.Handle(), true}}));
 }
 
 TEST_F(ControlPanelWin32Test, EndingTheSessionDuringACaptureSavesTheWindowAtItsPlaceBeforeItIsAnswered) {
