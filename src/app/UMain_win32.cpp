@@ -169,6 +169,7 @@ MainWindow::~MainWindow() {
   }
   if (hwnd_) DestroyWindow(hwnd_);
   if (ApplicationWindow() == app_window_.Get()) SetApplicationWindow(nullptr);
+  SetPanelWindow(nullptr);
 }
 
 void MainWindow::Create() {
@@ -186,6 +187,7 @@ void MainWindow::Create() {
                   this);
   if (!hwnd_) throw Error("Cannot create the control panel window");
   DisableTransitions(hwnd_);
+  SetPanelWindow(hwnd_);
   SetPropA(hwnd_, kFolderKeyProperty,
            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ProgramFolderKey(program_folder_))));
   CreateControls();

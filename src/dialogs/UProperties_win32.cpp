@@ -97,6 +97,7 @@ INT_PTR CALLBACK PropertiesWindow::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LP
     self = reinterpret_cast<PropertiesWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   }
   if (!self || !self->form_) return FALSE;
+  const ServingWindow serving(hwnd);
   INT_PTR result = TRUE;
   if (Guarded([&] { result = self->HandleMessage(msg, wp, lp); })) return result;
   // A dialog that failed while starting would be left without its icons: it closes.
