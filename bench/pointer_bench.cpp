@@ -39,11 +39,11 @@ struct BenchView final : ITessaraView {
   void SetMenuCheck(MenuId, bool) override {}
   bool ChooseColorDialog(int&) override { return false; }
   void LoadPicture(const std::string&, Bitmap24&) override {}
-  bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
+  CaptureResult CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
     // The screen copy itself: one pass over the layer (the real one also waits for repaints).
     FillBitmap(layer, Rgb{90, 120, 150});
     whileAway(layer);
-    return true;
+    return CaptureResult::Copied;
   }
   void DrawIcon(Bitmap24&, const TileIcon&, int, int) override {}
   void DrawLayerText(Bitmap24&, int, int, const std::string&, int) override {}
@@ -67,6 +67,7 @@ struct BenchView final : ITessaraView {
     top = t;
   }
   bool StartShell(const LaunchRequest&, std::string&) override { return true; }
+  void BringToTop() override {}
   DroppedFile TakeDrop(std::uintptr_t) override { return {}; }
   void AcceptDrops() override {}
   ShortcutFields ResolveShortcut(const std::string&) override { return {}; }

@@ -6,11 +6,12 @@ BUILD="$ROOT/build"
 
 # Debian packages the builds, the tests, the screenshots and the release files need. libx11-dev
 # builds the end-to-end checks' X drag source, which drops files on a window as a file manager
-# does; nsis makes the installer, python3-jsonschema and python3-yaml check the manifests.
+# does; nsis makes the installer, python3-jsonschema and python3-yaml check the manifests,
+# osslsigncode and openssl sign the release files in a check with a certificate of its own.
 PACKAGES=(cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine64 xvfb xdotool x11-apps imagemagick googletest libgtest-dev libgmock-dev
           libbenchmark-dev python3 libx11-dev clang libclang-rt-14-dev
-          nsis zip python3-jsonschema python3-yaml)
+          nsis zip python3-jsonschema python3-yaml osslsigncode openssl)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -4,10 +4,14 @@
 #   dist/Tessara-<version>-setup.exe    the per-user installer (NSIS)
 #   dist/SHA256SUMS
 #   dist/manifests/                     winget and Scoop manifests (with --url-base)
-# Usage: scripts/package.sh [--url-base URL] [--homepage URL] [--license TEXT]
-#                           [--sign-command CMD] [--build DIR] [--out DIR]
-# URL is where the two release files will be downloaded from (the manifests name
-# URL/<file>); the project has no published address yet, so it is given here.
+# Usage: scripts/package.sh [--url-base URL --homepage URL [--release-notes URL]]
+#                           [--license TEXT] [--sign-command CMD] [--build DIR] [--out DIR]
+# --url-base is where the release files and SHA256SUMS will be downloaded from (the
+# manifests name URL/<file>; a version in it names a version folder, which Scoop's
+# autoupdate follows). --homepage is the project's page, the package's and the publisher's
+# page in the manifests; --release-notes is where CHANGELOG.md can be read (by default
+# HOMEPAGE/CHANGELOG.md). The project has no published address yet, so these are given here.
+# The names the installer writes and the manifests repeat are in res/release.nsh.
 # CMD signs one file in place: a shell command run for tessara.exe, TESSARA.DLL, the uninstaller
 # and the installer with the file's path in place of %1 (quote it: "%1") or, without a %1,
 # added at the end in double quotes. E.g. --sign-command 'signtool sign /fd SHA256 /a', or a
@@ -19,6 +23,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 
 URL_BASE=""
 HOMEPAGE=""
+RELEASE_NOTES=""
 LICENSE_TEXT="Proprietary"
 BUILD_DIR="$ROOT/build/windows"
 OUT="$ROOT/dist"
@@ -27,7 +32,8 @@ VERSION=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --url-base) URL_BASE="${2%/}"; shift 2 ;;
-    --homepage) HOMEPAGE="$2"; shift 2 ;;
+    --homepage) HOMEPAGE="${2%/}"; shift 2 ;;
+    --release-notes) RELEASE_NOTES="$2"; shift 2 ;;
     --license) LICENSE_TEXT="$2"; shift 2 ;;
     --build) BUILD_DIR="$2"; shift 2 ;;
     --out) OUT="$2"; shift 2 ;;
@@ -36,9 +42,10 @@ while [ $# -gt 0 ]; do
     *) echo "package.sh: unknown argument '$1' (see the usage at the top of the script)" >&2; exit 2 ;;
   esac
 done
-HOMEPAGE="${HOMEPAGE:-$URL_BASE}"
-
 die() { echo "package.sh: $*" >&2; exit 1; }
+# The project's page is never the download folder: manifests with an address need both.
+[ -z "$URL_BASE" ] || [ -n "$HOMEPAGE" ] || die "--url-base needs --homepage (the project's page)"
+RELEASE_NOTES="${RELEASE_NOTES:-$HOMEPAGE/CHANGELOG.md}"
 [ -d "$BUILD_DIR" ] || die "no build folder $BUILD_DIR: build the windows preset first"
 BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
 mkdir -p "$OUT"
@@ -50,6 +57,9 @@ for f in tessara.exe TESSARA.DLL; do
 done
 VERSION=${VERSION:-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD_DIR/CMakeCache.txt")}
 [ -n "$VERSION" ] || die "no project version in $BUILD_DIR/CMakeCache.txt"
+PRERELEASE=$(sed -n 's/^#define TESSARA_PRERELEASE //p' "$BUILD_DIR/generated/version.h")
+[ -n "$PRERELEASE" ] || die "no release stage in $BUILD_DIR/generated/version.h: configure the build again"
+release() { sed -n "s/^!define $1 \"\(.*\)\"\$/\1/p" "$ROOT/res/release.nsh"; }
 command -v makensis >/dev/null || die "makensis is missing (Debian package nsis)"
 
 ZIP_NAME="Tessara-$VERSION-win64.zip"
@@ -102,7 +112,13 @@ if [ -z "$URL_BASE" ]; then
 else
   MAN="$WORK/manifests"
   mkdir -p "$MAN/winget" "$MAN/scoop"
-  ID="Tessara.Tessara"
+  NAME=$(release PRODUCT_NAME)
+  PUBLISHER=$(release PUBLISHER)
+  # A pre-release goes out under its own identifier, so that no one who installed a release
+  # is upgraded to it; its moniker differs too, as each package has its own.
+  ID=$(release PACKAGE_ID)
+  MONIKER=tessara
+  [ "$PRERELEASE" = 0 ] || { ID="$ID.Beta"; MONIKER=tessara-beta; }
   quoted() { printf "'%s'" "${1//\'/\'\'}"; }  # a YAML single-quoted scalar
   DESC="A desktop launcher: up to sixteen floating windows of tiles that start programs, documents and drives."
   head="PackageIdentifier: $ID
@@ -114,6 +130,9 @@ DefaultLocale: en-US
 ManifestType: version
 $tail
 EOF
+  # winget hands a nullsoft installer /S in both silent modes and shows its own progress.
+  # ProductCode is the name of the Uninstall key the installer writes: winget finds an
+  # installed copy by it and reads the rest of the entry from there.
   cat >"$MAN/winget/$ID.installer.yaml" <<EOF
 $head
 InstallerType: nullsoft
@@ -121,15 +140,14 @@ Scope: user
 InstallModes:
   - interactive
   - silent
+  - silentWithProgress
+ExpectedReturnCodes:
+  - InstallerReturnCode: $(release EXIT_IN_USE)
+    ReturnResponse: packageInUse
 UpgradeBehavior: install
+ProductCode: $(quoted "$(release UNINST_NAME)")
 InstallationMetadata:
   DefaultInstallLocation: '%LOCALAPPDATA%\Programs\Tessara'
-AppsAndFeaturesEntries:
-  - DisplayName: Tessara
-    Publisher: Tessara developers
-    DisplayVersion: '$VERSION'
-    ProductCode: Tessara
-    InstallerType: nullsoft
 Installers:
   - Architecture: x64
     InstallerUrl: $URL_BASE/$SETUP_NAME
@@ -140,31 +158,50 @@ EOF
   cat >"$MAN/winget/$ID.locale.en-US.yaml" <<EOF
 $head
 PackageLocale: en-US
-Publisher: Tessara developers
-PackageName: Tessara
+Publisher: $(quoted "$PUBLISHER")
+PublisherUrl: $(quoted "$HOMEPAGE")
+PackageName: $(quoted "$NAME")
+PackageUrl: $(quoted "$HOMEPAGE")
 License: $(quoted "$LICENSE_TEXT")
 ShortDescription: $(quoted "$DESC")
-PackageUrl: $(quoted "$HOMEPAGE")
+Moniker: $MONIKER
+Tags:
+  - launcher
+  - desktop
+  - tiles
+  - shortcuts
+  - productivity
+ReleaseNotesUrl: $(quoted "$RELEASE_NOTES")
 ManifestType: defaultLocale
 $tail
 EOF
-  # Scoop links persisted files into the program folder as hard links, and Tessara saves by
-  # replacing its files, which parts the two names: before an update or an uninstall the
-  # program folder's INI files are copied back to the persisted ones. A persisted item that
-  # does not exist yet becomes a folder unless a file is there first.
+  # Scoop persists a folder as a junction, which survives Tessara replacing the files in it;
+  # a persisted file would be a hard link, which that replacing parts from the persisted
+  # name. So only the settings folder is persisted, and the two INI files are copied: into
+  # the persist folder before an update or an uninstall, back after an install.
   python3 - "$MAN/scoop/tessara.json" "$VERSION" "$DESC" "$HOMEPAGE" "$LICENSE_TEXT" \
-    "$URL_BASE/$ZIP_NAME" "$(sha_of "$ZIP_NAME")" <<'PY'
+    "$URL_BASE" "$ZIP_NAME" "$(sha_of "$ZIP_NAME")" <<'PY'
 import json, sys
-out, version, desc, homepage, license_text, url, sha = sys.argv[1:]
-ini = "foreach ($f in 'tessara.ini', 'tswin.ini') { "
+out, version, desc, homepage, license_text, url_base, zip_name, sha = sys.argv[1:]
+def copy(src, dst):  # one plain line a file
+    return [f'if (Test-Path "${src}\\{f}") {{ Copy-Item "${src}\\{f}" "${dst}\\{f}" -Force }}'
+            for f in ("tessara.ini", "tswin.ini")]
+# A version in the address names a version folder: the next version's files are in the
+# next one, and the folder above lists them.
+listing = url_base.split(version)[0].rsplit("/", 1)[0] if version in url_base else url_base
 manifest = {
     "version": version, "description": desc, "homepage": homepage, "license": license_text,
-    "architecture": {"64bit": {"url": url, "hash": sha}},
+    "architecture": {"64bit": {"url": f"{url_base}/{zip_name}", "hash": sha}},
     "bin": "tessara.exe",
     "shortcuts": [["tessara.exe", "Tessara"]],
-    "persist": ["tessara.ini", "tswin.ini", "settings"],
-    "pre_install": ini + "if (!(Test-Path \"$persist_dir\\$f\")) { New-Item \"$dir\\$f\" -ItemType File | Out-Null } }",
-    "pre_uninstall": ini + "if (Test-Path \"$dir\\$f\") { [IO.File]::WriteAllBytes(\"$persist_dir\\$f\", [IO.File]::ReadAllBytes(\"$dir\\$f\")) } }",
+    "persist": "settings",
+    "post_install": copy("persist_dir", "dir"),
+    "pre_uninstall": copy("dir", "persist_dir"),
+    "checkver": {"url": listing,
+                 "regex": zip_name.replace(version, "([\\d.]+)").replace(".zip", "\\.zip")},
+    "autoupdate": {
+        "architecture": {"64bit": {"url": f"{url_base}/{zip_name}".replace(version, "$version")}},
+        "hash": {"url": "$baseurl/SHA256SUMS"}},
 }
 with open(out, "w", newline="\n") as f:
     json.dump(manifest, f, indent=4)

@@ -11,8 +11,9 @@ SetDateSave off
 
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include "${__FILEDIR__}/../res/release.nsh"
 
-!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessara"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${UNINST_NAME}"
 !define PANEL_CLASS "TTessaraControlPanel"
 ; The property a control panel carries while it answers; it drops it once it accepts a close.
 !define PANEL_ANSWERING "TessaraFolderKey"
@@ -27,10 +28,8 @@ SetDateSave off
 !define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
 ; How long a running copy may take to save its tiles and end.
 !define EXIT_WAIT_MS 60000
-; The exit code when a running copy could not be closed or a file could not be replaced.
-!define EXIT_IN_USE 2
 
-Name "Tessara"
+Name "${PRODUCT_NAME}"
 Caption "Tessara ${VERSION} Setup"
 OutFile "${OUTFILE}"
 Icon "${ICON}"
@@ -42,11 +41,11 @@ ShowInstDetails show
 ; silent, the exit code), rather than leaving new files beside an old one.
 AllowSkipFiles off
 VIProductVersion "${VERSION}"
-VIAddVersionKey "ProductName" "Tessara"
+VIAddVersionKey "ProductName" "${PRODUCT_NAME}"
 VIAddVersionKey "FileDescription" "Tessara Setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "Copyright (C) Tessara developers"
+VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 
 ; With a signing command (package.sh --sign-command) the uninstaller is signed before it is
 ; packed and the installer once it is written. A command that fails fails the build.
@@ -185,9 +184,9 @@ Section "Tessara"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Tessara.lnk" "$INSTDIR\tessara.exe" "" "$INSTDIR\tessara.exe" 0 \
                  SW_SHOWNORMAL "" "Tessara desktop launcher"
-  WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "Tessara"
+  WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "${PRODUCT_NAME}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINST_KEY}" "Publisher" "Tessara developers"
+  WriteRegStr HKCU "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\tessara.exe,0"
   WriteRegStr HKCU "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'

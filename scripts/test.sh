@@ -102,10 +102,11 @@ if build_preset windows; then
   TESSARA_DPI_HANDOFF="Z:$HANDOFF" CTEST_LOG=windows-handoff run_ctest windows --timeout 180 -R DpiHandoff
 
   echo "== release files"
-  # The download address is a stand-in: the manifests are checked here, not published.
-  for check in "package:bash scripts/package.sh --url-base https://example.invalid/tessara" \
+  # The addresses are stand-ins: the manifests are checked here, not published.
+  for check in "package:bash scripts/package.sh --url-base https://example.invalid/tessara/download --homepage https://example.invalid/tessara" \
                "manifests:python3 tests/packaging/manifests_test.py dist" \
-               "reproducible:bash tests/packaging/reproducible.sh"; do
+               "reproducible:bash tests/packaging/reproducible.sh" \
+               "signing:bash tests/packaging/signing.sh"; do
     name=${check%%:*}
     # shellcheck disable=SC2086  # the command's words are split on purpose
     if timeout 1200 ${check#*:} >"$LOGS/release-$name.log" 2>&1; then

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tessara::testing {
@@ -28,6 +29,10 @@ class MessageBoxWatcher {
   std::vector<std::string> Texts() {
     std::lock_guard<std::mutex> lock(mutex_);
     return texts_;
+  }
+  std::vector<std::pair<HWND, bool>> OwnersAndTopmost() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return owners_;
   }
   // The text of the first box answered, or "" when none came.
   std::string Text() {
@@ -53,6 +58,7 @@ class MessageBoxWatcher {
     {
       std::lock_guard<std::mutex> lock(self->mutex_);
       self->texts_.push_back(std::string(caption) + "|" + text);
+      self->owners_.emplace_back(GetWindow(hwnd, GW_OWNER), (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
     }
     PostMessageA(hwnd, WM_COMMAND, self->button_, 0);
     return TRUE;
@@ -69,6 +75,7 @@ class MessageBoxWatcher {
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<std::string> texts_;
+  std::vector<std::pair<HWND, bool>> owners_;
   std::thread thread_;
 };
 

@@ -30,6 +30,16 @@ void Write(const std::string& folder, const std::string& name, const std::vector
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+// Twice the size, each pixel a square of four: pixel art stays crisp where it is shown at
+// 200 %, and the system scales the scales in between down from it rather than up.
+tessara::IconImage Doubled(const tessara::IconImage& image) {
+  tessara::IconImage big{2 * image.width, 2 * image.height, {}};
+  for (int y = 0; y < big.height; ++y)
+    for (int x = 0; x < big.width; ++x)
+      big.pixels.push_back(image.pixels[static_cast<std::size_t>(y / 2 * image.width + x / 2)]);
+  return big;
+}
+
 // A cursor file is an icon file with type 2 whose entries hold the hot spot where an icon's
 // entries hold planes and bit count.
 void WriteCursor(const std::string& folder, const std::string& name, const IconEntry& entry, int hotX, int hotY) {
@@ -57,7 +67,8 @@ int main(int argc, char** argv) {
   try {
     Write(folder, "tessara.ico",
           {{Draw(icongen::DrawProgramIcon, 32), IconDepth::Argb32}, {Draw(icongen::DrawProgramIcon, 16), IconDepth::Argb32}});
-    Write(folder, "tray.ico", {{icongen::TrayIcon(), IconDepth::Indexed4}});
+    Write(folder, "tray.ico",
+          {{icongen::TrayIcon(), IconDepth::Indexed4}, {Doubled(icongen::TrayIcon()), IconDepth::Indexed4}});
     WriteCursor(folder, "drag.cur", {icongen::DragCursor(), IconDepth::Indexed4}, 0, 0);
     for (const icongen::LibraryIcon& icon : icongen::LibraryIcons())
       Write(folder, icon.file, {{Draw(icon.draw, 32), IconDepth::Argb32}, {Draw(icon.draw, 16), IconDepth::Argb32}});

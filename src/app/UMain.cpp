@@ -65,7 +65,7 @@ void TfrmMain::FormCreate() {
   // A negative count in a hand-edited file means no windows.
   TessaraCount = std::clamp(globals.IntegerValue("tsCount"), 0, kMaxTessaras);
   count_on_disk_ = TessaraCount;
-  if (TessaraCount != 0) view_.SetLeft(kParkedLeft);
+  if (TessaraCount != 0) Park();
   // No error of one window may stop the others: it is shown, and start-up goes on.
   // Windows are made, loaded and shown in number order. A window that captures its
   // background at show first has the later ones made and loaded, so that those it can
@@ -173,10 +173,18 @@ void TfrmMain::SetCheckedReportingClick(MainCheck box, bool checked) {
 void TfrmMain::btnHideClick() {
   PanelX = view_.Left();
   PanelY = view_.Top();
-  view_.SetLeft(kParkedLeft);
+  Park();
 }
 
+void TfrmMain::Park() {
+  parked_ = true;
+  view_.SetLeft(ParkedLeft());
+}
+
+int TfrmMain::ParkedLeft() const { return std::max(kParkedLeft, view_.VirtualScreen().Right); }
+
 void TfrmMain::cmControlPanelClick() {
+  parked_ = false;
   view_.SetLeft(PanelX);
   view_.SetTop(PanelY);
   // The place kept while hidden may be on a monitor that has gone, or hand-edited.
@@ -185,7 +193,24 @@ void TfrmMain::cmControlPanelClick() {
 }
 
 void TfrmMain::DisplayChanged() {
-  if (view_.Left() != kParkedLeft) BringPanelOnScreen();
+  if (!parked_)
+    BringPanelOnScreen();
+  else if (view_.Left() != ParkedLeft())
+    view_.SetLeft(ParkedLeft());  // a desktop grown up to it would show it
+}
+
+void TfrmMain::SessionChanged(bool away) {
+  session_away_ = away;
+  if (away) return;
+  for (int i = 1; i <= kMaxTessaras; ++i) {
+    if (!tessaras_[i] || !tessaras_[i]->WantsCapture()) continue;
+    // One window's failure must not keep the others on their old backgrounds.
+    try {
+      tessaras_[i]->ComposeLayers();
+    } catch (const std::exception& e) {
+      ShowError(e.what());
+    }
+  }
 }
 
 void TfrmMain::BringPanelOnScreen() {
@@ -198,7 +223,13 @@ void TfrmMain::BringPanelOnScreen() {
   PanelY = there.Top;
 }
 
-void TfrmMain::RxTrayIcon1Click() { view_.BringToForeground(); }
+void TfrmMain::RxTrayIcon1Click() {
+  // Windows that "show the desktop" or other programs put behind everything come back with
+  // the panel; none of them takes the keyboard from it.
+  for (int i = 1; i <= TessaraCount; ++i)
+    if (tessaras_[i]) tessaras_[i]->View().BringToTop();
+  view_.BringToForeground();
+}
 
 void TfrmMain::RxTrayIcon1DblClick() { cmControlPanelClick(); }
 

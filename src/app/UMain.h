@@ -17,6 +17,7 @@
 namespace tessara {
 
 inline constexpr int kMaxTessaras = 16;
+// The left edge of the parked panel, unless the desktop reaches that far.
 inline constexpr int kParkedLeft = 4000;
 inline constexpr const char* kVersionText = "v" TESSARA_VERSION_TEXT;
 
@@ -64,6 +65,8 @@ class IMainView {
   virtual int Height() const = 0;
   // The work area of every monitor attached now; empty when the system cannot tell.
   virtual std::vector<WorkRect> WorkAreas() const = 0;
+  // The rectangle around every monitor (not only their work areas); empty when unknown.
+  virtual WorkRect VirtualScreen() const = 0;
 };
 
 class TfrmMain : public ITessaraHost {
@@ -86,6 +89,7 @@ class TfrmMain : public ITessaraHost {
   void FormShow();
   void btnHideClick();
   void cmControlPanelClick();
+  // Brings every tessara to the top without activating it, then the panel to the front.
   void RxTrayIcon1Click();
   void RxTrayIcon1DblClick();
   void btnNewClick();
@@ -123,8 +127,12 @@ class TfrmMain : public ITessaraHost {
   bool ExecuteOpenDlg(std::string& fileName) override;
   void ReleaseClosed();
   // The monitors or the work area changed: a panel on show that no monitor shows enough of
-  // comes back into the nearest work area. A parked panel is left where it is.
+  // comes back into the nearest work area; a parked panel stays parked beyond the desktop.
   void DisplayChanged();
+  // The session was locked or disconnected (`away`), or is back: while it is away no window
+  // captures; once it is back, each window that wanted a capture meanwhile takes one.
+  void SessionChanged(bool away);
+  bool SessionAway() const override { return session_away_; }
   // The open-file dialog lives as long as the panel: it opens with the name last chosen.
   std::string OpenDlgFileName;
 
@@ -145,6 +153,10 @@ class TfrmMain : public ITessaraHost {
   // Moves the panel into the nearest work area if it cannot be reached where it is; that
   // place is what the next save stores.
   void BringPanelOnScreen();
+  // Hidden: moved off the desktop. The place it left is kept in PanelX and PanelY.
+  void Park();
+  // kParkedLeft, or the desktop's right edge where the desktop reaches beyond it.
+  int ParkedLeft() const;
 
   // Gives the files and settings of window `from` (one that failed to load) to number `to`.
   void MoveWindowFiles(int from, int to);
@@ -186,6 +198,8 @@ class TfrmMain : public ITessaraHost {
   };
   std::vector<FileMove> pending_moves_;
   IMainView& view_;
+  bool parked_ = false;
+  bool session_away_ = false;
   std::array<std::unique_ptr<TfrmTessara>, kMaxTessaras + 1> tessaras_;
   std::vector<std::unique_ptr<TfrmTessara>> closed_;
 };

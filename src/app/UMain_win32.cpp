@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <array>
 #include <string>
@@ -13,10 +14,12 @@
 #include "shell/captions_win32.h"
 #include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
+#include "shell/dwm_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/shortcut_win32.h"
+#include "shell/systemlibrary_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 
@@ -29,6 +32,11 @@ constexpr int kClientHeight = 334;
 constexpr DWORD kPanelStyle = WS_CAPTION | WS_CLIPCHILDREN;  // no system menu, no buttons
 constexpr const char* kApplicationClass = "TTessaraApplication";
 constexpr std::uint64_t kExitRetryMs = 3000;
+// At log-on the taskbar may not be there yet, or too busy to answer: the tray icon is tried
+// again every two seconds for a minute, and whenever the taskbar announces itself.
+constexpr UINT_PTR kTrayRetryTimer = 0x5452;
+constexpr UINT kTrayRetryMs = 2000;
+constexpr int kTrayTries = 30;
 
 struct ControlDef {
   UINT id;
@@ -76,6 +84,12 @@ constexpr std::array<TrayItem, 4> kTrayMenu = {{
     {0, nullptr},
     {IDM_TRAY_EXIT, "E&xit"},
 }};
+
+// The session notices come only to a window registered for them.
+FARPROC SessionNoticeProc(const char* name) {
+  static const HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
+  return library ? GetProcAddress(library, name) : nullptr;
+}
 
 const ControlDef* FindControl(UINT id) {
   for (const auto& c : kControls)
@@ -147,8 +161,15 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
 
 MainWindow::~MainWindow() {
   Shutdown();
+  if (session_notices_ && hwnd_) {
+    using Unregister = BOOL(WINAPI*)(HWND);
+    if (const auto unregister = reinterpret_cast<Unregister>(
+            reinterpret_cast<void*>(SessionNoticeProc("WTSUnRegisterSessionNotification"))))
+      unregister(hwnd_);
+  }
   if (hwnd_) DestroyWindow(hwnd_);
   if (ApplicationWindow() == app_window_.Get()) SetApplicationWindow(nullptr);
+  SetPanelWindow(nullptr);
 }
 
 void MainWindow::Create() {
@@ -158,16 +179,24 @@ void MainWindow::Create() {
   SetApplicationWindow(app_window_.Get());
   taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
 
-  RECT rc{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&rc, kPanelStyle, FALSE, 0);
+  const int dpi = tessara::SystemDpi();
+  RECT rc{0, 0, ScaleLength(kClientWidth, dpi), ScaleLength(kClientHeight, dpi)};
+  AdjustFrameForDpi(rc, kPanelStyle, 0, dpi);
   CreateWindowExA(0, kMainWindowClass, "Tessara", kPanelStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                   rc.right - rc.left, rc.bottom - rc.top, app_window_.Get(), nullptr, instance_,
                   this);
   if (!hwnd_) throw Error("Cannot create the control panel window");
+  DisableTransitions(hwnd_);
+  SetPanelWindow(hwnd_);
   SetPropA(hwnd_, kFolderKeyProperty,
            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ProgramFolderKey(program_folder_))));
   CreateControls();
-  AddTrayIcon();
+  ShowTrayIcon();
+  // Without the notices (no such library) windows capture as they always did.
+  using Register = BOOL(WINAPI*)(HWND, DWORD);
+  if (const auto notify = reinterpret_cast<Register>(
+          reinterpret_cast<void*>(SessionNoticeProc("WTSRegisterSessionNotification"))))
+    session_notices_ = notify(hwnd_, NOTIFY_FOR_THIS_SESSION) != FALSE;
 
   form_ = std::make_unique<TfrmMain>(*this, *this);
   form_->FormCreate();
@@ -193,16 +222,11 @@ void MainWindow::ApplyScale(int dpi) {
   dpi_ = dpi;
   // The client area, the controls and the fonts in the device pixels of the panel's monitor.
   RECT rc{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
-  AdjustWindowRectEx(&rc, kPanelStyle, FALSE, 0);
+  AdjustFrameForDpi(rc, kPanelStyle, 0, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  const int height = -MulDiv(8, dpi_, 72);
-  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
-  bold_font_.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  font_.Reset(CreateUiFont(dpi_));
+  bold_font_.Reset(CreateUiFont(dpi_, FW_BOLD));
 
   for (const auto& def : kControls) {
     HWND control = Control(def.id);
@@ -233,10 +257,23 @@ void MainWindow::CreateHints() {
   }
 }
 
+void MainWindow::ShowTrayIcon() {
+  tray_tries_ = kTrayTries;
+  TryTrayIcon();
+}
+
+void MainWindow::TryTrayIcon() {
+  --tray_tries_;
+  AddTrayIcon();
+  if (tray_added_ || tray_tries_ <= 0)
+    KillTimer(hwnd_, kTrayRetryTimer);
+  else
+    SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
+}
+
 void MainWindow::AddTrayIcon() {
-  if (!tray_icon_)
-    tray_icon_.Reset(static_cast<HICON>(
-        LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
+  // In the small-icon size of the scale the taskbar has now.
+  tray_icon_.Reset(LoadSmallIcon(instance_, IDI_TRAY));
   NOTIFYICONDATAA data{};
   data.cbSize = sizeof data;
   data.hWnd = hwnd_;
@@ -245,10 +282,13 @@ void MainWindow::AddTrayIcon() {
   data.uCallbackMessage = WM_APP_TRAY;
   data.hIcon = tray_icon_.Get();
   lstrcpynA(data.szTip, "Tessara 2", sizeof data.szTip);
-  tray_added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+  // An icon the taskbar still holds (it announces itself again when its scale changes) only
+  // takes the new image.
+  tray_added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 void MainWindow::RemoveTrayIcon() {
+  if (hwnd_) KillTimer(hwnd_, kTrayRetryTimer);
   if (!tray_added_ || !hwnd_) return;
   NOTIFYICONDATAA data{};
   data.cbSize = sizeof data;
@@ -264,6 +304,7 @@ void MainWindow::ShowTrayMenu() {
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(hwnd_);
   TrackPopupMenu(tray_menu_.Get(), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
+  MenuClosed();
   PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
@@ -344,6 +385,11 @@ int MainWindow::Height() const {
 }
 
 std::vector<WorkRect> MainWindow::WorkAreas() const { return MonitorWorkAreas(); }
+
+WorkRect MainWindow::VirtualScreen() const {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
 
 void MainWindow::SetLeft(int left) {
   SetWindowPos(hwnd_, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -449,7 +495,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == taskbar_created_ && taskbar_created_ != 0) {
     // The shell restarted: our icon went with the old taskbar.
     tray_added_ = false;
-    AddTrayIcon();
+    ShowTrayIcon();
     return 0;
   }
   switch (msg) {
@@ -512,6 +558,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
           break;
       }
       return 0;
+    case WM_TIMER:
+      if (wp == kTrayRetryTimer) TryTrayIcon();
+      return 0;
     case WM_APP_RELEASECLOSED:
       if (form_) form_->ReleaseClosed();
       return 0;
@@ -539,6 +588,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTINGCHANGE:
       if (wp == SPI_SETWORKAREA && form_ && !DeferWhileComposing(hwnd_, msg, wp, 0)) form_->DisplayChanged();
       return DefWindowProcA(hwnd_, msg, wp, lp);
+    case WM_WTSSESSION_CHANGE:
+      if (wp == WTS_SESSION_LOCK || wp == WTS_CONSOLE_DISCONNECT || wp == WTS_REMOTE_DISCONNECT) session_away_ = true;
+      if (wp == WTS_SESSION_UNLOCK || wp == WTS_CONSOLE_CONNECT || wp == WTS_REMOTE_CONNECT) session_away_ = false;
+      // The latest notice counts, also when it waits for a composition to end (sent again
+      // without its code).
+      if (form_ && form_->SessionAway() != session_away_ && !DeferWhileComposing(hwnd_, msg, 0, 0))
+        form_->SessionChanged(session_away_);
+      return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:

@@ -63,6 +63,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   HMENU TrayMenu() const { return tray_menu_.Get(); }
   HWND Hints() const { return tooltip_; }
   bool TrayIconShown() const { return tray_added_; }
+  HICON TrayIcon() const { return tray_icon_.Get(); }
   TfrmMain& Form() { return *form_; }
 
   // IMainView
@@ -80,6 +81,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   int Width() const override;
   int Height() const override;
   std::vector<WorkRect> WorkAreas() const override;
+  WorkRect VirtualScreen() const override;
 
   // IMainPlatform
   std::string ProgramFolder() override { return program_folder_; }
@@ -102,6 +104,9 @@ class MainWindow final : public IMainView, public IMainPlatform {
   int Scaled(int length) const { return ScaleLength(length, dpi_); }
   int dpi_ = kBaseDpi;
   void CreateHints();
+  // Adds the tray icon, trying again for a while when the taskbar does not take it.
+  void ShowTrayIcon();
+  void TryTrayIcon();
   void AddTrayIcon();
   void RemoveTrayIcon();
   void ShowTrayMenu();
@@ -120,7 +125,11 @@ class MainWindow final : public IMainView, public IMainPlatform {
   UniqueMenu tray_menu_;
   HWND tooltip_ = nullptr;
   bool tray_added_ = false;
+  int tray_tries_ = 0;
   bool quitting_ = false;
+  // Registered for the notices of a locked or disconnected session, and the latest of them.
+  bool session_notices_ = false;
+  bool session_away_ = false;
   bool shut_down_ = false;
   // From the exit's start on, its two saves share a few seconds of retries in all.
   std::optional<ReplaceRetryBudget> exit_retries_;

@@ -97,6 +97,7 @@ INT_PTR CALLBACK PropertiesWindow::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LP
     self = reinterpret_cast<PropertiesWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   }
   if (!self || !self->form_) return FALSE;
+  const ServingWindow serving(hwnd);
   INT_PTR result = TRUE;
   if (Guarded([&] { result = self->HandleMessage(msg, wp, lp); })) return result;
   // A dialog that failed while starting would be left without its icons: it closes.
@@ -143,9 +144,7 @@ INT_PTR PropertiesWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void PropertiesWindow::MakeFont() {
   // 8 points at the scale, as the panel's: 11 px scaled would round up and outgrow the layout.
-  font_.Reset(CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                          "MS Sans Serif"));
+  font_.Reset(CreateUiFont(dpi_));
   for (const ControlDef& def : kControls)
     if (HWND control = Item(def.id)) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }

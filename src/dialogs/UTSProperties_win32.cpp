@@ -135,7 +135,7 @@ TSPropertiesWindow::TSPropertiesWindow(HINSTANCE instance, HWND owner) : instanc
   RegisterPropertiesClass(instance);
   dpi_ = SystemDpi();
   RECT rc{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
-  AdjustWindowRectEx(&rc, kStyle, FALSE, kExStyle);
+  AdjustFrameForDpi(rc, kStyle, kExStyle, dpi_);
   CreateWindowExA(kExStyle, kTSPropertiesClass, "Window properties", kStyle, Scaled(486), Scaled(182),
                   rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, instance, this);
   if (!hwnd_) throw Error("Cannot create the window properties dialog");
@@ -147,7 +147,7 @@ TSPropertiesWindow::TSPropertiesWindow(HINSTANCE instance, HWND owner) : instanc
 void TSPropertiesWindow::Rescale(int dpi) {
   dpi_ = dpi;
   RECT rc{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
-  AdjustWindowRectEx(&rc, kStyle, FALSE, kExStyle);
+  AdjustFrameForDpi(rc, kStyle, kExStyle, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   MakeFonts();
   for (const ControlDef& d : Controls()) {
@@ -161,12 +161,8 @@ void TSPropertiesWindow::Rescale(int dpi) {
 
 void TSPropertiesWindow::MakeFonts() {
   // 8 points at the scale, as the panel's: 11 px scaled would round up and outgrow the layout.
-  const int height = -MulDiv(8, dpi_, 72);
-  font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
-  bold_font_.Reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  font_.Reset(CreateUiFont(dpi_));
+  bold_font_.Reset(CreateUiFont(dpi_, FW_BOLD));
 }
 
 HFONT TSPropertiesWindow::FontOf(int id) const {

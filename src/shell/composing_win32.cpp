@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "shell/dwm_win32.h"
+
 namespace tessara {
 
 namespace {
@@ -15,6 +17,14 @@ ComposingScope* g_innermost = nullptr;
 bool g_cut_short = false;
 std::vector<MSG> g_deferred;
 HWND g_runner = nullptr;
+// When a menu and a dialog last closed; none yet while not set.
+struct Closed {
+  bool set = false;
+  DWORD at = 0;
+  void Now() { *this = {true, GetTickCount()}; }
+  unsigned Since() const { return set ? GetTickCount() - at : ~0u; }
+};
+Closed g_menu, g_dialog;
 
 void RunDeferred() {
   // A composition may still run from a loop inside it; its scope's end posts again.
@@ -58,11 +68,22 @@ ComposingScope::~ComposingScope() {
   if (!g_deferred.empty()) PostRun();
 }
 
-void ComposingScope::StepsAside(HWND hwnd, const RECT& place) { away_.emplace_back(hwnd, place); }
+void ComposingScope::StepsAside(HWND hwnd, const RECT& place) { away_.push_back({hwnd, place, Away::Moved}); }
+
+void ComposingScope::HidesFromCopies(HWND hwnd, bool cloaked) {
+  away_.push_back({hwnd, {}, cloaked ? Away::Cloaked : Away::Excluded});
+}
 
 void ComposingScope::MoveBack() {
-  for (const auto& [hwnd, r] : std::exchange(away_, {}))
-    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const AwayWindow& w : std::exchange(away_, {})) {
+    const RECT& r = w.place;
+    if (w.how == Away::Moved)
+      SetWindowPos(w.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    else if (w.how == Away::Cloaked)
+      SetCloaked(w.hwnd, false);
+    else
+      SetExcludedFromCapture(w.hwnd, false);
+  }
 }
 
 bool CutCompositionShort() {
@@ -73,6 +94,11 @@ bool CutCompositionShort() {
 }
 
 bool CompositionCutShort() { return g_cut_short; }
+
+void MenuClosed() { g_menu.Now(); }
+void DialogClosed() { g_dialog.Now(); }
+unsigned SinceMenuClosedMs() { return g_menu.Since(); }
+unsigned SinceDialogClosedMs() { return g_dialog.Since(); }
 
 bool DeferWhileComposing(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (!g_innermost) return false;

@@ -7,7 +7,6 @@
 // short instead.
 #include <windows.h>
 
-#include <utility>
 #include <vector>
 
 namespace tessara {
@@ -23,12 +22,21 @@ class ComposingScope {
   // `hwnd` leaves `place` for this composition: it comes back there when the scope ends
   // (whatever ends it), or at once when the composition is cut short.
   void StepsAside(HWND hwnd, const RECT& place);
+  // `hwnd` stays in place but out of screen copies (excluded from them, or cloaked) for this
+  // composition: it is copied again when the scope ends, or at once when it is cut short.
+  void HidesFromCopies(HWND hwnd, bool cloaked);
 
  private:
+  enum class Away { Moved, Excluded, Cloaked };
+  struct AwayWindow {
+    HWND hwnd;
+    RECT place;
+    Away how;
+  };
   void MoveBack();
   friend bool CutCompositionShort();
   ComposingScope* outer_;
-  std::vector<std::pair<HWND, RECT>> away_;
+  std::vector<AwayWindow> away_;
 };
 
 // False when no composition is under way: the caller does its work now. Otherwise the
@@ -42,5 +50,14 @@ bool DeferWhileComposing(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 bool CutCompositionShort();
 // True from a cut until the composition has unwound.
 bool CompositionCutShort();
+
+// A menu of the program has just closed: its chosen item may still be fading out on screen.
+void MenuClosed();
+// A dialog or message box of the program has just closed: it may still be fading out.
+void DialogClosed();
+// Milliseconds since a menu, or a dialog, of the program last closed; the largest value when
+// none has.
+unsigned SinceMenuClosedMs();
+unsigned SinceDialogClosedMs();
 
 }  // namespace tessara

@@ -73,7 +73,7 @@ int DpiOfWindow(HWND window) {
   return window ? MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)) : SystemDpi();
 }
 
-int DpiOfPoint(int x, int y) { return MonitorDpi(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST)); }
+int DpiOfRect(const RECT& rect) { return MonitorDpi(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST)); }
 
 int SystemDpi() {
   using GetDpiForSystemFn = UINT(WINAPI*)();
@@ -91,12 +91,39 @@ HICON ExtractIconOfSize(const std::string& file, int index, int size) {
   return icon;
 }
 
-SIZE ScaledOuterSize(SIZE outer96, DWORD style, DWORD exStyle, int dpi) {
+void AdjustFrameForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
+  // Windows 10 1607 and later; before it frames come in the system's metrics only.
   using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const auto adjustForDpi = UserFunction<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  RECT adjusted = rect;
+  if (adjustForDpi && adjustForDpi(&adjusted, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+    rect = adjusted;
+    return;
+  }
+  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+HICON LoadSmallIcon(HINSTANCE instance, int id) {
+  // The common controls' own choice of image and scaling (version 6, Windows Vista and later).
+  using LoadIconMetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+  constexpr int kLimSmall = 0;
+  static HMODULE comctl = LoadLibraryA("comctl32.dll");
+  static const auto loadIconMetric =
+      comctl ? reinterpret_cast<LoadIconMetricFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconMetric")))
+             : nullptr;
+  HICON icon = nullptr;
+  if (loadIconMetric && SUCCEEDED(loadIconMetric(instance, MAKEINTRESOURCEW(id), kLimSmall, &icon)) && icon)
+    return icon;
+  using MetricsForDpiFn = int(WINAPI*)(int, UINT);
+  static const auto metricsForDpi = UserFunction<MetricsForDpiFn>("GetSystemMetricsForDpi");
+  const int size = metricsForDpi ? metricsForDpi(SM_CXSMICON, static_cast<UINT>(SystemDpi()))
+                                 : GetSystemMetrics(SM_CXSMICON);
+  return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+}
+
+SIZE ScaledOuterSize(SIZE outer96, DWORD style, DWORD exStyle, int dpi) {
   auto frame = [&](RECT rc, int at) {
-    if (!adjustForDpi || !adjustForDpi(&rc, style, FALSE, exStyle, static_cast<UINT>(at)))
-      AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+    AdjustFrameForDpi(rc, style, exStyle, at);
     return rc;
   };
   const RECT empty96 = frame(RECT{0, 0, 0, 0}, kBaseDpi);

@@ -16,11 +16,20 @@ void DeclareDpiAwareness();
 // True when the process is at least per-monitor aware (version 1 or 2).
 bool PerMonitorAware();
 
-// The DPI of the monitor showing the window, of the monitor nearest a screen point, and the
-// one the system stretches unaware programs by. Each is 96 where the system cannot tell.
+// The DPI of the monitor showing the window, of the monitor that holds most of a screen
+// rectangle (or the nearest one), and the one the system stretches unaware programs by. Each
+// is 96 where the system cannot tell.
 int DpiOfWindow(HWND window);
-int DpiOfPoint(int x, int y);
+int DpiOfRect(const RECT& rect);
 int SystemDpi();
+
+// Widens a client rectangle to the window's outer one, with frame and caption in the metrics
+// of `dpi` (the system's own metrics where the system cannot size them for a DPI).
+void AdjustFrameForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
+
+// The icon resource `id` at the small-icon size of the system's scale (the notification
+// area's), or nullptr.
+HICON LoadSmallIcon(HINSTANCE instance, int id);
 
 // The icon at position `index` of a file in a size of `size` pixels, or nullptr.
 HICON ExtractIconOfSize(const std::string& file, int index, int size);

@@ -49,6 +49,9 @@ struct KernelHandleTraits {
 struct WindowTraits {
   static void Close(HWND h) { DestroyWindow(h); }
 };
+struct HookTraits {
+  static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
 
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits>;
 using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
@@ -59,6 +62,7 @@ using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueHook = UniqueHandle<HHOOK, HookTraits>;
 
 // Selects a GDI object into a DC for one scope; the previous object goes back at its end,
 // so a layer's bitmap is never left selected (a DIB section can be in only one DC).

@@ -1,5 +1,7 @@
 #include "shell/modal_win32.h"
 
+#include "shell/composing_win32.h"
+
 namespace tessara {
 
 namespace {
@@ -34,6 +36,7 @@ ModalScope::~ModalScope() {
   for (HWND hwnd : disabled_)
     if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
   --g_open;
+  DialogClosed();
 }
 
 bool ModalScope::Open() { return g_open > 0; }

@@ -11,16 +11,36 @@
 namespace tessara {
 
 // The hidden top-level window that owns every window of the program, so none of them
-// gets a taskbar button; also the owner of message boxes.
+// gets a taskbar button. It never owns a dialog: hidden, it would let one open unseen.
 HWND ApplicationWindow();
 void SetApplicationWindow(HWND window);
 
-// The window a dialog serves when its caller names none: the program's active window, to
-// which the activation returns when the dialog closes; else the application window.
+// The control panel, which owns the boxes that answer no command while it is on screen.
+void SetPanelWindow(HWND window);
+
+// The window whose message is being handled, for as long as the handler runs: a dialog or
+// message box of the command it runs is owned by it. Set at the dispatch of every window
+// procedure; nested messages restore the outer window at their end.
+class ServingWindow {
+ public:
+  explicit ServingWindow(HWND window);
+  ~ServingWindow();
+  ServingWindow(const ServingWindow&) = delete;
+  ServingWindow& operator=(const ServingWindow&) = delete;
+
+ private:
+  HWND outer_;
+};
+
+// The window a dialog serves when its caller names none: the window whose message is being
+// handled, while it is on screen and takes input; else nullptr (no command of a window that
+// the user sees asked for the dialog: start-up, the exit, a tray command of a hidden panel).
 HWND ServedWindow();
 
 // A plain message box (MB_OK unless other buttons are given) captioned with the title, owned
-// by `owner` or else by the served window.
+// by `owner` or else by the served window. One that serves no window is owned by the control
+// panel if that is on screen, else by none; it, and any box while another program holds the
+// foreground, is kept above every window.
 int MessageBoxWithTitle(const std::string& text, UINT flags = MB_OK, HWND owner = nullptr);
 // Routes ShowMessage and ShowError of the core to message boxes.
 void InstallMessageBoxes();
@@ -51,6 +71,11 @@ void RegisterClassOnce(WNDCLASSEXA wc);
 // A font of the settings as GDI takes it (any character set).
 LOGFONTA LogFontOf(const FontSpec& font);
 
+// The program's own interface font at `dpi`: 8 points of the TrueType face of the classic
+// dialog font, whose bitmap original comes in a few sizes only and turns blocky when scaled.
+inline constexpr const char* kUiFontFace = "Microsoft Sans Serif";
+HFONT CreateUiFont(int dpi, int weight = FW_NORMAL);
+
 // The colour dialog preset to `color` (red in the low byte); false when cancelled. Custom
 // colours are remembered for the whole run, across windows and dialogs.
 bool ChooseColorFor(HWND owner, int& color, DWORD flags);
@@ -72,6 +97,7 @@ LRESULT CALLBACK RoutedWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self->hwnd_ = nullptr;
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
+  const ServingWindow serving(hwnd);
   LRESULT result = 0;
   Guarded([&] { result = self->HandleMessage(msg, wp, lp); });
   return result;

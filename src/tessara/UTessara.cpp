@@ -126,7 +126,10 @@ void TfrmTessara::LoadTessara(int number) {
   // A hand-edited file may hold anything; the grid must stay inside the tile array.
   ConvertUnawarePosition();
   ClampToModel();
-  UseDpi(view_->DpiAt(Left, Top));
+  // The monitor that holds most of the window at its stored size gives its scale: a corner
+  // alone may lie on a neighbour of another scale.
+  Dpi = kBaseDpi;
+  UseDpi(view_->DpiOf(WorkRect{Left, Top, Left + CalcWidth(), Top + CalcHeight()}));
   view_->SetColor(Color);
   view_->SetBounds(Left, Top, CalcWidth(), CalcHeight());
   LoadTiles();
@@ -167,7 +170,8 @@ void TfrmTessara::SetDefaults() {
   Effect = 0;
   BMPFilename.clear();
   view_->SetColor(Color);
-  UseDpi(view_->DpiAt(0, 0));
+  // Placed at random on the primary monitor: its scale.
+  UseDpi(view_->DpiOf(WorkRect{0, 0, 1, 1}));
   const int width = CalcWidth();
   const int height = CalcHeight();
   const ScreenSize screen = view_->Screen();
@@ -212,8 +216,11 @@ Bitmap24& TfrmTessara::Layer(int m) {
     const bool read = LoadBmp24File(LayerCacheFile(program_folder_, Tag, m), Layers[i]);
     // The file changed under us since the show: the image is made afresh instead.
     if (!read || Layers[i].Width() != Layers[NormalLayer].Width() ||
-        Layers[i].Height() != Layers[NormalLayer].Height())
+        Layers[i].Height() != Layers[NormalLayer].Height()) {
+      // That layer is lost: the layers are no longer whole to be kept.
+      LayersReady = false;
       ComposeLayers();
+    }
   }
   return Layers[i];
 }
@@ -226,6 +233,9 @@ void TfrmTessara::FormShow() {
 void TfrmTessara::PrepareShow() {
   UpdateBorder();
   SyncMenuChecks();
+  // Not yet shown, the window stands where it was placed to be: its own place.
+  Left = view_->Left();
+  Top = view_->Top();
   // A transparent window brought back on screen shows what lies behind its new place.
   const bool moved = KeepOnScreen() && BackType == 2;
   bool cached = false;
@@ -308,8 +318,8 @@ void TfrmTessara::MarkLayersStaleOnDisk() {
 
 void TfrmTessara::StoreSettings() {
   ini.StoreBoolean(kDpiAwareKey, true);
-  ini.StoreInteger("Left", view_->Left());
-  ini.StoreInteger("Top", view_->Top());
+  ini.StoreInteger("Left", Left);
+  ini.StoreInteger("Top", Top);
   ini.StoreInteger("Cols", Cols);
   ini.StoreInteger("Rows", Rows);
   ini.StoreInteger("TileWidth", TileWidth);
@@ -368,7 +378,7 @@ void TfrmTessara::SaveTiles() {
 }
 
 bool TfrmTessara::HoldsStandIns() const {
-  if (picture_stand_in_) return true;
+  if (picture_stand_in_ || capture_failed_) return true;
   for (int col = 1; col <= kGridMax; ++col)
     for (int row = 1; row <= kGridMax; ++row) {
       const TTileRecord& tile = Tile(col, row);

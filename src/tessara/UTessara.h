@@ -38,6 +38,13 @@ struct DroppedFile {
 
 struct LaunchRequest;
 
+// How a capture of the screen behind a window ended.
+enum class CaptureResult {
+  Copied,
+  CutShort,    // the session ends: the composition is abandoned
+  CopyFailed,  // the system refused the copy (another desktop is shown, the session is locked)
+};
+
 class ITessaraView {
  public:
   virtual ~ITessaraView() = default;
@@ -60,10 +67,11 @@ class ITessaraView {
   // Pictures and pixels.
   // Loads a bitmap file as 24-bit pixels. Throws Error when the file cannot be read as one.
   virtual void LoadPicture(const std::string& path, Bitmap24& picture) = 0;
-  // Moves the window away, has what lay below it repaint, copies the screen in the window's
-  // rectangle into `layer`, runs `whileAway` on it and moves the window back. False when the
-  // capture was cut short (the session ends): `layer` holds nothing of the screen.
-  virtual bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
+  // Takes the window out of the screen copy, lets the screen show what lies behind it, copies
+  // the screen in the window's rectangle into `layer`, runs `whileAway` on it and brings the
+  // window back. Unless Copied, `layer` holds nothing of the screen and `whileAway` is not
+  // run; after CopyFailed it holds what it held before.
+  virtual CaptureResult CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
   virtual void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) = 0;
   // Text in the default font, transparent background; colour red in the low byte.
   virtual void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) = 0;
@@ -72,6 +80,8 @@ class ITessaraView {
 
   // Hides the window at once (a deleted window goes before it is destroyed).
   virtual void Hide() = 0;
+  // Puts a shown window above the other programs' windows without activating it.
+  virtual void BringToTop() = 0;
   // A Yes/No question captioned with the application title; true for Yes.
   virtual bool Confirm(const std::string& question) = 0;
 
@@ -131,8 +141,9 @@ class ITessaraView {
   // Opens the context menu with its corner at the client point (x, y), as a right click does.
   virtual void ShowContextMenuAt(int x, int y) = 0;
 
-  // Display scale (UTessara_dpi.cpp). The DPI of the monitor nearest a screen point.
-  virtual int DpiAt(int /*screenX*/, int /*screenY*/) const { return kBaseDpi; }
+  // Display scale (UTessara_dpi.cpp). The DPI of the monitor that holds most of a screen
+  // rectangle, or of the nearest one.
+  virtual int DpiOf(const WorkRect& /*rect*/) const { return kBaseDpi; }
   // The DPI by which the system stretched the screen for programs that declare no awareness.
   virtual int SystemDpi() const { return kBaseDpi; }
   // The window now shows at `dpi`: icons, drive letters and the hint come in its device size.
@@ -191,7 +202,12 @@ class TfrmTessara : public TessaraModel {
   void PrepareShow();
   void FinishShow();
   // Between the two steps: the window will capture what lies behind it.
-  bool CapturesAtShow() const { return compose_at_show_ && BackType == 2; }
+  bool CapturesAtShow() const { return compose_at_show_ && BackType == 2 && !CaptureHeld(); }
+  // Nothing of the desktop can be copied while the session is locked or disconnected: a
+  // composition that would capture keeps the layers (the colour stands in for layers of
+  // another size) and the window wants a capture once the session is back.
+  bool CaptureHeld() const { return host_ && host_->SessionAway(); }
+  bool WantsCapture() const { return capture_wanted_; }
   // Writes every file of the window that can be written; throws one Error naming each file
   // that could not be.
   void SaveTessara();
@@ -280,8 +296,8 @@ class TfrmTessara : public TessaraModel {
   FontSpec LetterFont{"", -11, 400, false};  // an empty face: the default font
 
   // Reachability: windows kept on screen, tiles by keyboard.
-  // Moves the window into the nearest work area when no monitor shows enough of it; true when
-  // it moved. Its new place is what the next save stores: the saved one cannot be reached.
+  // Shows the window at its own place (Left, Top) when a monitor shows enough of it, else in
+  // the nearest work area; true when it moved. Only a move by the user changes the own place.
   bool KeepOnScreen();
   // The window gained or lost the keyboard focus: the focus cell is shown or removed.
   void FormActivate();
@@ -335,8 +351,9 @@ class TfrmTessara : public TessaraModel {
   void StartTile(const TTileRecord& tile, const std::string& dropped) const;
 
   bool LoadBackground(Bitmap24& picture);
-  // The picture, or an icon of a file out of reach, is shown by a stand-in this session; the
-  // caches must not keep the stand-in, so the real one comes back once it can be read.
+  // The picture, an icon of a file out of reach, or the screen behind, is shown by a stand-in
+  // this session; the caches must not keep the stand-in, so the real one comes back once it
+  // can be read.
   bool HoldsStandIns() const;
   // Icons still read lazily from the files of this number are taken into memory.
   void TakeInCachedIcons();
@@ -350,6 +367,7 @@ class TfrmTessara : public TessaraModel {
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
   bool compose_at_show_ = false;
+  bool capture_wanted_ = false;
   // Sets the stale mark of this window's section in the file, when it is clear there.
   void MarkLayersStaleOnDisk();
   // Hover and pressed layers of a cached image stay in their files until first needed:
@@ -361,8 +379,15 @@ class TfrmTessara : public TessaraModel {
   void StorePropertyKeys();
   Cell hint_cell_;  // the cell whose hint is shown; none when hidden
 
-  // The layers show the plain colour in place of a picture that could not be read.
+  // The layers show the plain colour in place of a picture that could not be read (or of a
+  // background that could not be captured).
   bool picture_stand_in_ = false;
+  // The screen behind refused to be copied: the layers show what they showed before, or the
+  // plain colour.
+  bool capture_failed_ = false;
+  // Reads the layers still in their cache files (`inFile`) into memory; false when one
+  // cannot be read whole.
+  bool TakeInLayerFiles(const std::array<bool, 3>& inFile);
   // The picture whose error was last shown: a window reports one unreadable picture once.
   std::string picture_error_shown_;
 

@@ -15,10 +15,17 @@ void TfrmTessara::FormDpiChanged(int dpi, int left, int top) {
     DownX = DownX * SaneDpi(dpi) / Dpi;
     DownY = DownY * SaneDpi(dpi) / Dpi;
   }
+  // The system moves a window shown at its own place with the scale; a rescued window keeps
+  // the place it belongs to.
+  const bool atOwnPlace = view_->Left() == Left && view_->Top() == Top;
   UseDpi(dpi);
   // The system's rectangle scales the whole window at once; the window's own size rounds
   // each length, so only its place is taken and the size follows the grid.
   view_->SetBounds(left, top, CalcWidth(), CalcHeight());
+  if (atOwnPlace) {
+    Left = left;
+    Top = top;
+  }
   // Icons come again from their files in the size of the new scale.
   IconsBuilt = false;
   ComposeLayers();

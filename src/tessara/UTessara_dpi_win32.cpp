@@ -15,7 +15,9 @@ constexpr UINT kTakeMonitorDpi = WM_APP + 1;
 
 }  // namespace
 
-int TessaraWindow::DpiAt(int screenX, int screenY) const { return DpiOfPoint(screenX, screenY); }
+int TessaraWindow::DpiOf(const WorkRect& rect) const {
+  return DpiOfRect(RECT{rect.Left, rect.Top, rect.Right, rect.Bottom});
+}
 
 int TessaraWindow::SystemDpi() const { return tessara::SystemDpi(); }
 

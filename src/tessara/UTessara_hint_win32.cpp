@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "shell/dpi_win32.h"
+#include "shell/dwm_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/onscreen.h"
@@ -78,6 +79,7 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
     hint_.Reset(CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kHintClass, "", WS_POPUP,
                                 0, 0, 1, 1, hwnd_, nullptr, instance_, this));
     if (!hint_) return;  // a hint is a nicety: without a window there is none
+    DisableTransitions(hint_.Get());
   }
   hint_text_ = text;
   hint_back_ = static_cast<COLORREF>(background) & 0xFFFFFF;
@@ -101,16 +103,9 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
 }
 
 HGDIOBJ TessaraWindow::HintFont() {
-  // The system's font is made for the system DPI; on a monitor of another scale the hint
-  // takes the same font in the size of that scale.
-  const int systemDpi = tessara::SystemDpi();
-  if (dpi_ == systemDpi) return GetStockObject(DEFAULT_GUI_FONT);
+  // The program's own font in the size of the window's scale.
   if (!hint_font_ || hint_font_dpi_ != dpi_) {
-    LOGFONTA lf{};
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    lf.lfHeight = MulDiv(lf.lfHeight, dpi_, systemDpi);
-    lf.lfWidth = 0;
-    hint_font_.Reset(CreateFontIndirectA(&lf));
+    hint_font_.Reset(CreateUiFont(dpi_));
     hint_font_dpi_ = dpi_;
   }
   return hint_font_ ? static_cast<HGDIOBJ>(hint_font_.Get()) : GetStockObject(DEFAULT_GUI_FONT);

@@ -9,6 +9,12 @@ namespace tessara {
 
 namespace {
 
+// Docking, a monitor waking or a remote session sends a burst of display and work-area
+// changes, each with the monitors half arranged: the window acts once, when none has come
+// for this long.
+constexpr UINT_PTR kDisplaysSettleTimer = 1;
+constexpr UINT kDisplaysSettleMs = 500;
+
 BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
@@ -40,6 +46,7 @@ void TessaraWindow::ShowContextMenuAt(int x, int y) {
   ClientToScreen(hwnd_, &pt);
   HintPress();
   TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+  MenuClosed();
 }
 
 bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -93,11 +100,17 @@ bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
       if (form_) form_->FormKeyDown(kKeyApps, ssNone);
       return true;
     case WM_DISPLAYCHANGE:
-      if (form_ && !DeferWhileComposing(hwnd_, msg, wp, lp)) form_->KeepOnScreen();
+      SetTimer(hwnd_, kDisplaysSettleTimer, kDisplaysSettleMs, nullptr);
       return true;
     case WM_SETTINGCHANGE:
-      if (wp == SPI_SETWORKAREA && form_ && !DeferWhileComposing(hwnd_, msg, wp, 0)) form_->KeepOnScreen();
+      if (wp == SPI_SETWORKAREA) SetTimer(hwnd_, kDisplaysSettleTimer, kDisplaysSettleMs, nullptr);
       result = DefWindowProcA(hwnd_, msg, wp, lp);
+      return true;
+    case WM_TIMER:
+      if (wp != kDisplaysSettleTimer) return false;
+      if (DeferWhileComposing(hwnd_, msg, wp, 0)) return true;
+      KillTimer(hwnd_, kDisplaysSettleTimer);
+      if (form_) form_->KeepOnScreen();
       return true;
     default:
       return false;

@@ -92,8 +92,13 @@ void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
     Moving = false;
     // The background behind a transparent window is captured at its new place.
     if (BackType == 2) ComposeLayers();
-    // Written once, when the move ends; a press that moved nothing writes nothing.
-    if (view_->Left() != move_from_left_ || view_->Top() != move_from_top_) SaveChange();
+    // Written once, when the move ends; a press that moved nothing writes nothing and leaves
+    // a rescued window's own place as it was.
+    if (view_->Left() != move_from_left_ || view_->Top() != move_from_top_) {
+      Left = view_->Left();
+      Top = view_->Top();
+      SaveChange();
+    }
     return;
   }
   const Cell cell = CellAt(x, y);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../../res/resource.h"
+#include "shell/composing_win32.h"
 #include "shell/filenames_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/launch.h"
@@ -173,6 +174,7 @@ bool TessaraWindow::HandlePointerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT
         ClientToScreen(hwnd_, &pt);
         TrackPopupMenu(Menu(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_,
                        nullptr);
+        MenuClosed();
       }
       return true;
     }

@@ -1,4 +1,5 @@
 // TfrmTessara: composition of the three layers, tiles, cell shading and painting.
+#include <array>
 #include <new>
 #include <string>
 
@@ -6,19 +7,29 @@
 #include "render/drawbmps.h"
 #include "render/shading.h"
 #include "settings/atomicfile.h"
+#include "settings/tiledata.h"
 #include "shell/error.h"
 #include "tessara/UTessara.h"
 
 namespace tessara {
 
 void TfrmTessara::ComposeLayers() {
+  const bool held = BackType == 2 && CaptureHeld();
+  // Any composition that is not held either captures or needs no capture.
+  capture_wanted_ = held;
+  const int width = view_->Width();
+  const int height = view_->Height();
+  // What the window shows now: kept while no capture may be taken, or should the screen
+  // refuse to be copied.
+  const bool shown = LayersReady && Layers[NormalLayer].Width() == width && Layers[NormalLayer].Height() == height;
+  if (held && shown) return;
   const PhaseTimer timer(Phase::Composing);
+  const std::array<bool, 3> shownInFile = layer_in_file_;
   LayersReady = false;
   layers_saved_ = false;
   layer_in_file_ = {};
   picture_stand_in_ = false;
-  const int width = view_->Width();
-  const int height = view_->Height();
+  capture_failed_ = false;
   // The same-sized images of the last composition are reused: a fresh window-sized
   // allocation costs more in page faults than the passes themselves.
   for (auto& layer : Layers) layer.Resize(width, height);
@@ -54,17 +65,38 @@ void TfrmTessara::ComposeLayers() {
       break;
     }
     case 2: {
+      if (held) {
+        // Not to be cached: the next start composes with the real background.
+        picture_stand_in_ = true;
+        FillBitmap(normal, Rgb::FromColor(Color));
+        ApplyEffect(normal, params, scratch);
+        break;
+      }
       params.Effect = Effect;
       // The hint floats above the screen: it must not become part of the background.
       HintHide();
       const PhaseTimer timer(Phase::Captures);
-      const bool captured = view_->CaptureBehind(normal, [&](Bitmap24& screen) {
+      const CaptureResult captured = view_->CaptureBehind(normal, [&](Bitmap24& screen) {
         const PhaseTimer pass(Phase::PixelPasses);
         ApplyEffect(screen, params, scratch);
       });
       // Cut short, the composition is abandoned: the layers stay unready and unsaved, and
       // the next start composes.
-      if (!captured) return;
+      if (captured == CaptureResult::CutShort) return;
+      if (captured == CaptureResult::CopyFailed) {
+        // The window keeps what it shows, or shows its colour; the caches keep neither, so
+        // the next composition and the next start copy the screen again.
+        capture_failed_ = true;
+        if (shown && TakeInLayerFiles(shownInFile)) {
+          LayersReady = true;
+          FormPaint();
+          return;
+        }
+        const PhaseTimer pass(Phase::PixelPasses);
+        FillBitmap(normal, Rgb::FromColor(Color));
+        params.Effect = -1;
+        ApplyEffect(normal, params, scratch);
+      }
       break;
     }
     default:
@@ -96,6 +128,18 @@ void TfrmTessara::ComposeLayers() {
   }
   LayersReady = true;
   FormPaint();
+}
+
+bool TfrmTessara::TakeInLayerFiles(const std::array<bool, 3>& inFile) {
+  const Bitmap24& normal = Layers[NormalLayer];
+  for (int m = HoverLayer; m <= PressedLayer; ++m) {
+    Bitmap24& layer = Layers[static_cast<std::size_t>(m)];
+    if (inFile[static_cast<std::size_t>(m)] &&
+        (!LoadBmp24File(LayerCacheFile(program_folder_, Tag, m), layer) || layer.Width() != normal.Width() ||
+         layer.Height() != normal.Height()))
+      return false;
+  }
+  return true;
 }
 
 bool TfrmTessara::LoadBackground(Bitmap24& picture) {

@@ -16,6 +16,7 @@
 #include "shell/alTools.h"
 #include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
+#include "shell/dwm_win32.h"
 #include "shell/error.h"
 #include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
@@ -169,10 +170,12 @@ TessaraWindow::TessaraWindow(HINSTANCE instance, HWND owner) : instance_(instanc
 HWND TessaraWindow::Handle() {
   if (hwnd_) return hwnd_;
   // Made where its settings place it rather than moved there: a start saves a move of each
-  // hidden window.
-  CreateWindowExA(0, kTessaraWindowClass, "ts", WS_POPUP, pending_.left, pending_.top, pending_.right - pending_.left,
-                  pending_.bottom - pending_.top, owner_, nullptr, instance_, this);
+  // hidden window. A tool window: part of the desktop, not a task of its own in the task
+  // switcher or Task View.
+  CreateWindowExA(WS_EX_TOOLWINDOW, kTessaraWindowClass, "ts", WS_POPUP, pending_.left, pending_.top,
+                  pending_.right - pending_.left, pending_.bottom - pending_.top, owner_, nullptr, instance_, this);
   if (!hwnd_) throw Error("Cannot create a tessara window");
+  DisableTransitions(hwnd_);
   // No keyboard cues until the keyboard is used: a pointer user never sees the focus cell.
   SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
   if (accepts_drops_) DragAcceptFiles(hwnd_, TRUE);
@@ -256,6 +259,11 @@ void TessaraWindow::SetColor(int color) {
 }
 
 void TessaraWindow::Show() { ShowWindow(Handle(), SW_SHOWNOACTIVATE); }
+
+void TessaraWindow::BringToTop() {
+  if (hwnd_ && IsWindowVisible(hwnd_))
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
 
 void TessaraWindow::Hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);

@@ -16,6 +16,7 @@
 namespace tessara {
 
 class ComposingScope;
+struct CapturePlan;
 
 inline constexpr const char* kTessaraWindowClass = "TTessara";
 
@@ -89,12 +90,13 @@ class TessaraWindow final : public ITessaraView {
   bool ChooseColorDialog(int& color) override;
 
   void LoadPicture(const std::string& path, Bitmap24& picture) override;
-  bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override;
+  CaptureResult CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override;
   void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) override;
   void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) override;
   void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) override;
 
   void Hide() override;
+  void BringToTop() override;
   bool Confirm(const std::string& question) override;
 
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override;
@@ -131,10 +133,11 @@ class TessaraWindow final : public ITessaraView {
 
  private:
   RECT Bounds() const;
-  // The capture's steps: away from `r` for `composing`, with what lay below repainting; the
-  // screen at `r`.
-  void StepAside(const RECT& r, ComposingScope& composing);
-  void CopyScreen(const RECT& r, Bitmap24& layer);
+  // The capture's steps: out of the screen copy at `r` for `composing`, as `plan` says, with
+  // what lay below repainting where it must; the screen at `r`, false when it cannot be
+  // copied (then `layer` is untouched).
+  void StepAside(const RECT& r, ComposingScope& composing, const CapturePlan& plan);
+  bool CopyScreen(const RECT& r, Bitmap24& layer);
   friend void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows);
   Bitmap24 ahead_;  // the screen behind the window, taken together with others
   RECT ahead_rect_{};
@@ -192,7 +195,7 @@ class TessaraWindow final : public ITessaraView {
   void ShowContextMenuAt(int x, int y) override;
 
   // Display scale (UTessara_dpi_win32.cpp).
-  int DpiAt(int screenX, int screenY) const override;
+  int DpiOf(const WorkRect& rect) const override;
   int SystemDpi() const override;
   void SetDpi(int dpi) override;
   int Dpi() const { return dpi_; }
@@ -206,8 +209,8 @@ class TessaraWindow final : public ITessaraView {
   bool HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 };
 
-// The windows step aside at once and share one repaint wait; each keeps the screen behind
-// its place for its next capture from that place.
+// The windows step aside at once and share one wait; each keeps the screen behind its place
+// for its next capture from that place.
 void CaptureBehindTogether(const std::vector<TessaraWindow*>& windows);
 
 }  // namespace tessara

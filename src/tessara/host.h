@@ -27,6 +27,8 @@ class ITessaraHost {
   virtual bool ExecuteOpenDlg(std::string& fileName) = 0;
   // A change-save of `form` reached its files: a save of the host that waits for it may follow.
   virtual void ChangeSaved(TfrmTessara* /*form*/) {}
+  // The session is locked or disconnected: the desktop cannot be copied.
+  virtual bool SessionAway() const { return false; }
 };
 
 }  // namespace tessara

@@ -30,7 +30,8 @@ struct WorkRect {
 
 class TessaraModel : public TileGrid {
  public:
-  // Grid parameters.
+  // Grid parameters. Left and Top are the window's own place: where the user put it, and what
+  // the save stores. A window rescued onto another monitor shows elsewhere and keeps them.
   int Left = 0, Top = 0;
   int Cols = 2, Rows = 3;
   int TileWidth = 36, TileHeight = 36;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -86,6 +87,7 @@ struct FakeMainView : IMainView {
   bool snap = false, startup = false;
   bool app_window_hidden = false;
   int closes = 0, foregrounds = 0;
+  std::function<void()> at_foreground;
   void SetCaption(const std::string& c) override { caption = c; }
   int Left() const override { return left; }
   int Top() const override { return top; }
@@ -98,7 +100,10 @@ struct FakeMainView : IMainView {
   }
   void SetChecked(MainCheck box, bool c) override { (box == MainCheck::SnapEdges ? snap : startup) = c; }
   void HideApplicationWindow() override { app_window_hidden = true; }
-  void BringToForeground() override { ++foregrounds; }
+  void BringToForeground() override {
+    ++foregrounds;
+    if (at_foreground) at_foreground();
+  }
   void Close() override { ++closes; }
   // Keeping the panel on screen.
   int width = 353, height = 363;
@@ -106,6 +111,8 @@ struct FakeMainView : IMainView {
   int Width() const override { return width; }
   int Height() const override { return height; }
   std::vector<WorkRect> WorkAreas() const override { return work_areas; }
+  WorkRect virtual_screen{0, 0, 1280, 1024};
+  WorkRect VirtualScreen() const override { return virtual_screen; }
 };
 
 // One program run in a temporary program folder.
@@ -272,9 +279,36 @@ TEST_F(MainFormTest, HiddenPositionIsRememberedAcrossRuns) {
   form->RxTrayIcon1DblClick();
   EXPECT_EQ(view.left, 100);
   EXPECT_EQ(view.top, 50);
+  form->btnNewClick();
+  form->btnNewClick();
+  int raised = -1;
+  view.at_foreground = [&] { raised = platform.views[0]->raises + platform.views[1]->raises; };
   form->RxTrayIcon1Click();
   EXPECT_EQ(view.left, 100) << "a single click only brings the panel to the front";
-  EXPECT_GE(view.foregrounds, 1);
+  EXPECT_EQ(raised, 2) << "each tessara comes up before the panel takes the front";
+}
+
+TEST_F(MainFormTest, ParkedPanelLiesBeyondTheWholeDesktopAsMonitorsComeAndGo) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=1\r\nLastX=100\r\nLastY=50\r\n");
+  view.virtual_screen = {0, 0, 5760, 1080};  // three monitors of 1920
+  auto form = Start();
+  EXPECT_EQ(view.left, 5760) << "parked at start";
+  // In turn: the left and right edges of the desktop around every monitor, changed while the
+  // panel is parked, and where the parked panel lies then.
+  const std::array<int, 3> rows[] = {{0, 1920, kParkedLeft},     {0, 3840, kParkedLeft}, {0, 4000, 4000},
+                                     {0, 4001, 4001},            {-1920, 3840, kParkedLeft}, {-2560, 5120, 5120},
+                                     {-1280, 1280, kParkedLeft}, {0, 7680, 7680}};
+  for (const auto& [left, right, parked] : rows) {
+    view.virtual_screen = {left, 0, right, 1080};
+    form->DisplayChanged();
+    EXPECT_EQ(view.left, parked) << left << ".." << right << ", changed while parked";
+    form->cmControlPanelClick();
+    EXPECT_EQ(view.left, 100);
+    form->btnHideClick();
+    EXPECT_EQ(view.left, parked) << left << ".." << right << ", hidden";
+  }
+  form->FormClose();
+  EXPECT_EQ(Written().IntegerValue("LastX"), 100) << "the place it left is stored, never the parking place";
 }
 
 TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
@@ -492,6 +526,21 @@ TEST_F(MainFormTest, PanelComesBackOnScreenWhenShownOrWhenItsMonitorGoesButStays
   form->FormClose();
   EXPECT_EQ(Written().IntegerValue("LastX"), 1280 - view.width) << "the reachable place is stored";
   EXPECT_EQ(Written().IntegerValue("LastY"), 1024 - view.height);
+}
+
+TEST_F(MainFormTest, NoCaptureWhileTheSessionIsAwayAndOneOnceBackForEachWindowThatWantedOne) {
+  WriteText(Ini(), "[Integers]\r\ntsCount=2\r\n");
+  WriteText(folder.Path() + "tswin.ini", "[1\\Integers]\r\nBackType=2\r\n[2\\Integers]\r\nBackType=2\r\nLeft=500\r\n");
+  auto form = Start();
+  FakeTessaraView& view = *platform.views[0];
+  const auto centre = [&] { return form->Tessara(1)->Layers[NormalLayer].Pixel(view.width / 2, view.height / 2)[0]; };
+  const unsigned char before = centre();
+  view.behind = Rgb{200, 200, 200};
+  form->SessionChanged(true);
+  form->Tessara(1)->ComposeLayers();
+  EXPECT_TRUE(view.captures == 1 && form->Tessara(1)->LayersReady && centre() == before) << "it keeps what it shows";
+  for (int back = 0; back < 2; ++back) form->SessionChanged(false);
+  EXPECT_TRUE(view.captures == 2 && centre() != before && platform.views[1]->captures == 1) << "once, where wanted";
 }
 
 // No exit follows these changes (a kill): the files alone must hold them.

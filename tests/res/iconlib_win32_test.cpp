@@ -155,13 +155,13 @@ TEST(ProgramIcons, ProgramIconHolds32And16PixelImagesAndComesFirst) {
   EXPECT_EQ(ReadIcon(first.Get()).colour, ReadIcon(large.Get()).colour);
 }
 
-TEST(ProgramIcons, TrayIconIs16PixelsIn16Colours) {
+TEST(ProgramIcons, TrayIconIs16PixelsIn16ColoursWithATwiceAsLargeTwin) {
   const std::vector<GroupIconEntry> entries = GroupEntries(IDI_TRAY);
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].width, 16);
-  EXPECT_EQ(entries[0].height, 16);
-  EXPECT_EQ(entries[0].colours, 16);
-  EXPECT_EQ(entries[0].bits, 4);
+  ASSERT_EQ(entries.size(), 2u);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_TRUE(entries[i].width == 16 << i && entries[i].height == 16 << i) << i;
+    EXPECT_TRUE(entries[i].colours == 16 && entries[i].bits == 4) << i;
+  }
 
   UniqueIcon tray(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
   ASSERT_TRUE(tray);

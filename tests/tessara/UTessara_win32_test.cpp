@@ -568,6 +568,31 @@ TEST_F(TessaraWin32Test, CaptureMovesTheWindowBackWhenThePassFails) {
   EXPECT_EQ(Window(*form).Top(), 240);
 }
 
+TEST_F(TessaraWin32Test, CaptureNeverWaitsForAnotherThreadsWindowBelow) {
+  auto form = MakeForm(250, 260);
+  form->BackType = 2;
+  Resize(*form);
+  Window(*form).Show();
+  // Below the window, a window whose thread stops reading its messages, as a hung program's.
+  HANDLE shown = CreateEventA(nullptr, TRUE, FALSE, nullptr), stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread other([&] {
+    Backdrop stuck(200, 200, 300, 300, RGB(200, 40, 90));
+    SetEvent(shown);
+    WaitForSingleObject(stop, 5000);
+  });
+  WaitForSingleObject(shown, 5000);
+  SetWindowPos(Window(*form).Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const DWORD start = GetTickCount();
+  form->ComposeLayers();
+  const DWORD took = GetTickCount() - start;
+  SetEvent(stop);
+  other.join();
+  CloseHandle(shown);
+  CloseHandle(stop);
+  EXPECT_LT(took, 1000u);
+  EXPECT_TRUE(form->LayersReady);
+}
+
 // ---- icons ----
 
 std::string LibraryPath() { return ::alTools::ProgramFolder() + "TESSARA.DLL"; }
@@ -836,6 +861,7 @@ TEST_F(TessaraWin32Test, CloseFromOutsideIsRefused) {
   EXPECT_STREQ(text, "ts");
   EXPECT_STREQ(cls, "TTessara");
   EXPECT_EQ(GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME), WS_POPUP);
+  EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "no task of its own in Alt+Tab";
   Window(*form).Show();
   SendMessageA(hwnd, WM_CLOSE, 0, 0);
   SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);

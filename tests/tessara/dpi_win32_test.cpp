@@ -143,6 +143,15 @@ TEST_F(DpiWin32Test, ControlPanelAndDialogsHaveScaledClientSizes) {
   MainWindow panel(GetModuleHandleA(nullptr), Folder());
   panel.Create();
   EXPECT_EQ(ClientSize(panel.Handle()), scaled(345, 334));
+  // The taskbar came again: the tray icon is added again in the small-icon size of the scale.
+  SendMessageA(panel.Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  ICONINFO tray{};
+  BITMAP image{};
+  ASSERT_TRUE(panel.TrayIconShown() && GetIconInfo(panel.TrayIcon(), &tray));
+  GetObjectA(tray.hbmMask, sizeof image, &image);
+  DeleteObject(tray.hbmMask);
+  if (tray.hbmColor) DeleteObject(tray.hbmColor);
+  EXPECT_EQ(image.bmWidth, ScaleLength(16, dpi_));
   EXPECT_EQ(ClientSize(TSPropertiesWindow(GetModuleHandleA(nullptr), nullptr).hwnd_), scaled(475, 319));
   // The tile dialog's design size is its outer one: 369 x 284 inside Wine's frame at 96.
   TfrmProperties tileDialog(std::make_unique<PropertiesWindow>(GetModuleHandleA(nullptr), nullptr));

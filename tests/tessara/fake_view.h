@@ -62,7 +62,7 @@ struct FakeTessaraView : ITessaraView {
   std::vector<std::string> extractions;
   std::vector<std::pair<int, int>> icon_draws;
   std::vector<TextCall> texts;
-  int paints = 0, captures = 0, pictures = 0, hides = 0, questions = 0;
+  int paints = 0, captures = 0, pictures = 0, hides = 0, questions = 0, raises = 0;
   bool answer_yes = true;
   int icons_from_bytes = 0, icons_from_cache = 0;
   Rgb behind{10, 20, 30};  // what a capture sees
@@ -96,11 +96,13 @@ struct FakeTessaraView : ITessaraView {
     ++pictures;
     if (picture_loader) picture_loader(path, picture);
   }
-  bool CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
+  bool copy_fails = false;  // the system refuses the screen copy
+  CaptureResult CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) override {
     ++captures;
+    if (copy_fails) return CaptureResult::CopyFailed;
     FillBitmap(layer, behind);
     whileAway(layer);
-    return true;
+    return CaptureResult::Copied;
   }
   void DrawIcon(Bitmap24& layer, const TileIcon&, int x, int y) override {
     icon_draws.emplace_back(x, y);
@@ -132,6 +134,7 @@ struct FakeTessaraView : ITessaraView {
   }
   std::string ProgramPath() override { return "C:\\prog\\tessara.exe"; }
   void Hide() override { ++hides; }
+  void BringToTop() override { ++raises; }
   bool Confirm(const std::string&) override {
     ++questions;
     return answer_yes;

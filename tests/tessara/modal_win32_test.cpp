@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/UMain_win32.h"
+#include "msgbox_win32.h"
+#include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "ui_win32.h"
 
@@ -119,11 +121,26 @@ TEST_F(ModalWin32Test, AClosedDialogLeavesTheWindowItServedActive) {
     testing::DialogUser user([&](testing::DialogUser& u) {  // which then cancels the dialog
       u.Check(testing::PumpUntil([&] { return GetForegroundWindow() != served; }, 5000, false), "no dialog");
     });
-    form.RunCommand(command);
+    SendMessageA(served, WM_COMMAND, TessaraWindow::kCommandBase + static_cast<UINT>(command), 0);
     user.Finish();
     EXPECT_TRUE(testing::PumpUntil([&] { return GetForegroundWindow() == served; }, 1000));
   }
+  InstallMessageBoxes();
+  testing::MessageBoxWatcher boxes;  // a command's message while another program is active
+  form.Tile(1, 1).Filename = "C:\\a.exe";  // the import's cell is taken
+  SetForegroundWindow(FindWindowA("Notepad", nullptr));
+  SendMessageA(served, WM_COMMAND, TessaraWindow::kCommandBase + static_cast<UINT>(MenuId::cmShortcut), 0);
+  EXPECT_EQ(boxes.OwnersAndTopmost(), (std::vector<std::pair<HWND, bool>>{{served, true}}));
   PostMessageA(FindWindowA("Notepad", nullptr), WM_CLOSE, 0, 0);
+}
+
+TEST_F(ModalWin32Test, AnErrorAtStartBeforeAnyWindowIsInSightStaysAboveEveryWindow) {
+  InstallMessageBoxes();
+  testing::WriteText(Folder() + "tessara.ini", "[Integers]\r\ntsCount=1\r\n");  // and a picture that is none:
+  testing::WriteText(Folder() + "tswin.ini", "[1\\Integers]\r\nBackType=1\r\n[1\\Strings]\r\nBMPFilename=" + Folder() + "tessara.ini\r\n");
+  testing::MessageBoxWatcher boxes;
+  MainWindow(GetModuleHandleA(nullptr), Folder()).Create();
+  EXPECT_EQ(boxes.OwnersAndTopmost(), (std::vector<std::pair<HWND, bool>>{{nullptr, true}}));
 }
 
 }  // namespace

@@ -58,6 +58,7 @@ class PersistenceTest : public ::testing::Test {
       t.Description = file;
     }
     (*view)->SetBounds(300, 200, 0, 0);
+    form->Left = 300, form->Top = 200;  // where the user put it
     form->ApplySize();
     form->ComposeLayers();
     form->SaveTessara();
@@ -192,6 +193,34 @@ TEST_F(PersistenceTest, FailedSaveReportsEachFileAndMarksTheLayersStale) {
   const std::string ini = ReadText(folder.Path() + "tswin.ini");
   EXPECT_NE(ini.find("LayersStale=1"), std::string::npos) << "the next start composes";
   EXPECT_NE(ini.find("Color=1118481"), std::string::npos) << "the settings that could be written are";
+}
+
+TEST_F(PersistenceTest, RefusedScreenCopyKeepsWhatTheWindowShowsAndCachesNothing) {
+  FakeTessaraView* first;
+  auto saved = SavedWindow(&first);
+  FakeTessaraView* view;
+  auto form = NewForm(&view);
+  form->LoadTessara(2);
+  form->FormShow();  // from its caches: the hover and pressed layers are still in their files
+  view->copy_fails = true;
+  form->ComposeLayers();
+  ASSERT_TRUE(form->LayersReady);
+  for (int m = 0; m < 3; ++m)
+    EXPECT_EQ(0, std::memcmp(form->Layer(m).Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize())) << m;
+  form->SaveTessara();
+  EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("LayersStale=1"), std::string::npos);
+  EXPECT_FALSE(fs::exists(File("tessara2_0.bmp")));
+
+  // Nothing shown yet: the window shows its colour, as an opaque one would.
+  auto fresh = NewForm(&view);
+  fresh->LoadTessara(2);
+  view->copy_fails = true;
+  fresh->FormShow();
+  ASSERT_EQ(view->captures, 1);
+  const Bitmap24 standIn = std::move(fresh->Layers[NormalLayer]);
+  fresh->BackType = 0;
+  fresh->ComposeLayers();
+  EXPECT_EQ(0, std::memcmp(standIn.Bits(), fresh->Layers[NormalLayer].Bits(), standIn.ByteSize()));
 }
 
 TEST_F(PersistenceTest, NothingIsSavedWhileStarting) {

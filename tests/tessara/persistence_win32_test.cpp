@@ -73,6 +73,7 @@ class PersistenceWin32Test : public ::testing::Test {
       t.LibIcon = static_cast<std::uint8_t>(lib);
     }
     form->View().SetBounds(120, 80, 0, 0);
+    form->Left = 120, form->Top = 80;  // where the user put it
     form->ApplySize();
     form->ComposeLayers();
     form->SaveTessara();

@@ -66,7 +66,7 @@ TEST(OnScreenTest, ShowBringsAnUnreachableWindowIntoTheNearestWorkArea) {
   }
 }
 
-TEST(OnScreenTest, LoadedWindowOffEveryScreenIsShownAndSavedWhereItWentComposedAfresh) {
+TEST(OnScreenTest, LoadedWindowOffEveryScreenIsShownInReachComposedAfreshAndSavedAtItsOwnPlace) {
   TempFolder folder;
   std::filesystem::create_directories(folder.Path() + "settings");
   WriteText(folder.Path() + "tswin.ini", "[1\\Integers]\r\nLeft=3000\r\nTop=3000\r\nBackType=2\r\n");
@@ -83,7 +83,7 @@ TEST(OnScreenTest, LoadedWindowOffEveryScreenIsShownAndSavedWhereItWentComposedA
   form->SaveTessara();
   Starting = true;
   form->ini.ReadSettings();
-  EXPECT_EQ(std::make_pair(form->ini.IntegerValue("Left"), form->ini.IntegerValue("Top")), corner);
+  EXPECT_EQ(std::make_pair(form->ini.IntegerValue("Left"), form->ini.IntegerValue("Top")), std::make_pair(3000, 3000));
 }
 
 TEST(OnScreenTest, DisplayChangeRechecksAShownWindowButNotOneBeingDragged) {
@@ -105,6 +105,20 @@ TEST(OnScreenTest, DisplayChangeRechecksAShownWindowButNotOneBeingDragged) {
   EXPECT_EQ(std::make_pair(view->left, view->top), std::make_pair(1280 - view->width, 500));
   EXPECT_EQ(view->captures, captures + 1) << "a transparent window takes its new background";
   EXPECT_FALSE(form->KeepOnScreen()) << "once on screen it stays";
+  // Each row after the one before: the monitors once settled, then a drag by dragBy (at 0 a press).
+  const struct { const char* what; std::vector<WorkRect> monitors; int dragBy, shownAt, own; } steps[] = {
+      {"the second returns: back at its own place", {kFirst, kSecond}, 0, 2000, 2000},
+      {"it goes, the first grows: rescued from its own place", {{0, 0, 1600, 1024}}, 0, 1600 - view->width, 2000},
+      {"a drag by the user: its new own place", {{0, 0, 1600, 1024}}, -300, 1300 - view->width, 1300 - view->width},
+  };
+  for (const auto& s : steps) {
+    view->monitors = s.monitors;
+    form->KeepOnScreen();
+    form->FormMouseDown(mbLeft, ssNone, 5, 5);
+    form->FormMouseMove(ssNone, 5 + s.dragBy, 5);
+    form->FormMouseUp(mbLeft, ssNone, 5 + s.dragBy, 5);
+    EXPECT_EQ(std::make_pair(view->left, form->Left), std::make_pair(s.shownAt, s.own)) << s.what;
+  }
 }
 
 // Keyboard: a 3 x 2 grid with tiles at (1,1) and (3,2); the rest are empty.
