@@ -194,11 +194,22 @@ Section "Tessara"
   WriteRegDWORD HKCU "${UNINST_KEY}" "EstimatedSize" ${SIZE_KB}
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoRepair" 1
-  ; Silent too: "winget upgrade" must not leave the desktop without its tessaras.
+  Call StartClosedCopy
+SectionEnd
+
+; Silent too: "winget upgrade" must not leave the desktop without its tessaras.
+Function StartClosedCopy
   ${If} $RestartCopy == 1
     Exec '"$INSTDIR\tessara.exe"'
   ${EndIf}
-SectionEnd
+FunctionEnd
+
+; A file that could not be replaced (NSIS has named it): the copy closed is started again as
+; it is, and a silent install ends with the code of a program in use.
+Function .onInstFailed
+  SetErrorLevel ${EXIT_IN_USE}
+  Call StartClosedCopy
+FunctionEnd
 
 ; Deletes the start-with-Windows shortcut $0 if it starts a program in $INSTDIR; a portable
 ; copy's shortcut of the same name stays.
