@@ -130,7 +130,7 @@ Function ${un}CloseRunningCopy
       System::Call 'user32::GetPropW(p r1, w "${PANEL_ANSWERING}") p .r5'
       ${If} $5 P<> 0
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-          "Tessara, running from $INSTDIR, has a dialog open.$\r$\nClose it, then choose Retry." \
+          "Tessara, running from $INSTDIR, did not exit: a dialog of it is open.$\r$\nClose the dialog, then choose Retry." \
           /SD IDCANCEL IDRETRY ask
         StrCpy $5 1
       ${Else}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The installer as a user meets it, in a fresh Wine prefix: an older release upgraded as it
-# runs, the program started from its Start menu shortcut, a silent and an interactive removal.
-# Needs dist/ from scripts/package.sh.
+# The installer as a user meets it, in a fresh Wine prefix: an upgrade as it runs, the program
+# started from its Start menu shortcut, installs over a running copy and over saved tiles,
+# a silent and an interactive removal. Needs dist/ from scripts/package.sh.
 source "$(dirname "$0")/e2e_lib.sh"
 source "$E2E_ROOT/scripts/lib.sh"
 SETUP=$(ls "$E2E_ROOT"/dist/Tessara-*-setup.exe)
