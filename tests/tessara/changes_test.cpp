@@ -1,8 +1,12 @@
 // Change-saves: which files each change of a window writes, when nothing is written, the
 // stale mark of the layer caches and what a start makes of it.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -244,6 +248,48 @@ TEST_F(ChangesTest, AFailedChangeSaveIsShownOnceAndTheChangesReachTheFilesLater)
   fs::remove_all(folder.Path() + "settings");
   form->cmTintClick();
   EXPECT_EQ(errors.size(), 2u);
+}
+
+TEST_F(ChangesTest, UnreadableTileFileIsKeptAndReportedOnce) {
+  FakeTessaraView* view;
+  StartedWindow(&view);
+  const std::string tiles = folder.Path() + "settings/tessara2.dat", kept = ReadText(tiles);
+  fs::remove(tiles);
+  // A socket in its place is there but cannot be opened, even by root.
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(tiles.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, tiles.c_str());
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(socket);
+  auto form = Start(&view);
+  fs::remove(tiles);
+  WriteText(tiles, kept);  // readable again, as once a backup lets go of it
+  form->cmBlackFrameClick();
+  EXPECT_EQ(ReadText(tiles), kept) << "after a change-save";
+  form->SaveTessara();
+  EXPECT_EQ(ReadText(tiles), kept) << "after the exit";
+  EXPECT_NE(Settings().find("LayersStale=1"), std::string::npos) << "layers of an empty grid are not trusted";
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(tiles), std::string::npos) << errors[0];
+  form->SetNumber(1);  // renumbered: the file goes along unread
+  form->SaveTessara();
+  EXPECT_EQ(ReadText(folder.Path() + "settings/tessara1.dat"), kept);
+  EXPECT_FALSE(fs::exists(tiles));
+}
+
+TEST_F(ChangesTest, DamagedTileFileIsKeptAsideBeforeTheFirstSaveWritesOverIt) {
+  FakeTessaraView* view;
+  StartedWindow(&view);
+  const std::string tiles = folder.Path() + "settings/tessara2.dat", damaged = ReadText(tiles) + "a piece";
+  WriteText(tiles, damaged);
+  auto form = Start(&view);
+  form->cmBlackFrameClick();
+  EXPECT_EQ(ReadText(tiles + ".bad"), damaged);
+  EXPECT_EQ(ReadText(tiles), damaged.substr(0, 2 * kTileRecordSize)) << "the whole records are saved";
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(tiles + ".bad"), std::string::npos) << errors[0];
 }
 
 }  // namespace
