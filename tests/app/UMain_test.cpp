@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/globals.h"
@@ -37,11 +38,14 @@ struct FakePlatform : IMainPlatform {
   std::string ProgramFolder() override { return folder; }
   std::string ProgramPath() override { return folder + "tessara.exe"; }
   std::string StartupFolder() override { return startup; }
+  long shortcut_result = 0;  // an HRESULT
+  bool entry_disabled = false;
   long CreateShortcut(const std::string& t, const std::string& f, const std::string& d) override {
     shortcuts.push_back({t, f, d});
-    WriteText(f, "link");
-    return 0;
+    if (shortcut_result >= 0) WriteText(f, "link");
+    return shortcut_result;
   }
+  bool StartupEntryDisabled(const std::string& name) override { return entry_disabled && name == "tessara2.lnk"; }
   // The windows of each capture taken together, by the order their views were made (1-based).
   // and the windows on screen at that moment.
   std::vector<std::vector<int>> capture_groups, shown_at_capture;
@@ -320,6 +324,7 @@ TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
   EXPECT_EQ(platform.shortcuts[0].target, folder.Path() + "tessara.exe");
   EXPECT_EQ(platform.shortcuts[0].file, startup.Path() + "tessara2.lnk");
   EXPECT_EQ(platform.shortcuts[0].description, "Tessarav1.99.0.3 beta");
+  EXPECT_TRUE(messages.empty());
 
   WriteText(startup.Path() + "Tessara.lnk", "old");
   view.startup = false;
@@ -333,12 +338,28 @@ TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
   EXPECT_EQ(platform.shortcuts.size(), 2u);
 }
 
-TEST_F(MainFormTest, NoStartupFolderMeansNoShortcut) {
-  platform.startup.clear();
-  WriteText(Ini(), "[Booleans]\r\nStartup=1\r\n");
-  auto form = Start();
-  EXPECT_TRUE(view.startup);
-  EXPECT_TRUE(platform.shortcuts.empty());
+TEST_F(MainFormTest, AStartWindowsWillNotMakeIsReportedOnce) {
+  TempFolder startup;
+  struct Row {
+    std::string folder;
+    long made;
+    bool disabled, ticked;
+    std::string said;
+  };
+  for (const Row& row : {Row{"", 0, false, false, "Startup folder cannot be found"},
+                         Row{startup.Path(), -2147467259L, false, false, startup.Path() + "tessara2.lnk could not"},
+                         Row{startup.Path(), 0, true, true, "turned off in Task Manager"}}) {
+    SCOPED_TRACE(row.said);
+    std::tie(platform.startup, platform.shortcut_result, platform.entry_disabled) = std::tie(row.folder, row.made, row.disabled);
+    WriteText(Ini(), "[Booleans]\r\nStartup=1\r\n");
+    view.startup = false;
+    messages.clear();
+    auto form = Start();
+    EXPECT_EQ(view.startup, row.ticked);
+    form->chkStartupClick();  // told once only
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(row.said), std::string::npos) << messages[0];
+  }
 }
 
 TEST_F(MainFormTest, ExitSavesEveryFileItCanAndReportsTheOthersInOneMessage) {
