@@ -8,7 +8,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "base/globals.h"
@@ -336,30 +335,24 @@ TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
   view.startup = true;
   form->chkStartupClick();
   EXPECT_EQ(platform.shortcuts.size(), 2u);
+
+  platform.entry_disabled = true;  // turned off in Task Manager: told once where to turn it on
+  for (int click = 0; click < 2; ++click) form->chkStartupClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("Task Manager, go to Startup apps"), std::string::npos) << messages[0];
+  platform.shortcut_result = -2147467259L;  // E_FAIL
+  form->chkStartupClick();
+  EXPECT_FALSE(view.startup);
+  EXPECT_EQ(messages.back(), "Tessara cannot start with Windows: the shortcut " + startup.Path() + "tessara2.lnk could not be made.");
 }
 
-TEST_F(MainFormTest, AStartWindowsWillNotMakeIsReportedOnce) {
-  TempFolder startup;
-  struct Row {
-    std::string folder;
-    long made;
-    bool disabled, ticked;
-    std::string said;
-  };
-  for (const Row& row : {Row{"", 0, false, false, "Startup folder cannot be found"},
-                         Row{startup.Path(), -2147467259L, false, false, startup.Path() + "tessara2.lnk could not"},
-                         Row{startup.Path(), 0, true, true, "turned off in Task Manager"}}) {
-    SCOPED_TRACE(row.said);
-    std::tie(platform.startup, platform.shortcut_result, platform.entry_disabled) = std::tie(row.folder, row.made, row.disabled);
-    WriteText(Ini(), "[Booleans]\r\nStartup=1\r\n");
-    view.startup = false;
-    messages.clear();
-    auto form = Start();
-    EXPECT_EQ(view.startup, row.ticked);
-    form->chkStartupClick();  // told once only
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find(row.said), std::string::npos) << messages[0];
-  }
+TEST_F(MainFormTest, NoStartupFolderMeansNoShortcut) {
+  platform.startup.clear();
+  WriteText(Ini(), "[Booleans]\r\nStartup=1\r\n");
+  auto form = Start();
+  EXPECT_FALSE(view.startup) << "a box must not promise a start that cannot happen";
+  EXPECT_TRUE(platform.shortcuts.empty());
+  EXPECT_EQ(messages, std::vector<std::string>{"Tessara cannot start with Windows: the Startup folder cannot be found."});
 }
 
 TEST_F(MainFormTest, ExitSavesEveryFileItCanAndReportsTheOthersInOneMessage) {
