@@ -419,6 +419,8 @@ std::string MainWindow::ProgramPath() { return alTools::ProgramPath(); }
 
 std::string MainWindow::StartupFolder() { return alTools::StartupFolder(); }
 
+bool MainWindow::StartupEntryDisabled(const std::string& linkName) { return alTools::StartupEntryDisabled(linkName); }
+
 long MainWindow::CreateShortcut(const std::string& target, const std::string& file,
                                 const std::string& description) {
   return tessara::CreateShortcut(target, file, description);

@@ -89,6 +89,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   std::string StartupFolder() override;
   long CreateShortcut(const std::string& target, const std::string& file,
                       const std::string& description) override;
+  bool StartupEntryDisabled(const std::string& linkName) override;
   std::unique_ptr<ITessaraView> CreateTessaraView() override;
   void CaptureTogether(const std::vector<ITessaraView*>& views) override;
   void PostReleaseClosed() override;

@@ -379,6 +379,13 @@ class TfrmTessara : public TessaraModel {
   void StorePropertyKeys();
   Cell hint_cell_;  // the cell whose hint is shown; none when hidden
 
+  // The number whose tile file was there but could not be read at load (held by another
+  // program, offline, absurdly large); 0 when the tiles were read. That file is kept as it
+  // is, following the window to a new number, and this window writes no tiles, so they come
+  // back at a later start; its layers show no tiles and are never cached.
+  int tiles_unread_at_ = 0;
+  void ReportUnreadTiles(const std::string& file);
+
   // The layers show the plain colour in place of a picture that could not be read (or of a
   // background that could not be captured).
   bool picture_stand_in_ = false;
