@@ -463,6 +463,8 @@ void TfrmMain::MoveWindowFiles(int from, int to) {
     std::string bytes;
     if (ReadWholeFile(source, bytes))
       SaveFileOrThrow(target, bytes);
+    else if (FileExists(source))  // held by another program now: the move waits for it
+      throw Error("Cannot read file " + source);
     else if (FileExists(target))
       DeleteFileAt(target);
   };
