@@ -114,7 +114,6 @@ class TfrmTessara : public TessaraModel {
   void ComposeLayers();
   void FormPaint();
   void LoadTileIcon(int col, int row);
-  void LoadAllIcons();
   void DrawTile(int col, int row);
   void ShadeCells(int mode, Bitmap24& layer);
   void DrawCell(int layer, int col, int row);
@@ -221,8 +220,6 @@ class TfrmTessara : public TessaraModel {
   bool SaveChange();
 
   ITessaraView& View() { return *view_; }
-  ITessaraHost* Host() const { return host_; }
-  const std::string& ProgramFolder() const { return program_folder_; }
   std::string IconLibraryPath() const { return program_folder_ + "TESSARA.DLL"; }
 
  private:

@@ -247,19 +247,6 @@ void TfrmTessara::LoadTileIcon(int col, int row) {
   }
 }
 
-void TfrmTessara::LoadAllIcons() {
-  IconMemo memo;
-  for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) {
-      LoadIconOnly(col, row, &memo);
-      if (LayersReady) {
-        DrawTile(col, row);
-        DrawCell(NormalLayer, col, row);
-      }
-    }
-  IconsBuilt = true;
-}
-
 void TfrmTessara::DrawTile(int col, int row) {
   // A composition walks every cell: an empty one draws nothing and its record stays unmade.
   TTileRecord* found = Find(col, row);
