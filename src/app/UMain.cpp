@@ -280,12 +280,28 @@ int TfrmMain::SnapDistance() const { return globals.IntegerValue("SnapDistance")
 
 void TfrmMain::chkStartupClick() {
   const std::string folder = platform_.StartupFolder();
-  // Without a Startup folder a shortcut would land in whatever folder is current.
-  if (folder.empty()) return;
   if (view_.Checked(MainCheck::Startup)) {
-    platform_.CreateShortcut(platform_.ProgramPath(), folder + StartupLinkName(),
-                             std::string("Tessara") + kVersionText);
-  } else {
+    const std::string link = folder + StartupLinkName();
+    // Without a Startup folder a shortcut would land in whatever folder is current.
+    const bool made = !folder.empty() && platform_.CreateShortcut(platform_.ProgramPath(), link,
+                                                                  std::string("Tessara") + kVersionText) >= 0;
+    if (!made) {
+      // A ticked box must not promise a start that will not happen.
+      view_.SetChecked(MainCheck::Startup, false);
+      ShowError(folder.empty() ? std::string("Tessara cannot start with Windows: the Startup folder cannot be found.")
+                               : "Tessara cannot start with Windows: the shortcut " + link + " could not be made.");
+      return;
+    }
+    // The shortcut starts nothing while the entry is off in Task Manager, and only the user
+    // may turn it on there.
+    if (!startup_off_told_ && platform_.StartupEntryDisabled(StartupLinkName())) {
+      startup_off_told_ = true;
+      ShowMessage(
+          "Tessara's start with Windows is turned off in Task Manager, so Windows does not start it. To turn it "
+          "on again, open Task Manager, go to Startup apps (the Startup tab in older versions of Windows) and "
+          "enable Tessara there.");
+    }
+  } else if (!folder.empty()) {
     // "Tessara.lnk" is the name earlier versions used; ours must go too, or clearing the
     // box would leave the program starting with Windows.
     for (const char* name : {"Tessara.lnk", "tessara2.lnk"}) {
@@ -447,6 +463,8 @@ void TfrmMain::MoveWindowFiles(int from, int to) {
     std::string bytes;
     if (ReadWholeFile(source, bytes))
       SaveFileOrThrow(target, bytes);
+    else if (FileExists(source))  // held by another program now: the move waits for it
+      throw Error("Cannot read file " + source);
     else if (FileExists(target))
       DeleteFileAt(target);
   };

@@ -27,8 +27,12 @@ class IMainPlatform {
   virtual std::string ProgramFolder() = 0;  // ends in the path separator
   virtual std::string ProgramPath() = 0;
   virtual std::string StartupFolder() = 0;  // ends in the separator, or empty
+  // An HRESULT: negative when the shortcut could not be made.
   virtual long CreateShortcut(const std::string& target, const std::string& file,
                               const std::string& description) = 0;
+  // Whether the user turned the entry of this shortcut name in the Startup folder off in
+  // Task Manager, so that Windows does not run it; false when it is on or never touched.
+  virtual bool StartupEntryDisabled(const std::string& linkName) = 0;
   virtual std::unique_ptr<ITessaraView> CreateTessaraView() = 0;
   // The windows step aside at once, what lay below them repaints, and each keeps a copy of
   // the screen behind it for its next capture: one repaint wait for all of them.
@@ -150,6 +154,8 @@ class TfrmMain : public ITessaraHost {
   void CaptureAhead(int i, StartFlags& ahead, StartFlags& shown);
   void ShowForStart(int i);
   void SetCheckedReportingClick(MainCheck box, bool checked);
+  // The user has been told this session that Windows will not run the Startup shortcut.
+  bool startup_off_told_ = false;
   // Moves the panel into the nearest work area if it cannot be reached where it is; that
   // place is what the next save stores.
   void BringPanelOnScreen();

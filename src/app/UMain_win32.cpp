@@ -32,12 +32,6 @@ constexpr int kClientHeight = 334;
 constexpr DWORD kPanelStyle = WS_CAPTION | WS_CLIPCHILDREN;  // no system menu, no buttons
 constexpr const char* kApplicationClass = "TTessaraApplication";
 constexpr std::uint64_t kExitRetryMs = 3000;
-// At log-on the taskbar may not be there yet, or too busy to answer: the tray icon is tried
-// again every two seconds for a minute, and whenever the taskbar announces itself.
-constexpr UINT_PTR kTrayRetryTimer = 0x5452;
-constexpr UINT kTrayRetryMs = 2000;
-constexpr int kTrayTries = 30;
-
 struct ControlDef {
   UINT id;
   const char* kind;
@@ -73,17 +67,6 @@ constexpr std::array<const char*, 7> kAboutLines = {
     "Settings are kept in the program's folder.",
     "Questions and reports: see the README.",
 };
-
-struct TrayItem {
-  UINT id;
-  const char* caption;  // nullptr: a separator
-};
-constexpr std::array<TrayItem, 4> kTrayMenu = {{
-    {IDM_TRAY_NEW, "&New Tessara"},
-    {IDM_TRAY_CONTROLPANEL, "Tessara &Control Panel"},
-    {0, nullptr},
-    {IDM_TRAY_EXIT, "E&xit"},
-}};
 
 // The session notices come only to a window registered for them.
 FARPROC SessionNoticeProc(const char* name) {
@@ -207,13 +190,7 @@ void MainWindow::CreateControls() {
     CreateWindowExA(0, def.kind, def.caption, WS_CHILD | WS_VISIBLE | def.style, def.left, def.top, def.width,
                     def.height, hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(def.id)), instance_, nullptr);
   ApplyScale(DpiOfWindow(hwnd_));
-  tray_menu_.Reset(CreatePopupMenu());
-  for (const auto& item : kTrayMenu) {
-    if (item.caption)
-      AppendMenuA(tray_menu_.Get(), MF_STRING, item.id, item.caption);
-    else
-      AppendMenuA(tray_menu_.Get(), MF_SEPARATOR, 0, nullptr);
-  }
+  CreateTrayMenu();
 }
 
 int MainWindow::SystemDpi() const { return tessara::SystemDpi(); }
@@ -255,57 +232,6 @@ void MainWindow::CreateHints() {
     tool.lpszText = const_cast<char*>(def.hint);
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
-}
-
-void MainWindow::ShowTrayIcon() {
-  tray_tries_ = kTrayTries;
-  TryTrayIcon();
-}
-
-void MainWindow::TryTrayIcon() {
-  --tray_tries_;
-  AddTrayIcon();
-  if (tray_added_ || tray_tries_ <= 0)
-    KillTimer(hwnd_, kTrayRetryTimer);
-  else
-    SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
-}
-
-void MainWindow::AddTrayIcon() {
-  // In the small-icon size of the scale the taskbar has now.
-  tray_icon_.Reset(LoadSmallIcon(instance_, IDI_TRAY));
-  NOTIFYICONDATAA data{};
-  data.cbSize = sizeof data;
-  data.hWnd = hwnd_;
-  data.uID = 1;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = WM_APP_TRAY;
-  data.hIcon = tray_icon_.Get();
-  lstrcpynA(data.szTip, "Tessara 2", sizeof data.szTip);
-  // An icon the taskbar still holds (it announces itself again when its scale changes) only
-  // takes the new image.
-  tray_added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-}
-
-void MainWindow::RemoveTrayIcon() {
-  if (hwnd_) KillTimer(hwnd_, kTrayRetryTimer);
-  if (!tray_added_ || !hwnd_) return;
-  NOTIFYICONDATAA data{};
-  data.cbSize = sizeof data;
-  data.hWnd = hwnd_;
-  data.uID = 1;
-  Shell_NotifyIconA(NIM_DELETE, &data);
-  tray_added_ = false;
-}
-
-void MainWindow::ShowTrayMenu() {
-  POINT at;
-  GetCursorPos(&at);
-  // Without the foreground the menu would not close when the user clicks elsewhere.
-  SetForegroundWindow(hwnd_);
-  TrackPopupMenu(tray_menu_.Get(), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
-  MenuClosed();
-  PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
 void MainWindow::ShowFirst() {
@@ -418,6 +344,8 @@ void MainWindow::Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 std::string MainWindow::ProgramPath() { return alTools::ProgramPath(); }
 
 std::string MainWindow::StartupFolder() { return alTools::StartupFolder(); }
+
+bool MainWindow::StartupEntryDisabled(const std::string& linkName) { return alTools::StartupEntryDisabled(linkName); }
 
 long MainWindow::CreateShortcut(const std::string& target, const std::string& file,
                                 const std::string& description) {
@@ -538,28 +466,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_APP_TRAY:
-      if (!form_) return 0;
-      // The program waits for its open dialog: the icon only brings that dialog to the front.
-      if (ModalScope::Open()) {
-        if (LOWORD(lp) == WM_LBUTTONUP || LOWORD(lp) == WM_RBUTTONUP) ModalScope::BringToFront();
-        return 0;
-      }
-      switch (LOWORD(lp)) {
-        case WM_LBUTTONUP:
-          form_->RxTrayIcon1Click();
-          break;
-        case WM_LBUTTONDBLCLK:
-          form_->RxTrayIcon1DblClick();
-          break;
-        case WM_RBUTTONUP:
-          ShowTrayMenu();
-          break;
-        default:
-          break;
-      }
+      HandleTrayMessage(lp);
       return 0;
     case WM_TIMER:
-      if (wp == kTrayRetryTimer) TryTrayIcon();
+      OnTimer(wp);
       return 0;
     case WM_APP_RELEASECLOSED:
       if (form_) form_->ReleaseClosed();

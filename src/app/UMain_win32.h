@@ -89,6 +89,7 @@ class MainWindow final : public IMainView, public IMainPlatform {
   std::string StartupFolder() override;
   long CreateShortcut(const std::string& target, const std::string& file,
                       const std::string& description) override;
+  bool StartupEntryDisabled(const std::string& linkName) override;
   std::unique_ptr<ITessaraView> CreateTessaraView() override;
   void CaptureTogether(const std::vector<ITessaraView*>& views) override;
   void PostReleaseClosed() override;
@@ -105,11 +106,15 @@ class MainWindow final : public IMainView, public IMainPlatform {
   int dpi_ = kBaseDpi;
   void CreateHints();
   // Adds the tray icon, trying again for a while when the taskbar does not take it.
+  // The tray icon and its menu (UMain_tray_win32.cpp).
+  void CreateTrayMenu();
   void ShowTrayIcon();
   void TryTrayIcon();
   void AddTrayIcon();
   void RemoveTrayIcon();
   void ShowTrayMenu();
+  void HandleTrayMessage(LPARAM lp);
+  void OnTimer(WPARAM id);
   void OnCommand(UINT id, UINT code);
   void DrawButton(const DRAWITEMSTRUCT& item);
   void EndSession();

@@ -34,5 +34,8 @@ bool CreateFolder(const std::string& path);
 bool DeleteFileAt(const std::string& path);
 // The names of the files (not the folders) directly inside a folder; empty when it cannot be read.
 std::vector<std::string> FileNamesIn(const std::string& folder);
+// Gives a file another name in the same folder, replacing a file of that name; false (and
+// nothing changed) when it cannot be done.
+bool MoveFileReplacing(const std::string& from, const std::string& to);
 
 }  // namespace tessara

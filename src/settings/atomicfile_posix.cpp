@@ -118,4 +118,8 @@ std::vector<std::string> FileNamesIn(const std::string& folder) {
   return names;
 }
 
+bool MoveFileReplacing(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace tessara

@@ -136,4 +136,6 @@ std::vector<std::string> FileNamesIn(const std::string& folder) {
   return names;
 }
 
+bool MoveFileReplacing(const std::string& from, const std::string& to) { return ReplaceWithRetry(from, to); }
+
 }  // namespace tessara

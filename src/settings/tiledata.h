@@ -53,6 +53,10 @@ bool DecodeTileRecord(std::string_view record, DecodedTile& out);
 // cells beyond the grid in use. An empty window gives an empty string.
 std::string EncodeTileData(const TileGrid& tiles);
 
+// The largest tile file read: twenty times the largest one written (every cell of the grid)
+// leaves room for repeated records; a bigger file is no tile file and is never read.
+inline constexpr std::size_t kMaxTileFileSize = 20 * 64 * 64 * kTileRecordSize;
+
 // Every whole record for a cell in 1..64 in file order; a trailing piece shorter than a
 // record and records for other cells are skipped silently. A cell may appear more than once: the caller
 // applies the list in order, so a later record replaces an earlier one.

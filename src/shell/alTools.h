@@ -10,6 +10,9 @@ std::string ProgramFolder();
 std::string ProgramPath();
 // The current user's Startup folder with a trailing backslash; empty when it cannot be found.
 std::string StartupFolder();
+// Whether the user turned the Startup folder entry of this shortcut file name ("x.lnk") off in
+// Task Manager, so that Windows does not run it at log-on.
+bool StartupEntryDisabled(const std::string& linkName);
 
 // "" stays ""; a text ending in a backslash is unchanged; anything else gets "\" appended.
 std::string WithTrailingBackslash(const std::string& text);

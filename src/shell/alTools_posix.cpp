@@ -30,5 +30,6 @@ std::string ProgramFolder() {
 
 // There is no logon folder to start programs from natively.
 std::string StartupFolder() { return {}; }
+bool StartupEntryDisabled(const std::string&) { return false; }
 
 }  // namespace alTools

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shell/alTools.h"
+#include "shell/filenames_win32.h"
 
 namespace alTools {
 
@@ -29,47 +30,27 @@ std::string ProgramFolder() {
   return path.substr(0, pos + 1);
 }
 
-namespace {
-
-// The "Startup" value of the user's Shell Folders key; empty when the key or value is missing
-// or is not plain text.
-std::string RegistryStartupFolder() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER,
-                    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return {};
-  std::string text;
-  DWORD type = 0;
-  DWORD bytes = 0;
-  if (RegQueryValueExA(key, "Startup", nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
-      type == REG_SZ && bytes > 0) {
-    std::string buf(bytes, '\0');
-    if (RegQueryValueExA(key, "Startup", nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
-                         &bytes) == ERROR_SUCCESS &&
-        type == REG_SZ) {
-      buf.resize(bytes);
-      // Stored text may or may not carry its terminator; keep only what precedes the first.
-      const auto end = buf.find('\0');
-      if (end != std::string::npos) buf.resize(end);
-      text = buf;
-    }
-  }
-  RegCloseKey(key);
-  return text;
+std::string StartupFolder() {
+  // The known folder is where the shell looks at log-on, wherever the user moved it; the
+  // "Shell Folders" key is only a copy kept for old programs and may be missing or stale.
+  PWSTR wide = nullptr;
+  std::string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Startup, 0, nullptr, &wide))) folder = tessara::ToAnsiFileName(wide).Name;
+  CoTaskMemFree(wide);
+  return WithTrailingBackslash(folder);
 }
 
-}  // namespace
-
-std::string StartupFolder() {
-  std::string folder = RegistryStartupFolder();
-  // A fresh profile may not have the value until the shell first writes it; the shell itself
-  // still knows the folder, and a shortcut made in the current folder would start nothing.
-  if (folder.empty()) {
-    char buf[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_STARTUP, nullptr, 0, buf))) folder = buf;
-  }
-  return WithTrailingBackslash(folder);
+bool StartupEntryDisabled(const std::string& linkName) {
+  // Task Manager's Startup page keeps its switch for each entry of the Startup folder here,
+  // under the shortcut's file name. Undocumented, but steady since Windows 8: the first byte
+  // is even while it is on (2, 6), odd once the user turned it off (3, 7). No value: never
+  // switched.
+  BYTE state[64] = {};
+  DWORD size = sizeof state;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder",
+                   linkName.c_str(), RRF_RT_REG_BINARY, nullptr, state, &size) != ERROR_SUCCESS)
+    return false;
+  return size > 0 && (state[0] & 1) != 0;
 }
 
 }  // namespace alTools

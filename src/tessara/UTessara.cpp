@@ -137,9 +137,32 @@ void TfrmTessara::LoadTessara(int number) {
 
 void TfrmTessara::LoadTiles() {
   ClearTiles();
+  tiles_unread_at_ = 0;
+  const std::string file = TileDataFile(program_folder_, Tag);
   std::string bytes;
-  if (!ReadWholeFile(TileDataFile(program_folder_, Tag), bytes)) return;
+  switch (ReadFileUpTo(file, kMaxTileFileSize, bytes)) {
+    case FileRead::Missing:
+      return;
+    case FileRead::TooLarge:
+    case FileRead::Failed:
+      // An empty window saved over it would lose every tile in it.
+      ReportUnreadTiles(file);
+      return;
+    case FileRead::Ok:
+      break;
+  }
   const std::vector<DecodedTile> records = DecodeTileData(bytes);
+  if (records.size() * kTileRecordSize != bytes.size()) {
+    // Not all of it could be read: the next save would keep only what could, so the file as
+    // it is goes aside first, where no save writes.
+    const std::string aside = file + ".bad";
+    if (!WriteFileAtomic(aside, bytes)) {
+      ReportUnreadTiles(file);
+      return;
+    }
+    ShowError("The tile file " + file + " is damaged: only the tiles that could be read are shown. The file as it was is kept as " +
+              aside + ".");
+  }
   // Records apply in file order, so a later one for the same cell replaces an earlier one;
   // icons are then looked up once per cell.
   for (const DecodedTile& record : records) Tile(record.Col, record.Row).AssignFields(record.Tile);
@@ -153,6 +176,12 @@ void TfrmTessara::LoadTiles() {
     tile.Icon = view_->IconFromCacheFile(path);
     if (tile.Icon) tile.Icon->SavedAs = path;
   }
+}
+
+void TfrmTessara::ReportUnreadTiles(const std::string& file) {
+  tiles_unread_at_ = Tag;
+  ShowError("The tiles of this tessara cannot be read from " + file +
+            ". The file is left as it is; tiles changed in this tessara are not saved until it can be read at a later start.");
 }
 
 void TfrmTessara::SetDefaults() {
@@ -184,6 +213,8 @@ void TfrmTessara::SetDefaults() {
 bool TfrmTessara::LoadCachedLayers() {
   // Files left by a deleted window of the same number are not this window's image.
   if (Fresh) return false;
+  // They would show tiles that this window does not hold.
+  if (tiles_unread_at_ != 0) return false;
   // Tiles or settings were written after the layers (a change-save not followed by a full
   // save): the files may show an older picture.
   if (ini.BooleanValue(kLayersStaleKey)) return false;
@@ -267,7 +298,10 @@ void TfrmTessara::SaveTessara() {
       failed.emplace_back(e.what());
     }
   };
-  if (LayersReady && HoldsStandIns()) {
+  if (tiles_unread_at_ != 0) {
+    // Layers without the tiles of the file left unread are no picture of the window: none
+    // is written, and the mark below keeps the next start from trusting older ones.
+  } else if (LayersReady && HoldsStandIns()) {
     // The next start must compose again and try the real picture and icons, not show the
     // stand-ins from the cache.
     for (int m = 0; m < 3; ++m) {
@@ -338,6 +372,19 @@ void TfrmTessara::StoreSettings() {
 }
 
 void TfrmTessara::SaveTiles() {
+  if (tiles_unread_at_ != 0) {
+    if (tiles_unread_at_ == Tag) return;
+    // Renumbered: the file goes to the new number unread, so that neither the deleted
+    // window's tiles come back there nor a later window of the old number writes over it.
+    const std::string from = TileDataFile(program_folder_, tiles_unread_at_);
+    const std::string to = TileDataFile(program_folder_, Tag);
+    if (FileExists(from)) {
+      if (!MoveFileReplacing(from, to)) throw Error("Cannot create file " + to);
+      tiles_unread_at_ = Tag;
+      return;
+    }
+    tiles_unread_at_ = 0;  // the file is gone: nothing is left to keep
+  }
   // The icon work comes first: a fallback found now changes the record, and the tile file
   // must hold the record as it is after it.
   std::vector<bool> write(static_cast<std::size_t>(kGridMax) * kGridMax);

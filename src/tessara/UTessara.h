@@ -1,7 +1,7 @@
 #pragma once
 // TfrmTessara: one floating grid window. This is its portable side: state and handlers,
-// split by concern across UTessara*.cpp. The window, GDI and the shell sit behind
-// ITessaraView, implemented by the Win32 edge and by recording fakes in tests.
+// split by concern across UTessara*.cpp. The window, GDI and the shell sit behind the
+// interfaces of view.h, implemented by the Win32 edge and by recording fakes in tests.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -20,134 +20,25 @@
 #include "tessara/menu.h"
 #include "tessara/model.h"
 #include "tessara/tilefields.h"
+#include "tessara/view.h"
 
 namespace tessara {
 
-struct ScreenSize {
-  int Width = 0;
-  int Height = 0;
-};
-
-// The first file of a drop and where it landed (client coordinates). A name the program
-// cannot keep leaves Name empty and says why in Problem.
-struct DroppedFile {
-  int X = 0, Y = 0;
-  std::string Name;
-  std::string Problem;
-};
-
-struct LaunchRequest;
-
-// How a capture of the screen behind a window ended.
-enum class CaptureResult {
-  Copied,
-  CutShort,    // the session ends: the composition is abandoned
-  CopyFailed,  // the system refused the copy (another desktop is shown, the session is locked)
-};
-
-class ITessaraView {
+// The whole of what a window asks of the platform, as the Win32 window implements it.
+// Attach is the one part that knows the form, so the parts in view.h need not.
+class ITessaraView : public IFrame,
+                     public IMonitors,
+                     public ISurface,
+                     public IIconSource,
+                     public IShell,
+                     public ILauncher,
+                     public IDialogs,
+                     public IMenu,
+                     public IDropTarget,
+                     public IHint {
  public:
-  virtual ~ITessaraView() = default;
   // Called once by the form it serves, so the window can route its messages to it.
   virtual void Attach(class TfrmTessara* form) = 0;
-
-  // The window.
-  virtual void SetBounds(int left, int top, int width, int height) = 0;
-  virtual int Left() const = 0;
-  virtual int Top() const = 0;
-  virtual int Width() const = 0;
-  virtual int Height() const = 0;
-  virtual void SetColor(int color) = 0;
-  virtual void Show() = 0;
-  virtual ScreenSize Screen() const = 0;
-  virtual void SetMenuCheck(MenuId item, bool checked) = 0;
-  // The colour dialog preset to `color`; false when cancelled.
-  virtual bool ChooseColorDialog(int& color) = 0;
-
-  // Pictures and pixels.
-  // Loads a bitmap file as 24-bit pixels. Throws Error when the file cannot be read as one.
-  virtual void LoadPicture(const std::string& path, Bitmap24& picture) = 0;
-  // Takes the window out of the screen copy, lets the screen show what lies behind it, copies
-  // the screen in the window's rectangle into `layer`, runs `whileAway` on it and brings the
-  // window back. Unless Copied, `layer` holds nothing of the screen and `whileAway` is not
-  // run; after CopyFailed it holds what it held before.
-  virtual CaptureResult CaptureBehind(Bitmap24& layer, const std::function<void(Bitmap24&)>& whileAway) = 0;
-  virtual void DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) = 0;
-  // Text in the default font, transparent background; colour red in the low byte.
-  virtual void DrawLayerText(Bitmap24& layer, int x, int y, const std::string& text, int color) = 0;
-  // Copies a rectangle of a layer to the same place on the window.
-  virtual void PaintRect(const Bitmap24& layer, int x, int y, int width, int height) = 0;
-
-  // Hides the window at once (a deleted window goes before it is destroyed).
-  virtual void Hide() = 0;
-  // Puts a shown window above the other programs' windows without activating it.
-  virtual void BringToTop() = 0;
-  // A Yes/No question captioned with the application title; true for Yes.
-  virtual bool Confirm(const std::string& question) = 0;
-
-  // The shell.
-  virtual std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) = 0;
-  // Another tile's handle on the same icon: drawn and saved alike, no second copy of it.
-  virtual std::unique_ptr<TileIcon> ShareIcon(const TileIcon& icon) = 0;
-  // An icon kept as the bytes of an icon file: the icon object is made only when it is
-  // first drawn, so a start from intact caches pays for no icon it does not draw.
-  virtual std::unique_ptr<TileIcon> IconFromFileBytes(std::string bytes) = 0;
-  // The same, from an icon cache file that is read only when the icon is first needed.
-  virtual std::unique_ptr<TileIcon> IconFromCacheFile(const std::string& path) = 0;
-  virtual std::string FindAssociatedProgram(const std::string& file) = 0;
-  virtual std::string ProgramPath() = 0;
-
-  // Drops, new tiles and the tile dialog.
-  // Reads the drop point and the first file's name, then releases the drop.
-  virtual DroppedFile TakeDrop(std::uintptr_t drop) = 0;
-  // Registers the window as a target for files dropped from the shell.
-  virtual void AcceptDrops() = 0;
-  virtual ShortcutFields ResolveShortcut(const std::string& file) = 0;
-  // The platform side of a new tile dialog, owned by the application.
-  virtual std::unique_ptr<IPropertiesView> CreatePropertiesView() = 0;
-
-  // Pointer and launching. Capturing the pointer while a button is held and asking for the
-  // leave notification are the window's own business; the form asks only for these.
-  // The application-wide cursor: the drag cursor while a tile is held, else the default.
-  virtual void SetDragCursor(bool dragging) = 0;
-  // The work area (the screen without docked bars) of the monitor nearest a screen point.
-  virtual WorkRect WorkAreaAt(int screenX, int screenY) const = 0;
-  // Moves the window, keeping its size, and has it repainted.
-  virtual void MoveTo(int left, int top) = 0;
-  // Asks the shell to open the request's file with a normal window, never changing the
-  // program's current folder; true when it started. Otherwise `reason` is the shell's
-  // reason, or empty when the user chose not to go on (a declined elevation prompt).
-  virtual bool StartShell(const LaunchRequest& request, std::string& reason) = 0;
-
-  // Window properties: the dialog, the drive letter font and the floating hint.
-  // The controls of a new window properties dialog.
-  virtual std::unique_ptr<ITSPropertiesView> MakePropertiesView() = 0;
-  // The font of drive letters; an empty face gives the default one.
-  virtual void SetLetterFont(const FontSpec& font) = 0;
-  // Shows `text` in a small box near the screen point (x, y) that takes no focus and leaves
-  // the screen rectangle `avoid` (the tile under the pointer) uncovered.
-  virtual void ShowHint(const std::string& text, int background, int textColor, int x, int y,
-                        const CellRect& avoid) = 0;
-  virtual void HideHint() = 0;
-
-  // Reachability of files.
-  // Whether a folder can be reached now: false while the removable drive or network share
-  // holding it is away, so a failed extraction need not mean the file is gone.
-  virtual bool DirectoryReachable(const std::string& folder) = 0;
-
-  // Reachability of windows and tiles (UTessara_onscreen.cpp, UTessara_keys.cpp).
-  // The work area of every monitor attached now; empty when the system cannot tell.
-  virtual std::vector<WorkRect> WorkAreas() const = 0;
-  // Opens the context menu with its corner at the client point (x, y), as a right click does.
-  virtual void ShowContextMenuAt(int x, int y) = 0;
-
-  // Display scale (UTessara_dpi.cpp). The DPI of the monitor that holds most of a screen
-  // rectangle, or of the nearest one.
-  virtual int DpiOf(const WorkRect& /*rect*/) const { return kBaseDpi; }
-  // The DPI by which the system stretched the screen for programs that declare no awareness.
-  virtual int SystemDpi() const { return kBaseDpi; }
-  // The window now shows at `dpi`: icons, drive letters and the hint come in its device size.
-  virtual void SetDpi(int /*dpi*/) {}
 };
 
 enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
@@ -157,8 +48,8 @@ enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
 // It lives for one pass only, so a file changed later is read again.
 class IconMemo {
  public:
-  std::unique_ptr<TileIcon> Extract(ITessaraView& view, const std::string& file, int index);
-  std::string FindAssociatedProgram(ITessaraView& view, const std::string& file);
+  std::unique_ptr<TileIcon> Extract(IIconSource& icons, const std::string& file, int index);
+  std::string FindAssociatedProgram(IIconSource& icons, const std::string& file);
 
  private:
   std::map<std::pair<std::string, int>, std::unique_ptr<TileIcon>> icons_;  // null: none there
@@ -223,7 +114,6 @@ class TfrmTessara : public TessaraModel {
   void ComposeLayers();
   void FormPaint();
   void LoadTileIcon(int col, int row);
-  void LoadAllIcons();
   void DrawTile(int col, int row);
   void ShadeCells(int mode, Bitmap24& layer);
   void DrawCell(int layer, int col, int row);
@@ -330,8 +220,6 @@ class TfrmTessara : public TessaraModel {
   bool SaveChange();
 
   ITessaraView& View() { return *view_; }
-  ITessaraHost* Host() const { return host_; }
-  const std::string& ProgramFolder() const { return program_folder_; }
   std::string IconLibraryPath() const { return program_folder_ + "TESSARA.DLL"; }
 
  private:
@@ -378,6 +266,13 @@ class TfrmTessara : public TessaraModel {
   void ReadPropertyKeys();
   void StorePropertyKeys();
   Cell hint_cell_;  // the cell whose hint is shown; none when hidden
+
+  // The number whose tile file was there but could not be read at load (held by another
+  // program, offline, absurdly large); 0 when the tiles were read. That file is kept as it
+  // is, following the window to a new number, and this window writes no tiles, so they come
+  // back at a later start; its layers show no tiles and are never cached.
+  int tiles_unread_at_ = 0;
+  void ReportUnreadTiles(const std::string& file);
 
   // The layers show the plain colour in place of a picture that could not be read (or of a
   // background that could not be captured).

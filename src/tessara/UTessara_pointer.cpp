@@ -15,7 +15,6 @@ void TfrmTessara::FormMouseDown(MouseButton button, unsigned shift, int x, int y
   if (button == mbLeft && (!cell.Valid() || std::as_const(*this).Tile(cell.Col, cell.Row).Empty() || (shift & ssCtrl))) {
     DownX = x;
     DownY = y;
-    WorkArea = view_->WorkAreaAt(view_->Left() + x, view_->Top() + y);
     Moving = true;
     move_from_left_ = view_->Left();
     move_from_top_ = view_->Top();
@@ -45,15 +44,15 @@ void TfrmTessara::MoveWindowTo(int x, int y) {
   int newTop = freeTop;
   // The monitor under the pointer, at every step: on one monitor this is the desktop's work
   // area, and with several a window can be dragged onto the next one.
-  WorkArea = view_->WorkAreaAt(left + x, top + y);
+  const WorkRect area = view_->WorkAreaAt(left + x, top + y);
   // Each test reads the settings afresh and looks at the unsnapped place, so a later test
   // overrides an earlier one: right beats left, bottom beats top.
   auto snapping = [&] { return host_ && host_->SnapToEdges(); };
   auto distance = [&] { return host_ ? Scaled(host_->SnapDistance()) : 0; };
-  if (snapping() && freeLeft - WorkArea.Left < distance()) newLeft = WorkArea.Left;
-  if (snapping() && freeTop - WorkArea.Top < distance()) newTop = WorkArea.Top;
-  if (snapping() && WorkArea.Right - (freeLeft + width) < distance()) newLeft = WorkArea.Right - width;
-  if (snapping() && WorkArea.Bottom - (freeTop + height) < distance()) newTop = WorkArea.Bottom - height;
+  if (snapping() && freeLeft - area.Left < distance()) newLeft = area.Left;
+  if (snapping() && freeTop - area.Top < distance()) newTop = area.Top;
+  if (snapping() && area.Right - (freeLeft + width) < distance()) newLeft = area.Right - width;
+  if (snapping() && area.Bottom - (freeTop + height) < distance()) newTop = area.Bottom - height;
   // Nothing is recomposed on the way: a transparent window carries its old background.
   view_->MoveTo(newLeft, newTop);
 }

@@ -183,15 +183,15 @@ bool TfrmTessara::IconSourceGone(const std::string& file) {
   return view_->DirectoryReachable(file.substr(0, slash + 1));
 }
 
-std::unique_ptr<TileIcon> IconMemo::Extract(ITessaraView& view, const std::string& file, int index) {
+std::unique_ptr<TileIcon> IconMemo::Extract(IIconSource& icons, const std::string& file, int index) {
   auto [at, added] = icons_.try_emplace({file, index});
-  if (added) at->second = view.ExtractTileIcon(file, index);
-  return at->second ? view.ShareIcon(*at->second) : nullptr;
+  if (added) at->second = icons.ExtractTileIcon(file, index);
+  return at->second ? icons.ShareIcon(*at->second) : nullptr;
 }
 
-std::string IconMemo::FindAssociatedProgram(ITessaraView& view, const std::string& file) {
+std::string IconMemo::FindAssociatedProgram(IIconSource& icons, const std::string& file) {
   auto [at, added] = programs_.try_emplace(file);
-  if (added) at->second = view.FindAssociatedProgram(file);
+  if (added) at->second = icons.FindAssociatedProgram(file);
   return at->second;
 }
 
@@ -245,19 +245,6 @@ void TfrmTessara::LoadTileIcon(int col, int row) {
     DrawTile(col, row);
     DrawCell(NormalLayer, col, row);
   }
-}
-
-void TfrmTessara::LoadAllIcons() {
-  IconMemo memo;
-  for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) {
-      LoadIconOnly(col, row, &memo);
-      if (LayersReady) {
-        DrawTile(col, row);
-        DrawCell(NormalLayer, col, row);
-      }
-    }
-  IconsBuilt = true;
 }
 
 void TfrmTessara::DrawTile(int col, int row) {

@@ -28,7 +28,7 @@ void TfrmTessara::WMDropFiles(std::uintptr_t drop) {
   const DroppedFile dropped = view_->TakeDrop(drop);
   // The window stays a drop target whatever happens below.
   struct Renew {
-    ITessaraView& view;
+    IDropTarget& view;
     ~Renew() { view.AcceptDrops(); }
   } renew{*view_};
 

@@ -51,7 +51,6 @@ class TessaraModel : public TileGrid {
   bool Pressing = false;
   bool Moving = false;
   int DownX = 0, DownY = 0;
-  WorkRect WorkArea;
   bool SaveOnExit = true;
   bool IconsBuilt = false;
   bool LayersReady = false;

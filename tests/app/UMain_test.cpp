@@ -37,11 +37,14 @@ struct FakePlatform : IMainPlatform {
   std::string ProgramFolder() override { return folder; }
   std::string ProgramPath() override { return folder + "tessara.exe"; }
   std::string StartupFolder() override { return startup; }
+  long shortcut_result = 0;  // an HRESULT
+  bool entry_disabled = false;
   long CreateShortcut(const std::string& t, const std::string& f, const std::string& d) override {
     shortcuts.push_back({t, f, d});
-    WriteText(f, "link");
-    return 0;
+    if (shortcut_result >= 0) WriteText(f, "link");
+    return shortcut_result;
   }
+  bool StartupEntryDisabled(const std::string& name) override { return entry_disabled && name == "tessara2.lnk"; }
   // The windows of each capture taken together, by the order their views were made (1-based).
   // and the windows on screen at that moment.
   std::vector<std::vector<int>> capture_groups, shown_at_capture;
@@ -320,6 +323,7 @@ TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
   EXPECT_EQ(platform.shortcuts[0].target, folder.Path() + "tessara.exe");
   EXPECT_EQ(platform.shortcuts[0].file, startup.Path() + "tessara2.lnk");
   EXPECT_EQ(platform.shortcuts[0].description, "Tessarav1.99.0.3 beta");
+  EXPECT_TRUE(messages.empty());
 
   WriteText(startup.Path() + "Tessara.lnk", "old");
   view.startup = false;
@@ -331,14 +335,24 @@ TEST_F(MainFormTest, StartupShortcutFollowsTheBox) {
   view.startup = true;
   form->chkStartupClick();
   EXPECT_EQ(platform.shortcuts.size(), 2u);
+
+  platform.entry_disabled = true;  // turned off in Task Manager: told once where to turn it on
+  for (int click = 0; click < 2; ++click) form->chkStartupClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("Task Manager, go to Startup apps"), std::string::npos) << messages[0];
+  platform.shortcut_result = -2147467259L;  // E_FAIL
+  form->chkStartupClick();
+  EXPECT_FALSE(view.startup);
+  EXPECT_EQ(messages.back(), "Tessara cannot start with Windows: the shortcut " + startup.Path() + "tessara2.lnk could not be made.");
 }
 
 TEST_F(MainFormTest, NoStartupFolderMeansNoShortcut) {
   platform.startup.clear();
   WriteText(Ini(), "[Booleans]\r\nStartup=1\r\n");
   auto form = Start();
-  EXPECT_TRUE(view.startup);
+  EXPECT_FALSE(view.startup) << "a box must not promise a start that cannot happen";
   EXPECT_TRUE(platform.shortcuts.empty());
+  EXPECT_EQ(messages, std::vector<std::string>{"Tessara cannot start with Windows: the Startup folder cannot be found."});
 }
 
 TEST_F(MainFormTest, ExitSavesEveryFileItCanAndReportsTheOthersInOneMessage) {

@@ -1,6 +1,9 @@
 // Change-saves: which files each change of a window writes, when nothing is written, the
 // stale mark of the layer caches and what a start makes of it.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -244,6 +247,38 @@ TEST_F(ChangesTest, AFailedChangeSaveIsShownOnceAndTheChangesReachTheFilesLater)
   fs::remove_all(folder.Path() + "settings");
   form->cmTintClick();
   EXPECT_EQ(errors.size(), 2u);
+}
+
+TEST_F(ChangesTest, UnreadableTileFileIsKeptAndReportedOnce) {
+  FakeTessaraView* view;
+  StartedWindow(&view);
+  const std::string tiles = folder.Path() + "settings/tessara2.dat", kept = ReadText(tiles);
+  fs::remove(tiles);
+  sockaddr_un address{AF_UNIX, {}};  // a socket there cannot be opened, even by root
+  ASSERT_LT(tiles.copy(address.sun_path, sizeof address.sun_path), sizeof address.sun_path);
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  EXPECT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) | ::close(socket), 0);
+  auto form = Start(&view);
+  fs::remove(tiles);
+  WriteText(tiles, kept);  // readable again, as once a backup lets go of it
+  form->cmBlackFrameClick();
+  form->SaveTessara();
+  EXPECT_NE(Settings().find("LayersStale=1"), std::string::npos) << "no layers of the empty grid trusted";
+  form->SetNumber(1);  // renumbered, it carries the file along unread
+  form->SaveTessara();
+  EXPECT_TRUE(ReadText(folder.Path() + "settings/tessara1.dat") == kept) << "never written over";
+  EXPECT_TRUE(errors.size() == 1 && errors[0].find(tiles) != std::string::npos) << errors.size();
+}
+
+TEST_F(ChangesTest, DamagedTileFileIsKeptAsideBeforeTheFirstSaveWritesOverIt) {
+  FakeTessaraView* view;
+  StartedWindow(&view);
+  const std::string tiles = folder.Path() + "settings/tessara2.dat", damaged = ReadText(tiles) + "a piece";
+  WriteText(tiles, damaged);
+  Start(&view)->cmBlackFrameClick();
+  EXPECT_TRUE(ReadText(tiles + ".bad") == damaged);
+  EXPECT_TRUE(ReadText(tiles) == damaged.substr(0, 2 * kTileRecordSize)) << "the whole records saved";
+  EXPECT_EQ(errors.size(), 1u);
 }
 
 }  // namespace

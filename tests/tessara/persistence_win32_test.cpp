@@ -163,5 +163,20 @@ TEST_F(PersistenceWin32Test, DeleteAsksFirstAndANoChangesNothing) {
   EXPECT_FALSE(form->Tile(1, 1).Icon) << "the icons are released";
 }
 
+TEST_F(PersistenceWin32Test, TileFileHeldWithoutSharingAtLoadIsLeftByteForByte) {
+  SavedWindow();
+  const fs::path tiles = folder_ / "settings" / "tessara3.dat";
+  const std::string kept = ReadFile(tiles);
+  HANDLE held = CreateFileW(tiles.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  MessageBoxWatcher ok;
+  auto loaded = MakeForm();
+  loaded->LoadTessara(3);
+  CloseHandle(held);  // let go after the load, as a backup program does
+  loaded->FormShow();
+  loaded->SaveTessara();
+  EXPECT_TRUE(ReadFile(tiles) == kept);
+  EXPECT_NE(ok.Text().find("tessara3.dat"), std::string::npos) << ok.Text();
+}
+
 }  // namespace
 }  // namespace tessara
