@@ -1,6 +1,11 @@
 #pragma once
 // Small helpers shared by the native tests.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -43,5 +48,17 @@ inline std::string ReadText(const std::string& path) {
 inline void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
+
+#ifndef _WIN32
+// Puts at `path` a socket: a file that exists but cannot be opened, even by root, as a file
+// held by another program or offline is on Windows.
+inline void MakeUnreadable(const std::string& path) {
+  std::filesystem::remove(path);
+  sockaddr_un address{AF_UNIX, {}};
+  ASSERT_LT(path.copy(address.sun_path, sizeof address.sun_path), sizeof address.sun_path);
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  EXPECT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) | ::close(socket), 0);
+}
+#endif
 
 }  // namespace tessara::testing

@@ -604,6 +604,7 @@ TEST_F(MainFormTest, CountWaitsForAFailedWindowsFilesToReachTheirNewNumber) {
   auto form = Start();
   const std::string held = folder.Path() + "settings/tessara2.dat";  // its replace fails
   std::filesystem::create_directory(held);
+  testing::MakeUnreadable(folder.Path() + "settings/tessara3_0.bmp");  // held by another program
   form->Tessara(2)->cmDeleteClick();
   form->Tessara(1)->cmBlackFrameClick();
   EXPECT_EQ(Written().IntegerValue("tsCount"), 3) << "window 3's only whole copy stays counted";
@@ -612,6 +613,9 @@ TEST_F(MainFormTest, CountWaitsForAFailedWindowsFilesToReachTheirNewNumber) {
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(ReadText(folder.Path() + "settings/tessara3.dat"), "tiles of window 3");
   std::filesystem::remove(held);
+  form->Tessara(1)->cmBlackFrameClick();
+  EXPECT_EQ(Written().IntegerValue("tsCount"), 3) << "a file that cannot be read now is not missing";
+  std::filesystem::remove(folder.Path() + "settings/tessara3_0.bmp");
   form->FormClose();
   form->FormDestroy();
   SetErrorHandler(previous);

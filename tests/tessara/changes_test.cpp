@@ -1,9 +1,6 @@
 // Change-saves: which files each change of a window writes, when nothing is written, the
 // stale mark of the layer caches and what a start makes of it.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -253,11 +250,7 @@ TEST_F(ChangesTest, UnreadableTileFileIsKeptAndReportedOnce) {
   FakeTessaraView* view;
   StartedWindow(&view);
   const std::string tiles = folder.Path() + "settings/tessara2.dat", kept = ReadText(tiles);
-  fs::remove(tiles);
-  sockaddr_un address{AF_UNIX, {}};  // a socket there cannot be opened, even by root
-  ASSERT_LT(tiles.copy(address.sun_path, sizeof address.sun_path), sizeof address.sun_path);
-  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  EXPECT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) | ::close(socket), 0);
+  testing::MakeUnreadable(tiles);
   auto form = Start(&view);
   fs::remove(tiles);
   WriteText(tiles, kept);  // readable again, as once a backup lets go of it
