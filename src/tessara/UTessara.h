@@ -75,6 +75,15 @@ class TfrmTessara : public TessaraModel {
 
   // The window number 1..16; also the settings section of ini.
   int Tag = 0;
+  // Run-time state.
+  int SelCol = -1, SelRow = -1;
+  int HoverCol = -1, HoverRow = -1;
+  bool Pressing = false;
+  bool Moving = false;
+  int DownX = 0, DownY = 0;
+  bool SaveOnExit = true;
+  bool IconsBuilt = false;
+  bool LayersReady = false;
   TRegVal ini;
   std::array<Bitmap24, 3> Layers;
   // Layer m, read from its cache file first if it was left there at show.
@@ -180,10 +189,6 @@ class TfrmTessara : public TessaraModel {
   void HintOver(int col, int row, int screenX, int screenY);
   // The pointer left the cell, left the window or pressed a button.
   void HintHide();
-  bool FloatHint = false;
-  int HintColor = kHintExampleColor;
-  int HintTextColor = 0;
-  FontSpec LetterFont{"", -11, 400, false};  // an empty face: the default font
 
   // Reachability: windows kept on screen, tiles by keyboard.
   // Shows the window at its own place (Left, Top) when a monitor shows enough of it, else in
