@@ -16,6 +16,7 @@
 #include "render/bitmap24.h"
 #include "render/effects.h"
 #include "settings/RegVal.h"
+#include "tessara/hint.h"
 #include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
@@ -257,6 +258,7 @@ class TfrmTessara : public TessaraModel {
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
+  FloatingHint hint_{*this, *view_};
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
   bool compose_at_show_ = false;
@@ -270,7 +272,6 @@ class TfrmTessara : public TessaraModel {
   // Window properties: the keys of the hint and the drive letter font.
   void ReadPropertyKeys();
   void StorePropertyKeys();
-  Cell hint_cell_;  // the cell whose hint is shown; none when hidden
 
   // The number whose tile file was there but could not be read at load (held by another
   // program, offline, absurdly large); 0 when the tiles were read. That file is kept as it
