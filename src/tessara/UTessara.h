@@ -16,6 +16,7 @@
 #include "render/bitmap24.h"
 #include "render/effects.h"
 #include "settings/RegVal.h"
+#include "tessara/hint.h"
 #include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
@@ -75,6 +76,15 @@ class TfrmTessara : public TessaraModel {
 
   // The window number 1..16; also the settings section of ini.
   int Tag = 0;
+  // Run-time state.
+  int SelCol = -1, SelRow = -1;
+  int HoverCol = -1, HoverRow = -1;
+  bool Pressing = false;
+  bool Moving = false;
+  int DownX = 0, DownY = 0;
+  bool SaveOnExit = true;
+  bool IconsBuilt = false;
+  bool LayersReady = false;
   TRegVal ini;
   std::array<Bitmap24, 3> Layers;
   // Layer m, read from its cache file first if it was left there at show.
@@ -180,10 +190,6 @@ class TfrmTessara : public TessaraModel {
   void HintOver(int col, int row, int screenX, int screenY);
   // The pointer left the cell, left the window or pressed a button.
   void HintHide();
-  bool FloatHint = false;
-  int HintColor = kHintExampleColor;
-  int HintTextColor = 0;
-  FontSpec LetterFont{"", -11, 400, false};  // an empty face: the default font
 
   // Reachability: windows kept on screen, tiles by keyboard.
   // Shows the window at its own place (Left, Top) when a monitor shows enough of it, else in
@@ -252,6 +258,7 @@ class TfrmTessara : public TessaraModel {
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
+  FloatingHint hint_{*this, *view_};
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
   bool compose_at_show_ = false;
@@ -265,7 +272,6 @@ class TfrmTessara : public TessaraModel {
   // Window properties: the keys of the hint and the drive letter font.
   void ReadPropertyKeys();
   void StorePropertyKeys();
-  Cell hint_cell_;  // the cell whose hint is shown; none when hidden
 
   // The number whose tile file was there but could not be read at load (held by another
   // program, offline, absurdly large); 0 when the tiles were read. That file is kept as it

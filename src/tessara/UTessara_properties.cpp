@@ -85,26 +85,10 @@ void TfrmTessara::ApplyProperties() {
 }
 
 void TfrmTessara::HintOver(int col, int row, int screenX, int screenY) {
-  const bool inside = col >= 1 && col <= Cols && row >= 1 && row <= Rows;
-  // The pointer rests on empty cells too: the const model reads them without making records.
-  const TessaraModel& model = *this;
-  if (!FloatHint || !inside || !model.Occupied(col, row) || model.Tile(col, row).Description.empty()) {
-    HintHide();
-    return;
-  }
-  if (hint_cell_.Col == col && hint_cell_.Row == row) return;
-  CellRect cell = CellRectOf(col, row);
-  cell.Left += view_->Left();
-  cell.Top += view_->Top();
-  view_->ShowHint(model.Tile(col, row).Description, HintColor, HintTextColor, screenX, screenY, cell);
-  hint_cell_ = {col, row};
+  hint_.Over(col, row, screenX, screenY, view_->Left(), view_->Top());
 }
 
-void TfrmTessara::HintHide() {
-  if (!hint_cell_.Valid()) return;
-  hint_cell_ = {};
-  view_->HideHint();
-}
+void TfrmTessara::HintHide() { hint_.Hide(); }
 
 void TfrmTessara::ReadPropertyKeys() {
   FloatHint = ini.BooleanValue("FloatHint");

@@ -1,11 +1,14 @@
 #pragma once
-// The tessara's model: grid parameters, the 64 x 64 tile array and the geometry every other
-// part of the window uses (size, cell rectangles, hit test).
+// The tessara's model: its stored settings, the 64 x 64 tile array and the geometry every
+// other part of the window uses (size, cell rectangles, hit test). What only lives while the
+// window runs belongs to the form and its roles.
 #include <array>
 #include <string>
 
 #include "base/dpi.h"
+#include "base/font.h"
 #include "base/tile.h"
+#include "dialogs/UTSProperties.h"
 
 namespace tessara {
 
@@ -45,15 +48,12 @@ class TessaraModel : public TileGrid {
   std::string BMPFilename;
   bool LetterShadow = false;
 
-  // Run-time state.
-  int SelCol = -1, SelRow = -1;
-  int HoverCol = -1, HoverRow = -1;
-  bool Pressing = false;
-  bool Moving = false;
-  int DownX = 0, DownY = 0;
-  bool SaveOnExit = true;
-  bool IconsBuilt = false;
-  bool LayersReady = false;
+  // The floating hint and the drive letter font, stored with the rest.
+  bool FloatHint = false;
+  int HintColor = kHintExampleColor;
+  int HintTextColor = 0;
+  FontSpec LetterFont{"", -11, 400, false};  // an empty face: the default font
+
   // The DPI of the window's monitor: the geometry below is in its device pixels, scaled
   // from the stored lengths.
   int Dpi = kBaseDpi;
