@@ -59,11 +59,9 @@ void TfrmTessara::FormCreate() {
   ClearTiles();
   SaveOnExit = true;
   LayersReady = false;
-  HoverCol = -1;
+  Lit.Reset();
   Pressing = false;
   Moving = false;
-  SelCol = -1;
-  SelRow = -1;
   IconsBuilt = false;
   view_->AcceptDrops();
 }

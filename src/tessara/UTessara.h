@@ -17,6 +17,7 @@
 #include "render/effects.h"
 #include "settings/RegVal.h"
 #include "tessara/hint.h"
+#include "tessara/litcell.h"
 #include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
@@ -77,8 +78,7 @@ class TfrmTessara : public TessaraModel {
   // The window number 1..16; also the settings section of ini.
   int Tag = 0;
   // Run-time state.
-  int SelCol = -1, SelRow = -1;
-  int HoverCol = -1, HoverRow = -1;
+  LitCell Lit;
   bool Pressing = false;
   bool Moving = false;
   int DownX = 0, DownY = 0;

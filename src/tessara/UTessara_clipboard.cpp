@@ -11,20 +11,20 @@ TTileRecord TileClipboard;
 
 bool TfrmTessara::HasSelectedCell() const {
   // Before the first press on a cell nothing is selected; a tile command then does nothing.
-  return SelCol >= 1 && SelCol <= kGridMax && SelRow >= 1 && SelRow <= kGridMax;
+  return Lit.SelCol() >= 1 && Lit.SelCol() <= kGridMax && Lit.SelRow() >= 1 && Lit.SelRow() <= kGridMax;
 }
 
 void TfrmTessara::cmCopyClick() {
   if (!HasSelectedCell()) return;
   // Copying an empty cell empties the clipboard in effect: its Filename is empty. A read, so
   // through the const model: the empty cell gets no record.
-  TileClipboard.AssignFields(std::as_const(*this).Tile(SelCol, SelRow));
-  DrawCell(NormalLayer, SelCol, SelRow);
+  TileClipboard.AssignFields(std::as_const(*this).Tile(Lit.SelCol(), Lit.SelRow()));
+  DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
 }
 
 void TfrmTessara::cmCutClick() {
-  if (!HasSelectedCell() || !Occupied(SelCol, SelRow)) return;
-  TTileRecord& tile = Tile(SelCol, SelRow);
+  if (!HasSelectedCell() || !Occupied(Lit.SelCol(), Lit.SelRow())) return;
+  TTileRecord& tile = Tile(Lit.SelCol(), Lit.SelRow());
   TileClipboard.AssignFields(tile);
   tile.Clear();  // its icon too: the cell may lie outside the grid in use
   // Every icon of the grid is built again; the composition that follows draws every tile,
@@ -33,13 +33,13 @@ void TfrmTessara::cmCutClick() {
     for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
   IconsBuilt = true;
   ComposeLayers();
-  DrawCell(NormalLayer, SelCol, SelRow);
+  DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
   SaveChange();
 }
 
 void TfrmTessara::cmPasteClick() {
   if (!HasSelectedCell()) return;
-  TTileRecord& tile = Tile(SelCol, SelRow);
+  TTileRecord& tile = Tile(Lit.SelCol(), Lit.SelRow());
   if (!tile.Empty()) {
     ShowMessage("Cannot paste on a used tile. Delete it first!");
     return;
@@ -47,9 +47,9 @@ void TfrmTessara::cmPasteClick() {
   tile.AssignFields(TileClipboard);
   // The icon is built anew from the pasted fields (the fallbacks may rewrite IconFile and
   // IconIndex); the composition then draws it.
-  LoadIconOnly(SelCol, SelRow);
+  LoadIconOnly(Lit.SelCol(), Lit.SelRow());
   ComposeLayers();
-  DrawCell(NormalLayer, SelCol, SelRow);
+  DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
   SaveChange();
 }
 

@@ -14,7 +14,7 @@ namespace {
 // (it may have shrunk since).
 Cell KeyCell(const TfrmTessara& form) {
   Cell cell{form.FocusCol, form.FocusRow};
-  if (form.HoverCol != -1) cell = {form.HoverCol, form.HoverRow};
+  if (form.Lit.Any()) cell = {form.Lit.HoverCol(), form.Lit.HoverRow()};
   cell.Col = std::clamp(cell.Col, 1, std::max(form.Cols, 1));
   cell.Row = std::clamp(cell.Row, 1, std::max(form.Rows, 1));
   return cell;
@@ -28,12 +28,12 @@ void TfrmTessara::FormActivate() {
   FocusCol = cell.Col;
   FocusRow = cell.Row;
   // A cell the pointer lit already is the focus cell.
-  if (LayersReady && FocusCues && HoverCol == -1) DrawCell(HoverLayer, FocusCol, FocusRow);
+  if (LayersReady && FocusCues && !Lit.Any()) DrawCell(HoverLayer, FocusCol, FocusRow);
 }
 
 void TfrmTessara::FormDeactivate() {
   Focused = false;
-  if (LayersReady && FocusCues && HoverCol == FocusCol && HoverRow == FocusRow)
+  if (LayersReady && FocusCues && Lit.IsLit(FocusCol, FocusRow))
     DrawCell(NormalLayer, FocusCol, FocusRow);
 }
 
@@ -41,8 +41,8 @@ void TfrmTessara::ShowFocusCues(bool shown) {
   if (FocusCues == shown) return;
   FocusCues = shown;
   if (!Focused || !LayersReady) return;
-  if (shown && HoverCol == -1) DrawCell(HoverLayer, FocusCol, FocusRow);
-  if (!shown && HoverCol == FocusCol && HoverRow == FocusRow) DrawCell(NormalLayer, FocusCol, FocusRow);
+  if (shown && !Lit.Any()) DrawCell(HoverLayer, FocusCol, FocusRow);
+  if (!shown && Lit.IsLit(FocusCol, FocusRow)) DrawCell(NormalLayer, FocusCol, FocusRow);
 }
 
 bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
@@ -63,7 +63,7 @@ bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
       const int col = std::clamp(cell.Col + (key == kKeyRight) - (key == kKeyLeft), 1, std::max(Cols, 1));
       const int row = std::clamp(cell.Row + (key == kKeyDown) - (key == kKeyUp), 1, std::max(Rows, 1));
       if (LayersReady) {
-        if (HoverCol != -1 && (HoverCol != col || HoverRow != row)) DrawCell(NormalLayer, HoverCol, HoverRow);
+        if (Lit.OtherLit(col, row)) DrawCell(NormalLayer, Lit.HoverCol(), Lit.HoverRow());
         DrawCell(HoverLayer, col, row);
       }
       FocusCol = col;
@@ -75,16 +75,14 @@ bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
       return true;
     case kKeyDelete:
       // "Icon &Cut (Delete)" on the focus cell, which becomes the selected one.
-      SelCol = cell.Col;
-      SelRow = cell.Row;
+      Lit.Select(cell.Col, cell.Row);
       cmCutClick();
       if (LayersReady && Focused) DrawCell(HoverLayer, cell.Col, cell.Row);
       return true;
     case kKeyApps:
     case kKeyF10: {
       if (!menuKey) return false;
-      SelCol = cell.Col;
-      SelRow = cell.Row;
+      Lit.Select(cell.Col, cell.Row);
       const CellRect r = CellRectOf(cell.Col, cell.Row);
       // A command chosen from the menu may delete this window: nothing is touched after it.
       view_->ShowContextMenuAt(r.Left + r.Width / 2, r.Top + r.Height / 2);

@@ -23,10 +23,9 @@ void TfrmTessara::FormMouseDown(MouseButton button, unsigned shift, int x, int y
   // A press outside every cell keeps the last selection for the context menu.
   if (!cell.Valid()) return;
   // A cell the keyboard lit goes flat first: the pressed one takes over the record.
-  if (HoverCol != -1 && (HoverCol != cell.Col || HoverRow != cell.Row)) DrawCell(NormalLayer, HoverCol, HoverRow);
-  SelCol = cell.Col;
-  SelRow = cell.Row;
-  DrawCell(PressedLayer, SelCol, SelRow);
+  if (Lit.OtherLit(cell.Col, cell.Row)) DrawCell(NormalLayer, Lit.HoverCol(), Lit.HoverRow());
+  Lit.Select(cell.Col, cell.Row);
+  DrawCell(PressedLayer, Lit.SelCol(), Lit.SelRow());
   if (button == mbLeft) {
     Pressing = true;
     view_->SetDragCursor(true);
@@ -63,25 +62,24 @@ void TfrmTessara::FormMouseMove(unsigned, int x, int y) {
     return;
   }
   const Cell cell = CellAt(x, y);
-  if (HoverCol != -1) DrawCell(NormalLayer, HoverCol, HoverRow);
+  if (Lit.Any()) DrawCell(NormalLayer, Lit.HoverCol(), Lit.HoverRow());
   // Empty cells and the spacing never light up; a read only, so hovering makes no record.
   if (cell.Valid() && !std::as_const(*this).Tile(cell.Col, cell.Row).Empty()) DrawCell(HoverLayer, cell.Col, cell.Row);
 }
 
 void TfrmTessara::FormMouseLeave() {
-  if (HoverCol != -1) DrawCell(NormalLayer, HoverCol, HoverRow);
-  HoverCol = -1;
+  if (Lit.Any()) DrawCell(NormalLayer, Lit.HoverCol(), Lit.HoverRow());
+  Lit.Unlight();
 }
 
 void TfrmTessara::ShowSelectedFlat() {
   if (!HasSelectedCell()) return;
   // The pointer may rest on another cell, still raised: it stays the hovered one, or the
   // next move would leave it raised for good.
-  const int hoverCol = HoverCol, hoverRow = HoverRow;
-  DrawCell(NormalLayer, SelCol, SelRow);
-  if (hoverCol != -1 && (hoverCol != SelCol || hoverRow != SelRow)) {
-    HoverCol = hoverCol;
-    HoverRow = hoverRow;
+  const int hoverCol = Lit.HoverCol(), hoverRow = Lit.HoverRow();
+  DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
+  if (hoverCol != -1 && (hoverCol != Lit.SelCol() || hoverRow != Lit.SelRow())) {
+    Lit.Painted(hoverCol, hoverRow, true);
   }
 }
 
@@ -109,12 +107,12 @@ void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
   }
   if (!Pressing) return;
   Pressing = false;
-  if (cell.Col == SelCol && cell.Row == SelRow) {
-    RunTile(SelCol, SelRow);
+  if (cell.Col == Lit.SelCol() && cell.Row == Lit.SelRow()) {
+    RunTile(Lit.SelCol(), Lit.SelRow());
     return;
   }
   // An empty target receives the tile; an occupied one swaps places with it, icons included.
-  std::swap(Tile(SelCol, SelRow), Tile(cell.Col, cell.Row));
+  std::swap(Tile(Lit.SelCol(), Lit.SelRow()), Tile(cell.Col, cell.Row));
   ComposeLayers();
   SaveChange();
 }

@@ -279,12 +279,7 @@ void TfrmTessara::ShadeCells(int mode, Bitmap24& layer) {
 void TfrmTessara::DrawCell(int layer, int col, int row) {
   const CellRect cell = CellRectOf(col, row);
   view_->PaintRect(Layer(layer), cell.Left, cell.Top, cell.Width, cell.Height);
-  if (layer == NormalLayer) {
-    HoverCol = -1;
-  } else {
-    HoverCol = col;
-    HoverRow = row;
-  }
+  Lit.Painted(col, row, layer != NormalLayer);
 }
 
 void TfrmTessara::SyncMenuChecks() {

@@ -79,7 +79,7 @@ void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
 void TfrmTessara::cmShortcutClick() {
   if (!HasSelectedCell()) return;
   // The commands that wait on a dialog keep to the cell they started on.
-  const int col = SelCol, row = SelRow;
+  const int col = Lit.SelCol(), row = Lit.SelRow();
   if (Occupied(col, row)) {
     ShowMessage(kOccupiedMessage);
     return;
@@ -112,7 +112,7 @@ void TfrmTessara::cmShortcutClick() {
 
 void TfrmTessara::cmDriveClick() {
   if (!HasSelectedCell()) return;
-  const int col = SelCol, row = SelRow;
+  const int col = Lit.SelCol(), row = Lit.SelRow();
   if (Occupied(col, row)) {
     ShowMessage(kOccupiedMessage);
     return;
@@ -147,7 +147,7 @@ void TfrmTessara::cmDriveClick() {
 
 void TfrmTessara::cmPropertiesClick() {
   if (!HasSelectedCell()) return;
-  const int col = SelCol, row = SelRow;
+  const int col = Lit.SelCol(), row = Lit.SelRow();
   const auto life = Life();
   bool edited = false;
   {

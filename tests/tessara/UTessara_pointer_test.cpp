@@ -188,9 +188,9 @@ TEST_F(PointerTest, CellsAreShownFromTheirLayersThroughPressMovesLeaveAndRelease
   TakeShown();
   At(kUp, 1, 1, mbRight);
   EXPECT_EQ(TakeShown(), (ShownList{{NormalLayer, 2, 1}}));
-  EXPECT_EQ(form->HoverCol, 1);
+  EXPECT_EQ(form->Lit.HoverCol(), 1);
   form->FormMouseDown(mbRight, ssNone, 0, 0);
-  EXPECT_EQ(std::make_pair(form->SelCol, form->SelRow), std::make_pair(2, 1));
+  EXPECT_EQ(std::make_pair(form->Lit.SelCol(), form->Lit.SelRow()), std::make_pair(2, 1));
   EXPECT_TRUE(view->started.empty());
 }
 
@@ -220,7 +220,7 @@ TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped
   EXPECT_EQ(form->Tile(1, 1).Icon.get(), iconB);
   EXPECT_EQ(form->Tile(2, 1).Filename, "C:\\a.exe");
   EXPECT_EQ(form->Tile(2, 1).Icon.get(), iconA);
-  EXPECT_EQ(form->SelCol, 1) << "the selection names the cell where the press began";
+  EXPECT_EQ(form->Lit.SelCol(), 1) << "the selection names the cell where the press began";
 
   // Onto an empty cell: the tile moves there and leaves its cell empty.
   At(kDown, 2, 1);
@@ -280,7 +280,7 @@ TEST_F(PointerTest, LostCaptureEndsAHeldTileOrAWindowMove) {
   At(kDown, 1, 1);
   At(kMove, 2, 1);
   form->FormCaptureLost();
-  EXPECT_EQ(form->HoverCol, 2) << "the other raised cell keeps its record, as at a release";
+  EXPECT_EQ(form->Lit.HoverCol(), 2) << "the other raised cell keeps its record, as at a release";
   EXPECT_FALSE(form->Pressing);
   EXPECT_FALSE(view->drag_cursor);
   form->BackType = 2;
@@ -372,7 +372,7 @@ TEST_F(ClipboardTest, TileCommandsWithoutASelectedCellTouchNothing) {
   Put(*form, 1, 1, "C:\\a.exe");
   TileClipboard.Filename = "C:\\clip.exe";
   form->FormMouseDown(mbRight, ssNone, 0, 0);  // a right press outside every cell
-  ASSERT_EQ(form->SelCol, -1);
+  ASSERT_EQ(form->Lit.SelCol(), -1);
   form->cmCutClick();
   form->cmCopyClick();
   form->cmPasteClick();
@@ -383,7 +383,8 @@ TEST_F(ClipboardTest, TileCommandsWithoutASelectedCellTouchNothing) {
 }
 
 TEST_F(ClipboardTest, ReadingEmptyCellsMakesNoRecordForThem) {
-  form->SelCol = form->SelRow = form->FocusCol = form->FocusRow = view->drop.X = view->drop.Y = 2;
+  form->Lit.Select(2, 2);
+  form->FocusCol = form->FocusRow = view->drop.X = view->drop.Y = 2;
   host.answers = {""};
   view->properties_user = [](auto& d) { d.SetChecked(TSCheck::FloatHint, true); return true; };  // grid unchanged
   for (MenuId read : {MenuId::cmWindowProperties, MenuId::cmCopy, MenuId::cmCut, MenuId::cmShortcut, MenuId::cmDrive,

@@ -210,13 +210,13 @@ TEST_F(TessaraFormTest, DrawCellRecordsTheHoveredCell) {
   PlainWindow(2, 2, 0);
   form->ComposeLayers();
   form->DrawCell(HoverLayer, 2, 1);
-  EXPECT_EQ(form->HoverCol, 2);
-  EXPECT_EQ(form->HoverRow, 1);
+  EXPECT_EQ(form->Lit.HoverCol(), 2);
+  EXPECT_EQ(form->Lit.HoverRow(), 1);
   form->DrawCell(PressedLayer, 1, 2);
-  EXPECT_EQ(form->HoverCol, 1);
-  EXPECT_EQ(form->HoverRow, 2);
+  EXPECT_EQ(form->Lit.HoverCol(), 1);
+  EXPECT_EQ(form->Lit.HoverRow(), 2);
   form->DrawCell(NormalLayer, 1, 2);
-  EXPECT_EQ(form->HoverCol, -1);
+  EXPECT_EQ(form->Lit.HoverCol(), -1);
 }
 
 TEST_F(TessaraFormTest, LookCommandsResizeRecomposeAndKeepTheMarks) {

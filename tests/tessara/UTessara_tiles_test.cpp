@@ -203,22 +203,21 @@ TEST_F(TileMakingTest, DropsThatMakeNoTileAndStartNothing) {
 TEST_F(TileMakingTest, ShortcutCommandUsesTheOpenDialogAndKeepsTheNameAsItIs) {
   Extractable("C:\\Tools\\Calc.EXE", 1);
   host.answers = {"C:\\Tools\\Calc.EXE", "", kProgram};
-  form->SelCol = 2;
-  form->SelRow = 2;
+  form->Lit.Select(2, 2);
   form->cmShortcutClick();
   EXPECT_EQ(form->Tile(2, 2).Description, "Calc.EXE");
   EXPECT_EQ(form->Tile(2, 2).StartIn, "C:\\Tools\\");
 
   // Cancelled, and the program itself: no tile.
-  form->SelRow = 1;
+  form->Lit.Select(2, 1);
   form->cmShortcutClick();
   form->cmShortcutClick();
   EXPECT_TRUE(form->Tile(2, 1).Empty());
 
   // An occupied cell asks no file; no selected cell does nothing.
-  form->SelRow = 2;
+  form->Lit.Select(2, 2);
   form->cmShortcutClick();
-  form->SelCol = form->SelRow = -1;
+  form->Lit.Select(-1, -1);
   form->cmShortcutClick();
   EXPECT_EQ(host.opens, 3);
   EXPECT_EQ(messages, (std::vector<std::string>{"Can't make a shortcut to myself...", "Please select an empty tile"}));
@@ -241,7 +240,7 @@ TEST_F(TileMakingTest, DriveCommandMakesADriveTileWithTheLibraryIconRule) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.filename);
     form->Tile(1, 1).Clear();
-    form->SelCol = form->SelRow = 1;
+    form->Lit.Select(1, 1);
     view->dialog_answer = [&](TfrmProperties& dialog, FakePropertiesView& dv) {
       EXPECT_TRUE(dialog.DriveMode);
       EXPECT_EQ(dv.selected, 0) << "the library's first icon is selected";
@@ -283,7 +282,7 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
   shell.IconFile = "C:\\W\\SHELL32.DLL";
   shell.IconIndex = 4;
 
-  form->SelCol = form->SelRow = 1;
+  form->Lit.Select(1, 1);
   view->dialog_answer = [](TfrmProperties& d, FakePropertiesView& dv) {
     EXPECT_EQ(d.Edit4, kLibrary);
     EXPECT_EQ(dv.selected, 3);
@@ -298,7 +297,7 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
   EXPECT_EQ(lib.Drive, 3) << "a drive tile stays one";
   EXPECT_GT(view->paints, compositions);
 
-  form->SelCol = 2;
+  form->Lit.Select(2, form->Lit.SelRow());
   view->dialog_answer = [](TfrmProperties& d, FakePropertiesView& dv) {
     EXPECT_EQ(dv.selected, 3);
     d.lbClick(6);
@@ -333,7 +332,7 @@ TEST_F(TileMakingTest, DialogCommandsKeepToTheirCellAndLeaveAWindowDeletedMeanwh
       form->Tile(1, 1).Filename = before;
       form->Tile(2, 1).Filename = "C:\\b\\kept.exe";
       // While the dialog is up a press selects the other cell, or the window is deleted.
-      host.while_open = [&] { deleted ? form->cmDeleteClick() : void(form->SelCol = 2); };
+      host.while_open = [&] { deleted ? form->cmDeleteClick() : form->Lit.Select(2, form->Lit.SelRow()); };
       host.answers = {"C:\\a\\new.exe"};
       host.opens = 0;
       view->dialog_answer = [&](TfrmProperties& d, FakePropertiesView&) {
@@ -341,7 +340,7 @@ TEST_F(TileMakingTest, DialogCommandsKeepToTheirCellAndLeaveAWindowDeletedMeanwh
         host.while_open();
         return true;
       };
-      form->SelCol = form->SelRow = 1;
+      form->Lit.Select(1, 1);
       form->RunCommand(command);
       EXPECT_EQ(form->Tile(1, 1).Filename == before, deleted);
       EXPECT_EQ(form->Tile(1, 1).Icon != nullptr, !deleted);

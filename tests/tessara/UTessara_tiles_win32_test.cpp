@@ -128,7 +128,7 @@ TEST_F(TileWin32Test, TileDialogListsIconsBrowsesCutsTheDescriptionAndCancels) {
   t.Filename = "C:\\tool.exe";
   t.Description = "Tool";
   t.IconFile = TwelveIcons();
-  form_->SelCol = form_->SelRow = 1;
+  form_->Lit.Select(1, 1);
   const auto ownIcons = static_cast<LRESULT>(reinterpret_cast<UINT_PTR>(
       ExtractIconA(GetModuleHandleA(nullptr), alTools::ProgramPath().c_str(), static_cast<UINT>(-1))));
   ASSERT_GT(ownIcons, 0);
@@ -171,8 +171,7 @@ TEST_F(TileWin32Test, TileDialogOkStoresTheClickedIcon) {
   t.Filename = "C:\\tool.exe";
   t.IconFile = TwelveIcons();
   t.IconIndex = 1;
-  form_->SelCol = 2;
-  form_->SelRow = 1;
+  form_->Lit.Select(2, 1);
   DialogUser user([&](DialogUser& u) {
     HWND dialog = WaitForWindow("#32770", "Properties");
     if (!u.Check(dialog != nullptr, "no Properties dialog")) return;
@@ -192,7 +191,7 @@ TEST_F(TileWin32Test, TileDialogOkStoresTheClickedIcon) {
 }
 
 TEST_F(TileWin32Test, DriveDialogWithDChosenMakesADriveTile) {
-  form_->SelCol = form_->SelRow = 1;
+  form_->Lit.Select(1, 1);
   DialogUser user([&](DialogUser& u) {
     HWND dialog = WaitForWindow("#32770", "New Drive");
     if (!u.Check(dialog != nullptr, "no New Drive dialog")) return;

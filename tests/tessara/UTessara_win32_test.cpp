@@ -961,12 +961,12 @@ TEST_F(TessaraWin32Test, RightPressSelectsACellAndMenuCommandsReachTheForm) {
   HWND hwnd = window.Handle();
   const CellRect cell = form->CellRectOf(2, 1);
   SendMessageA(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(cell.Left + 5, cell.Top + 5));
-  EXPECT_EQ(form->SelCol, 2);
-  EXPECT_EQ(form->SelRow, 1);
+  EXPECT_EQ(form->Lit.SelCol(), 2);
+  EXPECT_EQ(form->Lit.SelRow(), 1);
   // The spacing between cells keeps the last selection.
   SendMessageA(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(cell.Left - 2, cell.Top + 5));
-  EXPECT_EQ(form->SelCol, 2);
-  EXPECT_EQ(form->SelRow, 1);
+  EXPECT_EQ(form->Lit.SelCol(), 2);
+  EXPECT_EQ(form->Lit.SelRow(), 1);
 
   // A command id from the menu runs its handler: Tint off, mark cleared.
   ASSERT_EQ(form->Opacity, 0);

@@ -98,8 +98,7 @@ class ChangesTest : public ::testing::Test {
     if (release) form.FormMouseUp(mbLeft, ssNone, r.Left + r.Width / 2 + dx, r.Top + r.Height / 2);
   }
   static void Select(TfrmTessara& form, int col, int row) {
-    form.SelCol = col;
-    form.SelRow = row;
+    form.Lit.Select(col, row);
   }
 
   std::string Settings() const { return ReadText(folder.Path() + "tswin.ini"); }

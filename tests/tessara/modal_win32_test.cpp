@@ -93,11 +93,11 @@ TEST_F(ModalWin32Test, DialogsHoldEveryWindowAndTheirCommandsKeepToTheirCell) {
       // Until the click has closed it, nothing else may answer the dialog.
       u.Check(testing::PumpUntil([&] { return !IsWindow(dialog); }, 5000, false), "the dialog stayed open");
     });
-    form.SelCol = form.SelRow = 1;  // as the right press that opened the menu
+    form.Lit.Select(1, 1);  // as the right press that opened the menu
     form.RunCommand(c.command);
     user.Finish();
     EXPECT_EQ(main.TessaraCount, 1);
-    EXPECT_EQ(form.SelCol, 1) << "a press reached the window";
+    EXPECT_EQ(form.Lit.SelCol(), 1) << "a press reached the window";
     EXPECT_EQ(form.Tile(1, 1).Filename, c.cell1);
     EXPECT_EQ(form.Tile(2, 1).Filename, kept);
     EXPECT_GE(window.Left(), 4000) << "the tray brought the control panel back";
@@ -113,7 +113,7 @@ TEST_F(ModalWin32Test, AClosedDialogLeavesTheWindowItServedActive) {
   window.Create();
   window.Form().btnNewClick();
   TfrmTessara& form = *window.Form().Tessara(1);
-  form.SelCol = form.SelRow = 1;
+  form.Lit.Select(1, 1);
   HWND served = static_cast<TessaraWindow&>(form.View()).Handle();
   for (MenuId command : {MenuId::cmDelete, MenuId::cmSelectTintColor, MenuId::cmProperties, MenuId::cmShortcut}) {
     SCOPED_TRACE(static_cast<int>(command));

@@ -172,14 +172,14 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
     form->FormActivate();
     for (int key : c.keys) form->FormKeyDown(key, ssNone);
     EXPECT_EQ(std::make_pair(form->FocusCol, form->FocusRow), std::make_pair(c.col, c.row));
-    EXPECT_EQ(std::make_pair(form->HoverCol, form->HoverRow), std::make_pair(c.col, c.row));
+    EXPECT_EQ(std::make_pair(form->Lit.HoverCol(), form->Lit.HoverRow()), std::make_pair(c.col, c.row));
     const CellRect pointer = form->CellRectOf(c.col, c.pointerRow);
     if (c.pointerRow) form->FormMouseMove(ssNone, pointer.Left + 5, pointer.Top + 5);
     TakeShown();
     form->FormDeactivate();
     const std::vector<std::string> flat{"0:" + std::to_string(c.col) + "," + std::to_string(c.row)};
     EXPECT_EQ(TakeShown(), c.pointerRow ? std::vector<std::string>{} : flat) << "the focus cell is lit no more, the pointer's stays";
-    EXPECT_EQ(form->HoverCol, c.pointerRow ? c.col : -1);
+    EXPECT_EQ(form->Lit.HoverCol(), c.pointerRow ? c.col : -1);
     form->FormMouseLeave();
   }
 }
@@ -212,7 +212,7 @@ TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlon
   form->FormKeyDown(kKeyDelete, ssNone);
   EXPECT_TRUE(form->Tile(1, 1).Empty());
   EXPECT_EQ(TileClipboard.Filename, "C:\\a.exe");
-  EXPECT_EQ(form->SelCol * 10 + form->SelRow, 11) << "the cut cell becomes the selected one";
+  EXPECT_EQ(form->Lit.SelCol() * 10 + form->Lit.SelRow(), 11) << "the cut cell becomes the selected one";
   EXPECT_EQ(TakeShown().back(), "1:1,1") << "and stays lit";
   form->FormKeyDown(kKeyReturn, ssNone);
   form->FormKeyDown(kKeyRight, ssNone);
@@ -242,11 +242,11 @@ TEST_F(KeysTest, MenuKeyAndShiftF10OpenTheMenuOfTheFocusCellOthersDoNot) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     view->menus_at.clear();
-    form->SelCol = form->SelRow = -1;
+    form->Lit.Select(-1, -1);
     form->FormKeyDown(c.key, c.shift);
     const std::vector<std::pair<int, int>> none, middle{{r.Left + r.Width / 2, r.Top + r.Height / 2}};
     EXPECT_EQ(view->menus_at, c.opens ? middle : none);
-    EXPECT_EQ(std::make_pair(form->SelCol, form->SelRow), c.opens ? std::make_pair(2, 2) : std::make_pair(-1, -1));
+    EXPECT_EQ(std::make_pair(form->Lit.SelCol(), form->Lit.SelRow()), c.opens ? std::make_pair(2, 2) : std::make_pair(-1, -1));
   }
 }
 

@@ -113,7 +113,7 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
   SetForegroundWindow(Handle());
   SetFocus(Handle());
   ASSERT_TRUE(PumpUntil([&] { return form.Focused; }));
-  EXPECT_EQ(form.HoverCol, -1) << "no focus cell until the keyboard is used";
+  EXPECT_EQ(form.Lit.HoverCol(), -1) << "no focus cell until the keyboard is used";
   Key(VK_RIGHT);
   Key(VK_DOWN);
   Key(VK_RIGHT);
@@ -125,7 +125,7 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
   for (bool shiftF10 : {false, true}) {
     SCOPED_TRACE(shiftF10 ? "Shift+F10" : "menu key");
     TileClipboard.Clear();
-    form.SelCol = form.SelRow = -1;
+    form.Lit.Select(-1, -1);
     bool opened = false;
     testing::DialogUser user([&](testing::DialogUser&) {
       opened = PumpUntil([] { HWND m = FindWindowA("#32768", nullptr); return m && IsWindowVisible(m); }, 5000, false);
@@ -144,7 +144,7 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
       Pump(100);
     }
     EXPECT_TRUE(opened);
-    EXPECT_EQ(std::make_pair(form.SelCol, form.SelRow), std::make_pair(2, 2));
+    EXPECT_EQ(std::make_pair(form.Lit.SelCol(), form.Lit.SelRow()), std::make_pair(2, 2));
     EXPECT_EQ(TileClipboard.Filename, "C:\\windows\\notepad.exe");
   }
   Key(VK_DELETE);
