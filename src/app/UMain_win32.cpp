@@ -69,9 +69,10 @@ constexpr std::array<const char*, 7> kAboutLines = {
 };
 
 // The session notices come only to a window registered for them.
-FARPROC SessionNoticeProc(const char* name) {
+template <class F>
+F SessionNoticeFunction(const char* name) {
   static const HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
-  return library ? GetProcAddress(library, name) : nullptr;
+  return LibraryFunction<F>(library, name);
 }
 
 const ControlDef* FindControl(UINT id) {
@@ -146,8 +147,7 @@ MainWindow::~MainWindow() {
   Shutdown();
   if (session_notices_ && hwnd_) {
     using Unregister = BOOL(WINAPI*)(HWND);
-    if (const auto unregister = reinterpret_cast<Unregister>(
-            reinterpret_cast<void*>(SessionNoticeProc("WTSUnRegisterSessionNotification"))))
+    if (const auto unregister = SessionNoticeFunction<Unregister>("WTSUnRegisterSessionNotification"))
       unregister(hwnd_);
   }
   if (hwnd_) DestroyWindow(hwnd_);
@@ -177,8 +177,7 @@ void MainWindow::Create() {
   ShowTrayIcon();
   // Without the notices (no such library) windows capture as they always did.
   using Register = BOOL(WINAPI*)(HWND, DWORD);
-  if (const auto notify = reinterpret_cast<Register>(
-          reinterpret_cast<void*>(SessionNoticeProc("WTSRegisterSessionNotification"))))
+  if (const auto notify = SessionNoticeFunction<Register>("WTSRegisterSessionNotification"))
     session_notices_ = notify(hwnd_, NOTIFY_FOR_THIS_SESSION) != FALSE;
 
   form_ = std::make_unique<TfrmMain>(*this, *this);

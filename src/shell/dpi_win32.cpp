@@ -14,13 +14,13 @@ constexpr int kMonitorEffectiveDpi = 0;
 
 template <class F>
 F UserFunction(const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+  return LibraryFunction<F>(GetModuleHandleA("user32.dll"), name);
 }
 
 template <class F>
 F ShcoreFunction(const char* name) {
   static const HMODULE shcore = LoadSystemLibrary(L"shcore.dll");
-  return shcore ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(shcore, name))) : nullptr;
+  return LibraryFunction<F>(shcore, name);
 }
 
 int ScreenDpi() {
@@ -107,10 +107,9 @@ HICON LoadSmallIcon(HINSTANCE instance, int id) {
   // The common controls' own choice of image and scaling (version 6, Windows Vista and later).
   using LoadIconMetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
   constexpr int kLimSmall = 0;
-  static HMODULE comctl = LoadLibraryA("comctl32.dll");
+  // The program links the common controls: the version its manifest chose is loaded already.
   static const auto loadIconMetric =
-      comctl ? reinterpret_cast<LoadIconMetricFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconMetric")))
-             : nullptr;
+      LibraryFunction<LoadIconMetricFn>(GetModuleHandleA("comctl32.dll"), "LoadIconMetric");
   HICON icon = nullptr;
   if (loadIconMetric && SUCCEEDED(loadIconMetric(instance, MAKEINTRESOURCEW(id), kLimSmall, &icon)) && icon)
     return icon;

@@ -14,8 +14,7 @@ HMODULE DwmLibrary() {
 
 template <class F>
 F DwmFunction(const char* name) {
-  const HMODULE library = DwmLibrary();
-  return library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+  return LibraryFunction<F>(DwmLibrary(), name);
 }
 
 using IsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
@@ -55,9 +54,7 @@ bool SetExcludedFromCapture(HWND window, bool excluded) {
 
 unsigned SystemBuild() {
   using GetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const auto get = ntdll ? reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                         : nullptr;
+  const auto get = LibraryFunction<GetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
   OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof version;
   return get && get(&version) == 0 ? version.dwBuildNumber : 0;

@@ -14,4 +14,11 @@ void SearchLibrariesInSystemFolderOnly();
 // The library of this name in the system folder, loaded; nullptr when it has none there.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// A function of a loaded library as its pointer type; nullptr when the library or the function
+// is missing (an older Windows), so the caller takes its fallback.
+template <class F>
+F LibraryFunction(HMODULE library, const char* name) {
+  return library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
+
 }  // namespace tessara

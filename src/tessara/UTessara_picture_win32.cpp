@@ -126,8 +126,7 @@ bool LoadWithOle(const std::string& path, Bitmap24& picture) {
   // be loaded at every start of the program.
   using LoadPictureFn = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
   static const HMODULE oleaut = LoadSystemLibrary(L"oleaut32.dll");
-  static const auto load = reinterpret_cast<LoadPictureFn>(
-      reinterpret_cast<void*>(oleaut ? GetProcAddress(oleaut, "OleLoadPicture") : nullptr));
+  static const auto load = LibraryFunction<LoadPictureFn>(oleaut, "OleLoadPicture");
   ComPtr<IPicture> ole;
   if (!load || FAILED(load(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
                            reinterpret_cast<void**>(ole.Put()))))
