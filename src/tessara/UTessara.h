@@ -136,6 +136,10 @@ class TfrmTessara : public TessaraModel {
 
   // Context menu commands.
   void RunCommand(MenuId id);
+  // The handler of a menu item; none for a submenu or a separator. A switch, so an item added
+  // to the menu without a handler is a compiler warning.
+  using Command = void (TfrmTessara::*)();
+  static Command CommandOf(MenuId id);
   // Lives while the window does and turns false when it is deleted. A command that waits on a
   // dialog takes it first, with the cell it acts on, and goes no further if the window went.
   std::weak_ptr<const bool> Life() const { return life_; }

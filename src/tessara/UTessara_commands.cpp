@@ -3,10 +3,42 @@
 
 namespace tessara {
 
+TfrmTessara::Command TfrmTessara::CommandOf(MenuId id) {
+  using T = TfrmTessara;
+  switch (id) {
+    case MenuId::cmShortcut: return &T::cmShortcutClick;
+    case MenuId::cmDrive: return &T::cmDriveClick;
+    case MenuId::cmProperties: return &T::cmPropertiesClick;
+    case MenuId::cmCut: return &T::cmCutClick;
+    case MenuId::cmCopy: return &T::cmCopyClick;
+    case MenuId::cmPaste: return &T::cmPasteClick;
+    case MenuId::cmNewTessara: return &T::cmNewTessaraClick;
+    case MenuId::cmDelete: return &T::cmDeleteClick;
+    case MenuId::cmWindowProperties: return &T::cmWindowPropertiesClick;
+    case MenuId::cmSelectTintColor: return &T::cmSelectTintColorClick;
+    case MenuId::cmTint: return &T::cmTintClick;
+    case MenuId::cmBlackFrame: return &T::cmBlackFrameClick;
+    case MenuId::cm3DFrame: return &T::cm3DFrameClick;
+    case MenuId::cmNoEffect: return &T::cmNoEffectClick;
+    case MenuId::cmMonochrome: return &T::cmMonochromeClick;
+    case MenuId::cmEmboss: return &T::cmEmbossClick;
+    case MenuId::cmBlur: return &T::cmBlurClick;
+    case MenuId::cmDisplace: return &T::cmDisplaceClick;
+    case MenuId::SaveSettings1: return &T::SaveSettings1Click;
+    case MenuId::RebuildIcons1: return &T::RebuildIcons1Click;
+    case MenuId::Redraw1: return &T::Redraw1Click;
+    case MenuId::cmControlPanel: return &T::cmControlPanelClick;
+    case MenuId::ExitApplication1: return &T::ExitApplication1Click;
+    // Submenus, separators and what is no item at all run nothing.
+    case MenuId::None: case MenuId::cmNew: case MenuId::N2: case MenuId::N3: case MenuId::N1:
+    case MenuId::cmBorder: case MenuId::cmEffect: case MenuId::N4: case MenuId::Repair1: case MenuId::Count:
+      break;
+  }
+  return nullptr;
+}
+
 void TfrmTessara::RunCommand(MenuId id) {
-  if (id == MenuId::None || id == MenuId::Count) return;
-  const MenuEntry& entry = MenuEntryOf(id);
-  if (entry.handler) (this->*entry.handler)();
+  if (const Command command = CommandOf(id)) (this->*command)();
 }
 
 

@@ -1,11 +1,9 @@
 #pragma once
 // The tessara's context menu as one table: the menu is built from it and commands are
-// routed through it, so captions, order, radio groups and initial marks live in one place.
+// named by its ids, so captions, order, radio groups and initial marks live in one place.
 #include <array>
 
 namespace tessara {
-
-class TfrmTessara;
 
 enum class MenuId : int {
   None = -1,
@@ -47,7 +45,6 @@ struct MenuEntry {
   MenuId id;
   MenuId parent;     // None: top level
   const char* caption;  // "-": a separator; a parent item opens a submenu
-  void (TfrmTessara::*handler)();
   int radioGroup;    // 0: none
   bool checked;      // initial mark
 };

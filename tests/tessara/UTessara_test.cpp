@@ -283,7 +283,7 @@ TEST(TessaraMenuTest, TableHoldsEveryItemInOrder) {
     if (std::string(menu[i].caption) == "-") ++separators;
     if (menu[i].radioGroup == 2) ++radio;
     if (!IsSubmenu(menu[i].id) && std::string(menu[i].caption) != "-")
-      EXPECT_NE(menu[i].handler, nullptr) << menu[i].caption;
+      EXPECT_NE(TfrmTessara::CommandOf(menu[i].id), nullptr) << menu[i].caption;
   }
   EXPECT_EQ(top, 20);
   EXPECT_EQ(separators, 4);
