@@ -1,0 +1,183 @@
+// TessaraWindow as the tiles' icon source, and the icons it makes.
+#include "tessara/UTessara_win32.h"
+
+#include <shellapi.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "render/icofile.h"
+#include "settings/atomicfile.h"
+#include "settings/tiledata.h"
+#include "shell/alTools.h"
+#include "shell/dpi_win32.h"
+#include "shell/shortcut_win32.h"
+
+namespace tessara {
+
+namespace {
+
+BITMAPINFO DibInfo(int width, int height, WORD bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = bits;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+// The pixels of a bitmap as 32-bit BGRA values, top row first.
+bool ReadTopDown32(HDC dc, HBITMAP bitmap, int width, int height, std::vector<std::uint32_t>& out) {
+  out.assign(static_cast<std::size_t>(width) * height, 0);
+  BITMAPINFO info = DibInfo(width, -height, 32);
+  return GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), out.data(), &info, DIB_RGB_COLORS) ==
+         height;
+}
+
+}  // namespace
+
+HICON IconFromIcoBytes(const std::string& bytes) {
+  // Directory header (6 bytes), then 16-byte entries: the first one's size and offset.
+  if (bytes.size() < 22) return nullptr;
+  auto u32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(bytes[at + k]);
+    return v;
+  };
+  const std::uint32_t size = u32(14);
+  const std::uint32_t offset = u32(18);
+  if (offset > bytes.size() || size > bytes.size() - offset || size == 0) return nullptr;
+  std::vector<BYTE> image(bytes.begin() + offset, bytes.begin() + offset + size);
+  return CreateIconFromResourceEx(image.data(), size, TRUE, 0x00030000, 0, 0, LR_DEFAULTCOLOR);
+}
+
+std::unique_ptr<Win32TileIcon> Win32TileIcon::FromCacheFile(const std::string& path) {
+  std::unique_ptr<Win32TileIcon> icon(new Win32TileIcon());
+  icon->path_ = path;
+  icon->read_ = false;
+  return icon;
+}
+
+const std::string& Win32TileIcon::Bytes() const {
+  if (!read_) {
+    read_ = true;
+    if (!ReadWholeFile(path_, bytes_) || !IsValidIconFile(bytes_)) bytes_.clear();
+  }
+  return bytes_;
+}
+
+HICON Win32TileIcon::Get() const {
+  if (!icon_ && !tried_ && !Bytes().empty()) {
+    tried_ = true;
+    if (HICON made = IconFromIcoBytes(bytes_)) icon_ = std::make_shared<UniqueIcon>(made);
+  }
+  return icon_ ? icon_->Get() : nullptr;
+}
+
+std::unique_ptr<Win32TileIcon> Win32TileIcon::Share() const {
+  std::unique_ptr<Win32TileIcon> other(new Win32TileIcon());
+  Get();
+  other->icon_ = icon_;
+  other->tried_ = tried_;
+  other->read_ = read_;
+  other->bytes_ = bytes_;
+  other->path_ = path_;
+  other->source_ = source_;
+  other->index_ = index_;
+  return other;
+}
+
+std::string Win32TileIcon::FileBytes() const {
+  // Bytes taken from a file are already the file.
+  if (!Bytes().empty()) return bytes_;
+  // The cache keeps the 32-px image, whatever size is shown.
+  UniqueIcon small(source_.empty() ? nullptr : ExtractIconOfSize(source_, index_, 32));
+  const HICON encoded = small ? small.Get() : Get();
+  ICONINFO info{};
+  if (!encoded || !GetIconInfo(encoded, &info)) return {};
+  UniqueBitmap color(info.hbmColor);
+  UniqueBitmap mask(info.hbmMask);
+  BITMAP maskInfo{};
+  if (!mask || !GetObjectA(mask.Get(), sizeof maskInfo, &maskInfo)) return {};
+  const int width = maskInfo.bmWidth;
+  // A monochrome icon keeps its AND mask above its XOR image in one bitmap.
+  const int height = color ? maskInfo.bmHeight : maskInfo.bmHeight / 2;
+  if (width <= 0 || height <= 0 || width > 256 || height > 256) return {};
+
+  UniqueDC dc(CreateCompatibleDC(nullptr));
+  std::vector<std::uint32_t> maskPixels;
+  if (!ReadTopDown32(dc.Get(), mask.Get(), width, maskInfo.bmHeight, maskPixels)) return {};
+  std::vector<std::uint32_t> colorPixels;
+  if (color) {
+    if (!ReadTopDown32(dc.Get(), color.Get(), width, height, colorPixels)) return {};
+  } else {
+    colorPixels.assign(maskPixels.begin() + static_cast<std::ptrdiff_t>(width) * height, maskPixels.end());
+  }
+
+  bool hasAlpha = false;
+  for (std::uint32_t p : colorPixels) hasAlpha = hasAlpha || (p >> 24) != 0;
+  IconEntry entry;
+  entry.image.width = width;
+  entry.image.height = height;
+  entry.image.pixels.resize(static_cast<std::size_t>(width) * height);
+  entry.depth = hasAlpha ? IconDepth::Argb32 : IconDepth::Rgb24;
+  for (std::size_t i = 0; i < entry.image.pixels.size(); ++i) {
+    const std::uint32_t rgb = colorPixels[i] & 0xFFFFFF;
+    if (hasAlpha) {
+      entry.image.pixels[i] = colorPixels[i];
+    } else {
+      const bool transparent = (maskPixels[i] & 0xFFFFFF) != 0;
+      entry.image.pixels[i] = transparent ? 0 : 0xFF000000u | rgb;
+    }
+  }
+  return EncodeIcon({entry});
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
+  // A negative index asks for a count or a resource id, never for the icon at a position.
+  if (index < 0 || file.empty()) return nullptr;
+  // A shortcut holds no icons of its own: the shell finds the one it shows (an app's, one named
+  // by resource id), its only one.
+  if (file.size() > 4 && lstrcmpiA(file.c_str() + file.size() - 4, ".lnk") == 0) {
+    HICON shown = index == 0 ? ShellFileIcon(file) : nullptr;
+    return shown ? std::make_unique<Win32TileIcon>(shown) : nullptr;
+  }
+  // The shell's extraction gives the size of the system's scale, which may not be the window's;
+  // only at 32 px is its icon also the one for the icon cache.
+  if (dpi_ != kBaseDpi || GetSystemMetrics(SM_CXICON) != 32) {
+    HICON scaled = ExtractIconOfSize(file, index, ScaleLength(32, dpi_));
+    return scaled ? std::make_unique<Win32TileIcon>(scaled, file, index) : nullptr;
+  }
+  HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
+  if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
+  return std::make_unique<Win32TileIcon>(icon);
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::ShareIcon(const TileIcon& icon) {
+  const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
+  if (!own) return nullptr;
+  return own->Share();
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::IconFromFileBytes(std::string bytes) {
+  if (bytes.empty()) return nullptr;
+  return std::make_unique<Win32TileIcon>(std::move(bytes));
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::IconFromCacheFile(const std::string& path) {
+  return Win32TileIcon::FromCacheFile(path);
+}
+
+std::string TessaraWindow::FindAssociatedProgram(const std::string& file) {
+  if (file.empty()) return {};
+  char result[MAX_PATH] = {};
+  const auto code = reinterpret_cast<INT_PTR>(FindExecutableA(file.c_str(), "", result));
+  return code > 32 ? std::string(result) : std::string();
+}
+
+bool TessaraWindow::DirectoryReachable(const std::string& folder) { return DirectoryExists(folder); }
+
+}  // namespace tessara
