@@ -30,6 +30,10 @@ add_executable(tessara_floor WIN32 ${CMAKE_SOURCE_DIR}/bench/floor/floor_win32.c
 target_include_directories(tessara_floor PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(tessara_floor PRIVATE gdi32 user32)
 
+# Tile icons drawn by DrawIconEx against the program's own blend (bench/icondraw_win32.cpp).
+add_executable(icondraw_bench ${CMAKE_SOURCE_DIR}/bench/icondraw_win32.cpp)
+target_link_libraries(icondraw_bench PRIVATE tessara_core)
+
 # GoogleTest compiled from its sources (Debian's googletest package installs them).
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree for the Windows tests")
 if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)

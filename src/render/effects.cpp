@@ -329,6 +329,8 @@ std::uint8_t* EffectScratch::Take(std::size_t bytes) {
   return buffer_.data();
 }
 
+bool effects_internal::Avx2Chosen() { return UseAvx2(); }
+
 void ForcePixelPath(PixelPath path) { g_path = path; }
 bool Avx2PathAvailable() { return CpuHasAvx2(); }
 

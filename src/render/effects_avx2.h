@@ -89,6 +89,9 @@ TESSARA_FX_INLINE u8 BlurTinted(unsigned v, const Periodic* t, std::size_t j) {
 // An inner byte by the same rule, in integers (effects.cpp).
 u8 BlurInner(const BlurRows& rows, std::size_t j);
 
+// Whether the AVX2 versions run: the processor has AVX2 and no test forced the baseline.
+bool Avx2Chosen();
+
 #if TESSARA_FX_HAVE_AVX2
 // The AVX2 passes; each writes the same bytes as its baseline body in effects.cpp.
 TESSARA_FX_AVX2 void TintAvx2(Bitmap24& layer, const Periodic& t);

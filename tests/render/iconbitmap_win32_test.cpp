@@ -1,0 +1,101 @@
+// The program's own icon blend against DrawIconEx with DI_NORMAL on the same 24-bit layer.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "render/iconbitmap_win32.h"
+#include "shell/handles_win32.h"
+
+namespace tessara {
+namespace {
+
+// The pattern every icon kind draws from; mixes both coordinates so no two rows agree.
+std::uint32_t Hash(int x, int y) { return static_cast<std::uint32_t>(x * 73 + y * 151 + x * y * 7) * 2654435761u; }
+
+// An icon resource as icon files hold it: header with doubled height, palette, colour bits
+// and AND mask, both bottom row first. 32-bit pixels carry alpha (0, 255 and partial in
+// columns); the others set their mask on every third diagonal under a non-black colour, so
+// inverting pixels are drawn too.
+UniqueIcon MakeIcon(int bpp, int size) {
+  const int colourStride = (size * bpp + 31) / 32 * 4;
+  const int maskStride = (size + 31) / 32 * 4;
+  const int colours = bpp <= 8 ? 1 << bpp : 0;
+  std::vector<BYTE> data(40 + 4 * colours + static_cast<std::size_t>(colourStride + maskStride) * size);
+  BITMAPINFOHEADER header{40, size, 2 * size, 1, static_cast<WORD>(bpp), BI_RGB, 0, 0, 0, 0, 0};
+  std::memcpy(data.data(), &header, sizeof header);
+  for (int i = 0; i < colours; ++i) {
+    const std::uint32_t c = bpp == 1 ? (i ? 0xFFFFFF : 0) : Hash(i, 3 * i) >> 8;
+    std::memcpy(&data[40 + 4 * i], &c, 4);
+  }
+  BYTE* colourBits = &data[40 + 4 * colours];
+  BYTE* maskBits = colourBits + colourStride * size;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      BYTE* row = colourBits + (size - 1 - y) * colourStride;
+      const std::uint32_t h = Hash(x, y);
+      const int alpha = x % 4 == 0 ? 0 : x % 4 == 1 ? 255 : static_cast<int>(h >> 24);
+      const bool masked = bpp == 32 ? alpha == 0 : (x + y) % 3 == 0;
+      if (bpp == 32) {
+        const std::uint32_t argb = (h & 0xFFFFFF) | static_cast<std::uint32_t>(alpha) << 24;
+        std::memcpy(row + 4 * x, &argb, 4);
+      } else if (bpp == 24) {
+        std::memcpy(row + 3 * x, &h, 3);
+      } else {
+        const int index = static_cast<int>(h >> 16) & (colours - 1);
+        row[x * bpp / 8] |= static_cast<BYTE>(index << (8 - bpp - x * bpp % 8));
+      }
+      if (masked) maskBits[(size - 1 - y) * maskStride + x / 8] |= static_cast<BYTE>(0x80 >> x % 8);
+    }
+  return UniqueIcon(CreateIconFromResourceEx(data.data(), static_cast<DWORD>(data.size()), TRUE, 0x00030000, size,
+                                             size, LR_DEFAULTCOLOR));
+}
+
+void FillNoise(Bitmap24& layer) {
+  std::mt19937 gen(7);
+  for (std::size_t i = 0; i < layer.ByteSize(); ++i) layer.Bits()[i] = static_cast<std::uint8_t>(gen());
+}
+
+// Every icon kind, at 100 % (32 px), at 150 % (48 px) from an image of that size and from a
+// 32-px image stretched (a cached icon), inside the layer and cut off at each of its edges.
+TEST(IconBitmap, BlendGivesTheBytesOfDrawIconExForEveryIconKindAndScale) {
+  struct Size {
+    int icon, drawn;
+  };
+  const Size sizes[] = {{32, 32}, {48, 48}, {32, 48}};
+  const int kinds[] = {32, 24, 8, 4, 1};
+  constexpr int kW = 90, kH = 70;
+  const POINT places[] = {{5, 7}, {-9, -13}, {kW - 20, kH - 10}};
+  UniqueDC dc(CreateCompatibleDC(nullptr));
+  for (int bpp : kinds)
+    for (const Size& size : sizes) {
+      const UniqueIcon icon = MakeIcon(bpp, size.icon);
+      ASSERT_TRUE(icon) << bpp;
+      const IconBitmap image = IconBitmapFromIcon(icon.Get(), size.drawn);
+      ASSERT_EQ(image.Width(), size.drawn);
+      EXPECT_EQ(image.GetKind() == IconBitmap::Kind::Alpha, bpp == 32) << bpp;
+      for (const POINT& at : places) {
+        Bitmap24 system(kW, kH), own(kW, kH);
+        FillNoise(system);
+        FillNoise(own);
+        {
+          ScopedSelect select(dc.Get(), static_cast<HBITMAP>(system.Handle()));
+          ASSERT_TRUE(DrawIconEx(dc.Get(), at.x, at.y, icon.Get(), size.drawn, size.drawn, 0, nullptr, DI_NORMAL));
+        }
+        GdiFlush();
+        DrawIconBitmap(own, at.x, at.y, image);
+        std::size_t differ = 0;
+        while (differ < system.ByteSize() && system.Bits()[differ] == own.Bits()[differ]) ++differ;
+        EXPECT_EQ(differ, system.ByteSize())
+            << bpp << "-bit, " << size.icon << " px drawn at " << size.drawn << " at " << at.x << "," << at.y
+            << ": byte " << differ << " is " << int{own.Bits()[differ]} << ", DrawIconEx gives "
+            << int{system.Bits()[differ]};
+      }
+    }
+}
+
+}  // namespace
+}  // namespace tessara
