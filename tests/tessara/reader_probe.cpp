@@ -1,6 +1,6 @@
 // A screen reader's view of a window from another process, for the reader tests. Arguments: the
-// window, the output file, then "read" (the list and each item, a line each), "open N" (item N's
-// default action) or "after" (asks again once the window is gone). Texts in UTF-8.
+// window, the output file, then "read" (the list and each item, a line each) or "open N" (item N's
+// default action; then, once the window is gone, two more calls). Texts in UTF-8.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -42,7 +42,8 @@ std::string Read(IAccessible* list, long id) {
                      Text([&](BSTR* t) { return list->get_accDescription(child, t); }) + "\" action=\"" +
                      Text([&](BSTR* t) { return list->get_accDefaultAction(child, t); }) + place;
   for (DWORD bit = 1; bit; bit <<= 1)
-    if ((static_cast<DWORD>(state.lVal) & bit) && GetStateTextA(bit, text, sizeof text)) line += std::string(text) + ",";
+    if ((static_cast<DWORD>(state.lVal) & bit) && GetStateTextA(bit, text, sizeof text))
+      line += std::string(text) + ",";
   return line;
 }
 
@@ -63,12 +64,12 @@ int main(int argc, char** argv) {
     std::fprintf(out, "no object: 0x%08lX\n", static_cast<unsigned long>(got));
   } else if (command == "read" && list->get_accChildCount(&count) == S_OK) {
     list->get_accFocus(&focus);
-    std::fprintf(out, "children=%ld focus=%s\n", count, focus.vt == VT_I4 ? std::to_string(focus.lVal).c_str() : "none");
+    const std::string focused = focus.vt == VT_I4 ? std::to_string(focus.lVal) : "none";
+    std::fprintf(out, "children=%ld focus=%s\n", count, focused.c_str());
     for (long id = 0; id <= count; ++id) std::fprintf(out, "%s\n", Read(list, id).c_str());
   } else if (command == "open" && argc > 4) {
-    std::fprintf(out, "open=0x%08lX\n", static_cast<unsigned long>(list->accDoDefaultAction(Id(std::atol(argv[4])))));
-  } else if (command == "after") {
-    std::fputs("ready\n", out);
+    const HRESULT opened = list->accDoDefaultAction(Id(std::atol(argv[4])));
+    std::fprintf(out, "open=0x%08lX\nready\n", static_cast<unsigned long>(opened));
     std::fflush(out);
     for (int i = 0; i < 1000 && IsWindow(hwnd); ++i) Sleep(10);
     BSTR name = nullptr;

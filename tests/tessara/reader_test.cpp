@@ -13,15 +13,14 @@ TileReader Reader(TessaraModel& m, const ReaderState& s = {7, {3, 1}, true, {2, 
   m.TileWidth = m.TileHeight = 40;
   m.CellSpacing = 4;
   m.BorderType = 0;
-  const char* files[][2] = {{"C:\\Apps\\alpha.exe", "Alpha tile"}, {"\"C:\\Program Files\\Note pad.exe\" /a", ""},
-                            {"C:\\Program Files\\Tool.v2.exe -v x", ""}, {"C:\\Windows\\notepad.exe", ""},
-                            {"D:\\", ""}, {"C:\\hidden.exe", ""}};
-  const Cell cells[] = {{1, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 1}};
-  for (int i = 0; i < 6; ++i) {
-    m.Tile(cells[i].Col, cells[i].Row).Filename = files[i][0];
-    m.Tile(cells[i].Col, cells[i].Row).Description = files[i][1];
-  }
-  m.Tile(1, 1).StartIn = "C:\\Work";
+  const struct {
+    int col, row;
+    const char *file, *description, *startIn;
+  } tiles[] = {{1, 1, "C:\\Apps\\alpha.exe", "Alpha tile", "C:\\Work"},
+               {3, 1, "\"C:\\Program Files\\Note pad.exe\" /a", "", ""},
+               {1, 2, "C:\\Program Files\\Tool.v2.exe -v x", "", ""}, {2, 2, "C:\\Windows\\notepad.exe", "", ""},
+               {3, 2, "D:\\", "", ""}, {4, 1, "C:\\hidden.exe", "", ""}};
+  for (const auto& t : tiles) m.Tile(t.col, t.row) = {t.file, t.description, t.startIn, "", 0, nullptr, 0, 0};
   return TileReader(m, s, [](const std::string& name) { return name == "C:\\Program Files\\Tool.v2.exe"; });
 }
 
