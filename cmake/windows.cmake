@@ -51,9 +51,12 @@ if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   add_executable(tessara_win32_tests ${WIN32_TESTS} ${TESSARA_APP_RESOURCES})
   target_include_directories(tessara_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tessara_win32_tests PRIVATE tessara_core gtest gtest_main gmock)
-  add_dependencies(tessara_win32_tests TESSARA launch_probe twelve_icons)
+  add_dependencies(tessara_win32_tests TESSARA launch_probe reader_probe twelve_icons)
   # A tiny program the launch tests start and that reports where and how it was started.
   add_executable(launch_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/tessara/launch_probe.cpp)
+  # A screen reader's view of a window from another process, for the reader tests.
+  add_executable(reader_probe ${CMAKE_SOURCE_DIR}/tests/tessara/reader_probe.cpp)
+  target_link_libraries(reader_probe PRIVATE uuid oleacc ole32 oleaut32)
   # The soak script's reporter of another process's GDI objects and memory (not a test).
   add_executable(process_probe ${CMAKE_SOURCE_DIR}/tests/tessara/process_probe.cpp)
   target_link_libraries(process_probe PRIVATE psapi)

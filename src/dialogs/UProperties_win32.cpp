@@ -38,26 +38,26 @@ struct ControlDef {
 };
 
 // In tab order: the list first, then the boxes, the drive list and the buttons. The labels
-// take no focus.
+// take no focus; each comes right before its box, where a screen reader looks for a box's name.
 constexpr DWORD kBox = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr std::array<ControlDef, 13> kControls = {{
     {IDC_PROPS_LIST, "LISTBOX",
      WS_TABSTOP | WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_MULTICOLUMN | LBS_NOTIFY |
          LBS_NOINTEGRALHEIGHT,
      WS_EX_CLIENTEDGE, 0, 0, 0, 0, "", 0},
+    {IDC_PROPS_LABEL1, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 8, 56, 13, "Filename", 0},
     {IDC_PROPS_EDIT1, "EDIT", kBox, WS_EX_CLIENTEDGE, 64, 4, 300, 21, "", 255},
+    {IDC_PROPS_LABEL2, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 36, 56, 13, "Description", 0},
     {IDC_PROPS_EDIT2, "EDIT", kBox, WS_EX_CLIENTEDGE, 64, 32, 300, 21, "", 40},
+    {IDC_PROPS_LABEL4, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 64, 56, 13, "Start In", 0},
     {IDC_PROPS_EDIT3, "EDIT", kBox, WS_EX_CLIENTEDGE, 64, 60, 300, 21, "", 255},
+    {IDC_PROPS_LABEL3, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 92, 56, 13, "Icon", 0},
     {IDC_PROPS_EDIT4, "EDIT", kBox | ES_READONLY, WS_EX_CLIENTEDGE, 64, 88, 300, 21, "", 255},
     // A drop-down list's height includes its open list.
     {IDC_PROPS_DRIVE, "COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 64, 4, 61, 300, "", 0},
     {IDC_PROPS_BROWSE, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, 271, 4, 93, 25, "&Browse for Icon", 0},
     {IDCANCEL, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, 88, 4, 75, 25, "Cancel", 0},
     {IDOK, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 6, 4, 75, 25, "OK", 0},
-    {IDC_PROPS_LABEL1, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 8, 56, 13, "Filename", 0},
-    {IDC_PROPS_LABEL2, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 36, 56, 13, "Description", 0},
-    {IDC_PROPS_LABEL4, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 64, 56, 13, "Start In", 0},
-    {IDC_PROPS_LABEL3, "STATIC", SS_LEFT | SS_NOPREFIX, 0, 4, 92, 56, 13, "Icon", 0},
 }};
 
 bool InBottomPanel(int id) { return id == IDOK || id == IDCANCEL || id == IDC_PROPS_BROWSE; }
@@ -180,6 +180,9 @@ void PropertiesWindow::OnInit() {
                                    IDC_PROPS_LABEL4};
   for (int id : shownInDriveMode) ShowWindow(Item(id), form_->DriveMode ? SW_SHOW : SW_HIDE);
   for (int id : hiddenInDriveMode) ShowWindow(Item(id), form_->DriveMode ? SW_HIDE : SW_SHOW);
+  // The drive list takes the name box's place, also right after its label.
+  if (form_->DriveMode)
+    SetWindowPos(Item(IDC_PROPS_DRIVE), Item(IDC_PROPS_LABEL1), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   // Centred on the screen at the dialog's outer size; on a scaled monitor its client area scaled.
   SIZE outer{kOuterWidth, kOuterHeight};

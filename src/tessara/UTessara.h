@@ -37,7 +37,8 @@ class ITessaraView : public IFrame,
                      public IDialogs,
                      public IMenu,
                      public IDropTarget,
-                     public IHint {
+                     public IHint,
+                     public IReaderEvents {
  public:
   // Called once by the form it serves, so the window can route its messages to it.
   virtual void Attach(class TfrmTessara* form) = 0;

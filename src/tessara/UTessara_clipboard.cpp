@@ -34,6 +34,7 @@ void TfrmTessara::cmCutClick() {
   IconsBuilt = true;
   ComposeLayers();
   DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
+  view_->TilesReordered();
   SaveChange();
 }
 
@@ -50,6 +51,7 @@ void TfrmTessara::cmPasteClick() {
   LoadIconOnly(Lit.SelCol(), Lit.SelRow());
   ComposeLayers();
   DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
+  view_->TilesReordered();
   SaveChange();
 }
 

@@ -82,6 +82,8 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
     DisableTransitions(hint_.Get());
   }
   hint_text_ = text;
+  // Painted by the box itself; as its window text it is also the box's name for screen readers.
+  SetWindowTextA(hint_.Get(), text.c_str());
   hint_back_ = static_cast<COLORREF>(background) & 0xFFFFFF;
   hint_fore_ = static_cast<COLORREF>(textColor) & 0xFFFFFF;
   RECT measure{0, 0, 0, 0};

@@ -27,6 +27,7 @@ void TfrmTessara::FormActivate() {
   const Cell cell = KeyCell(*this);
   FocusCol = cell.Col;
   FocusRow = cell.Row;
+  view_->FocusCellMoved();
   // A cell the pointer lit already is the focus cell.
   if (LayersReady && FocusCues && !Lit.Any()) DrawCell(HoverLayer, FocusCol, FocusRow);
 }
@@ -68,6 +69,7 @@ bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
       }
       FocusCol = col;
       FocusRow = row;
+      if (col != cell.Col || row != cell.Row) view_->FocusCellMoved();
       return true;
     }
     case kKeyReturn:

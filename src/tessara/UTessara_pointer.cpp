@@ -114,6 +114,7 @@ void TfrmTessara::FormMouseUp(MouseButton button, unsigned, int x, int y) {
   // An empty target receives the tile; an occupied one swaps places with it, icons included.
   std::swap(Tile(Lit.SelCol(), Lit.SelRow()), Tile(cell.Col, cell.Row));
   ComposeLayers();
+  view_->TilesReordered();
   SaveChange();
 }
 

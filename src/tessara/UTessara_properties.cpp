@@ -81,6 +81,7 @@ void TfrmTessara::ApplyProperties() {
     for (int row = 1; row <= Rows; ++row)
       if (model.Occupied(col, row) && !model.Tile(col, row).Icon) LoadIconOnly(col, row);
   ComposeLayers();
+  view_->TilesReordered();
   SaveChange();
 }
 

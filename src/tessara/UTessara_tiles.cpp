@@ -73,6 +73,7 @@ void TfrmTessara::MakeTileFromDrop(int col, int row, const std::string& name) {
   r.LibIcon = 0;
   r.Drive = 0;
   LoadTileIcon(col, row);
+  view_->TilesReordered();
   SaveChange();
 }
 
@@ -107,7 +108,9 @@ void TfrmTessara::cmShortcutClick() {
     }
   }
   DrawCell(NormalLayer, col, row);
-  if (made) SaveChange();
+  if (!made) return;
+  view_->TilesReordered();
+  SaveChange();
 }
 
 void TfrmTessara::cmDriveClick() {
@@ -142,7 +145,9 @@ void TfrmTessara::cmDriveClick() {
     }
   }
   DrawCell(NormalLayer, col, row);
-  if (made) SaveChange();
+  if (!made) return;
+  view_->TilesReordered();
+  SaveChange();
 }
 
 void TfrmTessara::cmPropertiesClick() {
@@ -154,6 +159,8 @@ void TfrmTessara::cmPropertiesClick() {
     TfrmProperties dialog(view_->CreatePropertiesView());
     // Filling the dialog only reads: a cancelled dialog on an empty cell leaves no record.
     const TTileRecord& t = std::as_const(*this).Tile(col, row);
+    const bool wasTile = !t.Empty();
+    const std::string named = t.Description + '|' + t.Filename;
     dialog.Caption = "Properties";
     dialog.DriveMode = false;
     dialog.Label1 = "Filename";
@@ -178,6 +185,8 @@ void TfrmTessara::cmPropertiesClick() {
       LoadTileIcon(col, row);
       // The old icon may have been larger than the new one: nothing of it may stay.
       ComposeLayers();
+      if (wasTile != !r.Empty()) view_->TilesReordered();
+      else if (named != r.Description + '|' + r.Filename) view_->TileRenamed(col, row);
       edited = true;
     }
   }

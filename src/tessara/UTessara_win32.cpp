@@ -244,6 +244,7 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (HandlePointerMessage(msg, wp, lp, pointer)) return pointer;
   if (HandleDpiMessage(msg, wp, lp, pointer)) return pointer;
   if (HandleReachMessage(msg, wp, lp, pointer)) return pointer;
+  if (HandleReaderMessage(msg, wp, lp, pointer)) return pointer;
   switch (msg) {
     case WM_PAINT:
       OnPaint();

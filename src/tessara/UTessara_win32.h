@@ -12,6 +12,7 @@
 
 #include "shell/handles_win32.h"
 #include "tessara/UTessara.h"
+#include "tessara/reader_win32.h"
 #include "tessara/tileicon_win32.h"
 
 namespace tessara {
@@ -171,6 +172,19 @@ class TessaraWindow final : public ITessaraView {
   int dpi_ = kBaseDpi;
   // Focus, the menu keys and changes of the monitors; true when the message was one of them.
   bool HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+  // Screen readers (reader_win32.cpp).
+ public:
+  void FocusCellMoved() override;
+  void TileRenamed(int col, int row) override;
+  void TilesReordered() override;
+  const TfrmTessara* Form() const { return form_; }
+
+ private:
+  // A reader's request for the window's object, its default action on a tile and the
+  // window's end; true when the message was one of them.
+  bool HandleReaderMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  ReaderLink reader_link_;
 };
 
 // The windows step aside at once and share one wait; each keeps the screen behind its place

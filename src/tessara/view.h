@@ -1,7 +1,7 @@
 #pragma once
 // What a grid window asks of the platform, by what each part serves: its frame, the
 // monitors, the pixels of its layers, icons, the shell, starting tiles, dialogs, the context
-// menu, drops and the floating hint. Each is implemented by the Win32 window and, in tests,
+// menu, drops, the floating hint and screen readers. Each is implemented by the Win32 window and, in tests,
 // by a fake of only the parts a test needs. Nothing here knows the form.
 #include <cstdint>
 #include <functional>
@@ -172,6 +172,19 @@ class IDropTarget {
   virtual void AcceptDrops() = 0;
   // Reads the drop point and the first file's name, then releases the drop.
   virtual DroppedFile TakeDrop(std::uintptr_t drop) = 0;
+};
+
+// What a screen reader is told as it happens, so that it speaks what the keyboard user does.
+// Windows that no reader watches need none of it: every part does nothing unless implemented.
+class IReaderEvents {
+ public:
+  virtual ~IReaderEvents() = default;
+  // The keyboard focus cell moved, or the window gained the focus.
+  virtual void FocusCellMoved() {}
+  // The description of the tile at (col, row) changed.
+  virtual void TileRenamed(int /*col*/, int /*row*/) {}
+  // Tiles were added, cut, pasted or moved, or the grid in use changed its size.
+  virtual void TilesReordered() {}
 };
 
 // The floating hint.

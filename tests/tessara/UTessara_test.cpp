@@ -282,8 +282,9 @@ TEST(TessaraMenuTest, TableHoldsEveryItemInOrder) {
     if (menu[i].parent == MenuId::None) ++top;
     if (std::string(menu[i].caption) == "-") ++separators;
     if (menu[i].radioGroup == 2) ++radio;
-    if (!IsSubmenu(menu[i].id) && std::string(menu[i].caption) != "-")
+    if (!IsSubmenu(menu[i].id) && std::string(menu[i].caption) != "-") {
       EXPECT_NE(TfrmTessara::CommandOf(menu[i].id), nullptr) << menu[i].caption;
+    }
   }
   EXPECT_EQ(top, 20);
   EXPECT_EQ(separators, 4);

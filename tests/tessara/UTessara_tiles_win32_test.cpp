@@ -142,6 +142,9 @@ TEST_F(TileWin32Test, TileDialogListsIconsBrowsesCutsTheDescriptionAndCancels) {
     u.Check(outer.right - outer.left == 377 && outer.bottom - outer.top == 311, "outer size");
     u.Check(Send(list, LB_GETCOUNT) == 12 && Send(list, LB_GETCURSEL) == LB_ERR, "twelve icons, none selected");
     u.Check(GetNextDlgTabItem(dialog, GetDlgItem(dialog, IDOK), FALSE) == list, "the list comes first in tab order");
+    for (const auto& [label, box] : {std::pair{IDC_PROPS_LABEL1, IDC_PROPS_EDIT1}, {IDC_PROPS_LABEL2, IDC_PROPS_EDIT2},
+                                     {IDC_PROPS_LABEL4, IDC_PROPS_EDIT3}, {IDC_PROPS_LABEL3, IDC_PROPS_EDIT4}})
+      u.Check(GetWindow(GetDlgItem(dialog, box), GW_HWNDPREV) == GetDlgItem(dialog, label), "a box's label before it");
 
     u.Click(dialog, "&Browse for Icon");
     HWND open = WaitForWindow("#32770", "Open");
@@ -200,6 +203,7 @@ TEST_F(TileWin32Test, DriveDialogWithDChosenMakesADriveTile) {
                 !IsWindowVisible(GetDlgItem(dialog, IDC_PROPS_EDIT2)),
             "the drive list instead of the name and description boxes");
     u.Check(Send(drives, CB_GETCOUNT) == 26 && Send(drives, CB_GETCURSEL) == CB_ERR, "26 drives, none chosen");
+    u.Check(GetWindow(drives, GW_HWNDPREV) == GetDlgItem(dialog, IDC_PROPS_LABEL1), "the drive list after its label");
     u.Check(Send(GetDlgItem(dialog, IDC_PROPS_LIST), LB_GETCOUNT) == 20, "the library's icons");
     Send(drives, CB_SETCURSEL, static_cast<WPARAM>(Send(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                          reinterpret_cast<LPARAM>("D:"))));

@@ -178,6 +178,7 @@ TEST_F(PropertiesWin32Test, HintAppearsBesideTheTileInItsColoursAndGoesWhenThePo
   SetCursorPos(tile.left + 10, tile.top + 10);
   ASSERT_TRUE(PumpUntil(shown)) << "no hint over the tile";
   Pump(100);  // its paint
+  EXPECT_EQ(testing::TextOf(hint), "Notepad here") << "a screen reader reads the hint by its window text";
   const RECT box = WindowRect(hint);
   RECT overlap{};
   EXPECT_FALSE(IntersectRect(&overlap, &box, &tile)) << "the hint covers the tile";
