@@ -95,7 +95,7 @@ std::unique_ptr<TfrmTessara> LargestWindow(int backType, BenchView*& view) {
   form->Opacity = 50;
   for (int col = 1; col <= 64; ++col)
     for (int row = 1; row <= 64; ++row) form->Tile(col, row).Filename = "C:\\a.exe";
-  form->IconsBuilt = true;
+  form->Icons().MarkBuilt();
   form->ApplySize();
   form->ComposeLayers();
   return form;
@@ -115,7 +115,7 @@ void BM_hover_step(benchmark::State& state) {
   }
   state.counters["bytes_per_step"] =
       static_cast<double>(view->painted_bytes) / static_cast<double>(state.iterations());
-  state.counters["layer_bytes"] = static_cast<double>(form->Layers[0].ByteSize());
+  state.counters["layer_bytes"] = static_cast<double>(form->Layers()[0].ByteSize());
 }
 
 void BM_tile_swap(benchmark::State& state) {

@@ -58,41 +58,21 @@ TfrmTessara::~TfrmTessara() {
 void TfrmTessara::FormCreate() {
   ClearTiles();
   SaveOnExit = true;
-  LayersReady = false;
+  composer_.Forget();
   Lit.Reset();
   Pressing = false;
   Moving = false;
-  IconsBuilt = false;
+  icons_.Forget();
   view_->AcceptDrops();
 }
 
 void TfrmTessara::SetNumber(int number) {
   // Layers and icons still in the files of the old number are taken in before the number
   // changes: the window that takes that number next may write over them.
-  for (int m = HoverLayer; m <= PressedLayer; ++m) Layer(m);
-  if (number != Tag) TakeInCachedIcons();
+  composer_.Renumber(number);
+  if (number != Tag) icons_.TakeInCached(Tag);
   Tag = number;
   ini.IniSection = std::to_string(number);
-  layers_saved_ = false;  // the files of the new number hold another window's image
-}
-
-void TfrmTessara::TakeInCachedIcons() {
-  if (Tag < 1) return;
-  for (int col = 1; col <= kGridMax; ++col) {
-    for (int row = 1; row <= kGridMax; ++row) {
-      TTileRecord* found = Find(col, row);
-      if (!found || found->Empty() || !found->Icon ||
-          found->Icon->SavedAs != IconCacheFile(program_folder_, Tag, col, row))
-        continue;
-      TTileRecord& tile = *found;
-      std::string bytes = tile.Icon->FileBytes();
-      // A file that turned out unreadable is no icon to keep: extracted afresh instead.
-      if (bytes.empty())
-        LoadIconOnly(col, row);
-      else
-        tile.Icon = view_->IconFromFileBytes(std::move(bytes));
-    }
-  }
 }
 
 void TfrmTessara::ApplySize() {
@@ -218,40 +198,7 @@ bool TfrmTessara::LoadCachedLayers() {
   if (ini.BooleanValue(kLayersStaleKey)) return false;
   // Layers of another scale are composed again, never stretched.
   if (SaneDpi(ini.IntegerValue(kLayersDpiKey)) != Dpi) return false;
-  std::array<std::string, 3> files;
-  for (int m = 0; m < 3; ++m) {
-    files[m] = LayerCacheFile(program_folder_, Tag, m);
-    if (!FileExists(files[m])) return false;
-  }
-  // A file that cannot be read counts as missing: the window composes again.
-  if (!LoadBmp24File(files[NormalLayer], Layers[NormalLayer])) return false;
-  bool fit = Layers[NormalLayer].Width() == view_->Width() && Layers[NormalLayer].Height() == view_->Height();
-  for (int m = HoverLayer; m <= PressedLayer; ++m) {
-    int width = 0, height = 0;
-    if (!ReadBmp24Size(files[m], width, height)) return false;
-    fit = fit && width == view_->Width() && height == view_->Height();
-  }
-  if (!fit) return false;
-  layer_in_file_ = {false, true, true};
-  LayersReady = true;
-  layers_saved_ = true;
-  return true;
-}
-
-Bitmap24& TfrmTessara::Layer(int m) {
-  const auto i = static_cast<std::size_t>(m);
-  if (layer_in_file_[i]) {
-    layer_in_file_[i] = false;
-    const bool read = LoadBmp24File(LayerCacheFile(program_folder_, Tag, m), Layers[i]);
-    // The file changed under us since the show: the image is made afresh instead.
-    if (!read || Layers[i].Width() != Layers[NormalLayer].Width() ||
-        Layers[i].Height() != Layers[NormalLayer].Height()) {
-      // That layer is lost: the layers are no longer whole to be kept.
-      LayersReady = false;
-      ComposeLayers();
-    }
-  }
-  return Layers[i];
+  return composer_.LoadCaches();
 }
 
 void TfrmTessara::FormShow() {
@@ -296,42 +243,15 @@ void TfrmTessara::SaveTessara() {
       failed.emplace_back(e.what());
     }
   };
-  if (tiles_unread_at_ != 0) {
-    // Layers without the tiles of the file left unread are no picture of the window: none
-    // is written, and the mark below keeps the next start from trusting older ones.
-  } else if (LayersReady && HoldsStandIns()) {
-    // The next start must compose again and try the real picture and icons, not show the
-    // stand-ins from the cache.
-    for (int m = 0; m < 3; ++m) {
-      const std::string path = LayerCacheFile(program_folder_, Tag, m);
-      if (FileExists(path)) DeleteFileAt(path);
-    }
-    layers_saved_ = false;
-  } else if (LayersReady) {
-    // Unchanged layers are not written again: a save of a window that only moved costs
-    // three small writes instead of three window-sized ones.
-    bool intact = layers_saved_;
-    for (int m = 0; m < 3 && intact; ++m) intact = FileExists(LayerCacheFile(program_folder_, Tag, m));
-    if (!intact) {
-      layers_saved_ = false;
-      attempt([this] {
-        // A kill between the three replacements would leave a mixed set that a clear mark
-        // lets the next start trust.
-        MarkLayersStaleOnDisk();
-        for (int m = 0; m < 3; ++m)
-          SaveFileOrThrow(LayerCacheFile(program_folder_, Tag, m), EncodeBmp24(Layer(m)));
-        // A layer read back from its file may have composed again, and that composition
-        // may have been cut short.
-        layers_saved_ = LayersReady;
-      });
-    }
-  }
+  // Layers without the tiles of the file left unread are no picture of the window: none
+  // is written, and the mark below keeps the next start from trusting older ones.
+  if (tiles_unread_at_ == 0) attempt([this] { composer_.SaveCaches([this] { MarkLayersStaleOnDisk(); }); });
   attempt([this] { SaveTiles(); });
   StoreSettings();
   // Written last: until the layers and tiles are whole on disk, the mark of an earlier
   // change-save stays. Layers not written now (none composed, stand-ins) stay marked.
-  ini.StoreBoolean(kLayersStaleKey, !layers_saved_);
-  if (layers_saved_) ini.StoreInteger(kLayersDpiKey, Dpi);
+  ini.StoreBoolean(kLayersStaleKey, !composer_.Saved());
+  if (composer_.Saved()) ini.StoreInteger(kLayersDpiKey, Dpi);
   attempt([this] { ini.WriteSettings(); });
   if (failed.empty()) return;
   std::string text = failed.front();
@@ -398,7 +318,7 @@ void TfrmTessara::SaveTiles() {
           (tile.Icon->SavedChecked || (tile.Icon->SavedChecked = IconFileIntact(path))))
         continue;
       // An icon whose bytes cannot be had (its cache file gone or corrupt) is extracted again.
-      if (!tile.Icon->Usable()) LoadIconOnly(col, row);
+      if (!tile.Icon->Usable()) icons_.Load(col, row);
       write[TileIndex(col, row)] = tile.Icon && !tile.Icon->StandIn;
     }
   }
@@ -420,16 +340,6 @@ void TfrmTessara::SaveTiles() {
       icon.SavedChecked = true;
     }
   }
-}
-
-bool TfrmTessara::HoldsStandIns() const {
-  if (picture_stand_in_ || capture_failed_) return true;
-  for (int col = 1; col <= kGridMax; ++col)
-    for (int row = 1; row <= kGridMax; ++row) {
-      const TTileRecord& tile = Tile(col, row);
-      if (!tile.Empty() && tile.Icon && tile.Icon->StandIn) return true;
-    }
-  return false;
 }
 
 void TfrmTessara::FormDestroy() {

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +15,9 @@
 #include "render/bitmap24.h"
 #include "render/effects.h"
 #include "settings/RegVal.h"
+#include "tessara/composer.h"
 #include "tessara/hint.h"
+#include "tessara/icons.h"
 #include "tessara/litcell.h"
 #include "tessara/host.h"
 #include "tessara/menu.h"
@@ -44,21 +45,6 @@ class ITessaraView : public IFrame,
   virtual void Attach(class TfrmTessara* form) = 0;
 };
 
-enum LayerIndex { NormalLayer = 0, HoverLayer = 1, PressedLayer = 2 };
-
-// The icons one pass over a window's tiles has extracted, by file and position: tiles
-// showing the same icon (the library's, one program's) share one extraction and one icon.
-// It lives for one pass only, so a file changed later is read again.
-class IconMemo {
- public:
-  std::unique_ptr<TileIcon> Extract(IIconSource& icons, const std::string& file, int index);
-  std::string FindAssociatedProgram(IIconSource& icons, const std::string& file);
-
- private:
-  std::map<std::pair<std::string, int>, std::unique_ptr<TileIcon>> icons_;  // null: none there
-  std::map<std::string, std::string> programs_;
-};
-
 // Key codes and modifier state the window handles.
 inline constexpr int kKeyF4 = 0x73;
 inline constexpr int kKeyReturn = 0x0D, kKeyDelete = 0x2E, kKeyApps = 0x5D, kKeyF10 = 0x79;
@@ -84,12 +70,12 @@ class TfrmTessara : public TessaraModel {
   bool Moving = false;
   int DownX = 0, DownY = 0;
   bool SaveOnExit = true;
-  bool IconsBuilt = false;
-  bool LayersReady = false;
   TRegVal ini;
-  std::array<Bitmap24, 3> Layers;
-  // Layer m, read from its cache file first if it was left there at show.
-  Bitmap24& Layer(int m);
+  // The layers as they are in memory; Layer(m) reads one still in its cache file first.
+  const std::array<Bitmap24, 3>& Layers() const { return composer_.Layers(); }
+  Bitmap24& Layer(int m) { return composer_.Layer(m); }
+  bool LayersReady() const { return composer_.Ready(); }
+  TileIcons& Icons() { return icons_; }
 
   // Lifecycle.
   void FormCreate();
@@ -109,7 +95,7 @@ class TfrmTessara : public TessaraModel {
   // composition that would capture keeps the layers (the colour stands in for layers of
   // another size) and the window wants a capture once the session is back.
   bool CaptureHeld() const { return host_ && host_->SessionAway(); }
-  bool WantsCapture() const { return capture_wanted_; }
+  bool WantsCapture() const { return composer_.WantsCapture(); }
   // Writes every file of the window that can be written; throws one Error naming each file
   // that could not be.
   void SaveTessara();
@@ -122,18 +108,15 @@ class TfrmTessara : public TessaraModel {
   bool Fresh = false;
 
   // Composition and tiles.
-  void ComposeLayers();
-  void FormPaint();
+  void ComposeLayers() { composer_.Compose(); }
+  void FormPaint() { composer_.Paint(); }
+  // A tile's icon loaded again and, once the layers are composed, drawn and shown.
   void LoadTileIcon(int col, int row);
-  void DrawTile(int col, int row);
-  void ShadeCells(int mode, Bitmap24& layer);
+  void DrawTile(int col, int row) { composer_.DrawTile(col, row); }
   void DrawCell(int layer, int col, int row);
   void SyncMenuChecks();
   // Resizes the window to the formulas of its grid.
   void ApplySize();
-  // Layer m to be drawn into. Whatever draws into a layer takes it from here, so the
-  // change reaches the layer cache files at the next save.
-  Bitmap24& DrawingLayer(int m);
 
   // Context menu commands.
   void RunCommand(MenuId id);
@@ -231,11 +214,10 @@ class TfrmTessara : public TessaraModel {
   bool SaveChange();
 
   ITessaraView& View() { return *view_; }
-  std::string IconLibraryPath() const { return program_folder_ + "TESSARA.DLL"; }
+  std::string IconLibraryPath() const { return icons_.LibraryPath(); }
 
  private:
-  // `memo`, when given, shares the extractions of one pass over the tiles.
-  void LoadIconOnly(int col, int row, IconMemo* memo = nullptr);
+  // Shows the layer cache files when this window may trust them.
   bool LoadCachedLayers();
   void SetEffect(int effect);
   void SetLook(int borderType);
@@ -249,30 +231,15 @@ class TfrmTessara : public TessaraModel {
   // a start that fails is reported with the shell's reason.
   void StartTile(const TTileRecord& tile, const std::string& dropped) const;
 
-  bool LoadBackground(Bitmap24& picture);
-  // The picture, an icon of a file out of reach, or the screen behind, is shown by a stand-in
-  // this session; the caches must not keep the stand-in, so the real one comes back once it
-  // can be read.
-  bool HoldsStandIns() const;
-  // Icons still read lazily from the files of this number are taken into memory.
-  void TakeInCachedIcons();
-  // After a failed extraction: true when the icon file is really gone or holds no such icon
-  // (its folder can be reached), false when it may only be out of reach for now.
-  bool IconSourceGone(const std::string& file);
-
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
   FloatingHint hint_{*this, *view_};
-  // The layer cache files hold exactly the current layers (read from them, or written).
-  bool layers_saved_ = false;
+  TileIcons icons_{*this, *view_, *view_, program_folder_};
+  Composer composer_{*this, *view_, *view_, icons_, hint_, program_folder_, [this] { return CaptureHeld(); }};
   bool compose_at_show_ = false;
-  bool capture_wanted_ = false;
   // Sets the stale mark of this window's section in the file, when it is clear there.
   void MarkLayersStaleOnDisk();
-  // Hover and pressed layers of a cached image stay in their files until first needed:
-  // a start shows only the normal layer.
-  std::array<bool, 3> layer_in_file_{};
 
   // Window properties: the keys of the hint and the drive letter font.
   void ReadPropertyKeys();
@@ -284,18 +251,6 @@ class TfrmTessara : public TessaraModel {
   // back at a later start; its layers show no tiles and are never cached.
   int tiles_unread_at_ = 0;
   void ReportUnreadTiles(const std::string& file);
-
-  // The layers show the plain colour in place of a picture that could not be read (or of a
-  // background that could not be captured).
-  bool picture_stand_in_ = false;
-  // The screen behind refused to be copied: the layers show what they showed before, or the
-  // plain colour.
-  bool capture_failed_ = false;
-  // Reads the layers still in their cache files (`inFile`) into memory; false when one
-  // cannot be read whole.
-  bool TakeInLayerFiles(const std::array<bool, 3>& inFile);
-  // The picture whose error was last shown: a window reports one unreadable picture once.
-  std::string picture_error_shown_;
 
   // Change-saves: the settings of the section as they are now, and where a window move began
   // (a move that ends where it began changed nothing).

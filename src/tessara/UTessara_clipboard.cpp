@@ -30,8 +30,8 @@ void TfrmTessara::cmCutClick() {
   // Every icon of the grid is built again; the composition that follows draws every tile,
   // so drawing each one here as well would only be overwritten.
   for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row);
-  IconsBuilt = true;
+    for (int row = 1; row <= Rows; ++row) icons_.Load(col, row);
+  icons_.MarkBuilt();
   ComposeLayers();
   DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
   view_->TilesReordered();
@@ -48,7 +48,7 @@ void TfrmTessara::cmPasteClick() {
   tile.AssignFields(TileClipboard);
   // The icon is built anew from the pasted fields (the fallbacks may rewrite IconFile and
   // IconIndex); the composition then draws it.
-  LoadIconOnly(Lit.SelCol(), Lit.SelRow());
+  icons_.Load(Lit.SelCol(), Lit.SelRow());
   ComposeLayers();
   DrawCell(NormalLayer, Lit.SelCol(), Lit.SelRow());
   view_->TilesReordered();

@@ -74,10 +74,7 @@ void TfrmTessara::Redraw1Click() { ComposeLayers(); }
 
 void TfrmTessara::RebuildIcons1Click() {
   // The composition draws every tile; loading alone first avoids drawing them twice.
-  IconMemo memo;
-  for (int col = 1; col <= Cols; ++col)
-    for (int row = 1; row <= Rows; ++row) LoadIconOnly(col, row, &memo);
-  IconsBuilt = true;
+  icons_.BuildAll();
   ComposeLayers();
   // A rebuild may point a record at a fallback icon and gives the icon files new content.
   SaveChange();

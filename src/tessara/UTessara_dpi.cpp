@@ -27,7 +27,7 @@ void TfrmTessara::FormDpiChanged(int dpi, int left, int top) {
     Top = top;
   }
   // Icons come again from their files in the size of the new scale.
-  IconsBuilt = false;
+  icons_.Forget();
   ComposeLayers();
 }
 

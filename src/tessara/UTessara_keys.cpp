@@ -29,19 +29,19 @@ void TfrmTessara::FormActivate() {
   FocusRow = cell.Row;
   view_->FocusCellMoved();
   // A cell the pointer lit already is the focus cell.
-  if (LayersReady && FocusCues && !Lit.Any()) DrawCell(HoverLayer, FocusCol, FocusRow);
+  if (LayersReady() && FocusCues && !Lit.Any()) DrawCell(HoverLayer, FocusCol, FocusRow);
 }
 
 void TfrmTessara::FormDeactivate() {
   Focused = false;
-  if (LayersReady && FocusCues && Lit.IsLit(FocusCol, FocusRow))
+  if (LayersReady() && FocusCues && Lit.IsLit(FocusCol, FocusRow))
     DrawCell(NormalLayer, FocusCol, FocusRow);
 }
 
 void TfrmTessara::ShowFocusCues(bool shown) {
   if (FocusCues == shown) return;
   FocusCues = shown;
-  if (!Focused || !LayersReady) return;
+  if (!Focused || !LayersReady()) return;
   if (shown && !Lit.Any()) DrawCell(HoverLayer, FocusCol, FocusRow);
   if (!shown && Lit.IsLit(FocusCol, FocusRow)) DrawCell(NormalLayer, FocusCol, FocusRow);
 }
@@ -63,7 +63,7 @@ bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
     case kKeyDown: {
       const int col = std::clamp(cell.Col + (key == kKeyRight) - (key == kKeyLeft), 1, std::max(Cols, 1));
       const int row = std::clamp(cell.Row + (key == kKeyDown) - (key == kKeyUp), 1, std::max(Rows, 1));
-      if (LayersReady) {
+      if (LayersReady()) {
         if (Lit.OtherLit(col, row)) DrawCell(NormalLayer, Lit.HoverCol(), Lit.HoverRow());
         DrawCell(HoverLayer, col, row);
       }
@@ -79,7 +79,7 @@ bool TfrmTessara::TileKeyDown(int key, unsigned shift, bool repeat) {
       // "Icon &Cut (Delete)" on the focus cell, which becomes the selected one.
       Lit.Select(cell.Col, cell.Row);
       cmCutClick();
-      if (LayersReady && Focused) DrawCell(HoverLayer, cell.Col, cell.Row);
+      if (LayersReady() && Focused) DrawCell(HoverLayer, cell.Col, cell.Row);
       return true;
     case kKeyApps:
     case kKeyF10: {

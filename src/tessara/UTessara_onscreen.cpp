@@ -17,7 +17,7 @@ bool TfrmTessara::KeepOnScreen() {
   Left = own.Left;
   Top = own.Top;
   // A transparent window already shown takes its background from the new place.
-  if (LayersReady && BackType == 2) ComposeLayers();
+  if (LayersReady() && BackType == 2) ComposeLayers();
   return true;
 }
 

@@ -79,7 +79,7 @@ void TfrmTessara::ApplyProperties() {
   const TessaraModel& model = *this;
   for (int col = 1; col <= Cols; ++col)
     for (int row = 1; row <= Rows; ++row)
-      if (model.Occupied(col, row) && !model.Tile(col, row).Icon) LoadIconOnly(col, row);
+      if (model.Occupied(col, row) && !model.Tile(col, row).Icon) icons_.Load(col, row);
   ComposeLayers();
   view_->TilesReordered();
   SaveChange();

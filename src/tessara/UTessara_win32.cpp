@@ -229,7 +229,7 @@ void TessaraWindow::OnPaint() {
     }
   } guard{this, &ps};
   if (!dc) return;
-  if (form_ && form_->LayersReady) {
+  if (form_ && form_->LayersReady()) {
     paint_dc_ = dc;
     form_->FormPaint();
   } else {

@@ -488,7 +488,7 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   EXPECT_EQ(form->Tessara(4), nullptr);
   TfrmTessara& plain = *form->Tessara(1);
   EXPECT_EQ(plain.BMPFilename, picture) << "the picture may come back";
-  EXPECT_EQ(plain.Layers[NormalLayer].Pixel(5, 5)[2], 0x30) << "composed in its colour";
+  EXPECT_EQ(plain.Layers()[NormalLayer].Pixel(5, 5)[2], 0x30) << "composed in its colour";
   EXPECT_EQ(form->Tessara(3)->Cols, 5);
 
   // Saving and deleting go on around the empty slot, and the failed window's settings stay.
@@ -547,12 +547,12 @@ TEST_F(MainFormTest, NoCaptureWhileTheSessionIsAwayAndOneOnceBackForEachWindowTh
   WriteText(folder.Path() + "tswin.ini", "[1\\Integers]\r\nBackType=2\r\n[2\\Integers]\r\nBackType=2\r\nLeft=500\r\n");
   auto form = Start();
   FakeTessaraView& view = *platform.views[0];
-  const auto centre = [&] { return form->Tessara(1)->Layers[NormalLayer].Pixel(view.width / 2, view.height / 2)[0]; };
+  const auto centre = [&] { return form->Tessara(1)->Layers()[NormalLayer].Pixel(view.width / 2, view.height / 2)[0]; };
   const unsigned char before = centre();
   view.behind = Rgb{200, 200, 200};
   form->SessionChanged(true);
   form->Tessara(1)->ComposeLayers();
-  EXPECT_TRUE(view.captures == 1 && form->Tessara(1)->LayersReady && centre() == before) << "it keeps what it shows";
+  EXPECT_TRUE(view.captures == 1 && form->Tessara(1)->LayersReady() && centre() == before) << "it keeps what it shows";
   for (int back = 0; back < 2; ++back) form->SessionChanged(false);
   EXPECT_TRUE(view.captures == 2 && centre() != before && platform.views[1]->captures == 1) << "once, where wanted";
 }

@@ -285,7 +285,7 @@ TEST_F(ControlPanelWin32Test, EndingTheSessionDuringACaptureSavesTheWindowAtItsP
   system.join();
   EXPECT_EQ(IniValue(answered, "Left") + "," + IniValue(answered, "Top") + "," + IniValue(answered, "LayersStale"),
             std::to_string(left) + ",150,1");
-  EXPECT_FALSE(form.LayersReady) << "nothing copied with the window back in place";
+  EXPECT_FALSE(form.LayersReady()) << "nothing copied with the window back in place";
 }
 
 TEST_F(ControlPanelWin32Test, TessarasRefuseACloseFromOutside) {

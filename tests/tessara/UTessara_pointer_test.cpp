@@ -198,7 +198,7 @@ TEST_F(PointerTest, ClickStartsOnceDoubleClickTwiceAndTilesMoveOrSwapWhenDropped
   form->BackType = 2;
   Put(*form, 1, 1, "C:\\a.exe");
   Put(*form, 2, 1, "C:\\b.exe");
-  form->IconsBuilt = true;  // the icons of Put stay: a first composition would extract them
+  form->Icons().MarkBuilt();  // the icons of Put stay: a first composition would extract them
   const TileIcon* iconA = form->Tile(1, 1).Icon.get();
   const TileIcon* iconB = form->Tile(2, 1).Icon.get();
 

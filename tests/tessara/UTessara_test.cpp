@@ -49,8 +49,8 @@ class TessaraFormTest : public ::testing::Test {
 TEST_F(TessaraFormTest, PlainCompositionFillsOutlinesAndShadesTheCells) {
   PlainWindow(2, 1, 1);  // black line only: border 1, 74 x 38
   form->ComposeLayers();
-  ASSERT_TRUE(form->LayersReady);
-  const Bitmap24& normal = form->Layers[NormalLayer];
+  ASSERT_TRUE(form->LayersReady());
+  const Bitmap24& normal = form->Layers()[NormalLayer];
   ASSERT_EQ(normal.Width(), 74);
   ASSERT_EQ(normal.Height(), 38);
   const Rgb fill{0x10, 0x20, 0x30};
@@ -59,12 +59,12 @@ TEST_F(TessaraFormTest, PlainCompositionFillsOutlinesAndShadesTheCells) {
   EXPECT_EQ(At(normal, 1, 1), fill);
   EXPECT_EQ(At(normal, 40, 20), fill);
   // Hover: the cell's top-left raised (x1.5), its bottom-right sunk (x0.75); the ring untouched.
-  const Bitmap24& hover = form->Layers[HoverLayer];
+  const Bitmap24& hover = form->Layers()[HoverLayer];
   EXPECT_EQ(At(hover, 1, 1), (Rgb{24, 48, 72}));
   EXPECT_EQ(At(hover, 36, 36), (Rgb{12, 24, 36}));
   EXPECT_EQ(At(hover, 10, 10), fill);
   EXPECT_EQ(At(hover, 0, 0), Rgb{});
-  const Bitmap24& pressed = form->Layers[PressedLayer];
+  const Bitmap24& pressed = form->Layers()[PressedLayer];
   EXPECT_EQ(At(pressed, 1, 1), (Rgb{12, 24, 36}));
   EXPECT_EQ(At(pressed, 36, 36), (Rgb{24, 48, 72}));
   EXPECT_GE(view->paints, 1) << "a composition ends by painting the window";
@@ -82,8 +82,8 @@ TEST_F(TessaraFormTest, ScaledWindowDrawsItsLinesAndEdgesAtTheScaleAndRecomposes
   const int flat[] = {0, 24, 24, 16, 16, 16, 16, 16, 12, 12, 0};  // red: 16 x 1.5 and x 0.75
   const int raised[] = {0, 24, 24, 24, 24, 16, 12, 12, 12, 12, 0};
   for (int i = 0; i < 11; ++i) {
-    EXPECT_EQ(At(form->Layers[NormalLayer], 84, rows[i]).r, flat[i]) << rows[i];
-    EXPECT_EQ(At(form->Layers[HoverLayer], 84, rows[i]).r, raised[i]) << rows[i];
+    EXPECT_EQ(At(form->Layers()[NormalLayer], 84, rows[i]).r, flat[i]) << rows[i];
+    EXPECT_EQ(At(form->Layers()[HoverLayer], 84, rows[i]).r, raised[i]) << rows[i];
   }
 
   form->BackType = 2;
@@ -104,7 +104,7 @@ TEST_F(TessaraFormTest, MissingBackgroundPictureFallsBackToTheColour) {
   form->BMPFilename = "/no/such/picture.bmp";
   form->ComposeLayers();
   EXPECT_EQ(view->pictures, 0);
-  EXPECT_EQ(At(form->Layers[NormalLayer], 5, 5), (Rgb{0x10, 0x20, 0x30}));
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 5, 5), (Rgb{0x10, 0x20, 0x30}));
 }
 
 TEST_F(TessaraFormTest, TransparentWindowCapturesAndAppliesItsEffectToTheBackgroundOnly) {
@@ -116,10 +116,10 @@ TEST_F(TessaraFormTest, TransparentWindowCapturesAndAppliesItsEffectToTheBackgro
   view->behind = Rgb{10, 20, 30};
   form->ComposeLayers();
   EXPECT_EQ(view->captures, 1);
-  EXPECT_EQ(At(form->Layers[NormalLayer], 3, 3), (Rgb{61, 66, 71}));
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 3, 3), (Rgb{61, 66, 71}));
   form->Opacity = 0;
   form->ComposeLayers();
-  EXPECT_EQ(At(form->Layers[NormalLayer], 3, 3), (Rgb{10, 20, 30}));
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 3, 3), (Rgb{10, 20, 30}));
 }
 
 TEST_F(TessaraFormTest, IconFallbackChainRewritesTheRecord) {
@@ -143,7 +143,7 @@ TEST_F(TessaraFormTest, IconFallbackChainRewritesTheRecord) {
   view->associations["C:\\gone.txt"] = "C:\\Windows\\notepad.exe";
 
   form->ComposeLayers();
-  ASSERT_TRUE(form->IconsBuilt);
+  ASSERT_TRUE(form->Icons().Built());
   EXPECT_EQ(own.IconFile, "C:\\a.exe");
   EXPECT_EQ(own.IconIndex, 2);
   EXPECT_EQ(static_cast<testing::FakeIcon&>(*own.Icon).Source, "C:\\a.exe#1");
@@ -229,7 +229,7 @@ TEST_F(TessaraFormTest, LookCommandsResizeRecomposeAndKeepTheMarks) {
   EXPECT_EQ(view->width, 74);
   EXPECT_EQ(view->height, 110);
   EXPECT_TRUE(view->checks[MenuId::cmBlackFrame]);
-  EXPECT_EQ(form->Layers[NormalLayer].Width(), 74);
+  EXPECT_EQ(form->Layers()[NormalLayer].Width(), 74);
   form->RunCommand(MenuId::cm3DFrame);
   EXPECT_EQ(form->BorderType, 3);
   EXPECT_EQ(view->width, 76);
@@ -248,7 +248,7 @@ TEST_F(TessaraFormTest, LookCommandsResizeRecomposeAndKeepTheMarks) {
   EXPECT_EQ(form->Effect, 3);
   EXPECT_TRUE(view->checks[MenuId::cmBlur]);
   EXPECT_FALSE(view->checks[MenuId::cmNoEffect]);
-  EXPECT_EQ(At(form->Layers[NormalLayer], 5, 5), (Rgb{0x10, 0x20, 0x30}))
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 5, 5), (Rgb{0x10, 0x20, 0x30}))
       << "a colour background stays plain whatever the effect";
 
   view->choose_ok = false;
@@ -258,7 +258,7 @@ TEST_F(TessaraFormTest, LookCommandsResizeRecomposeAndKeepTheMarks) {
   form->RunCommand(MenuId::cmSelectTintColor);
   EXPECT_EQ(form->Color, 0x123456);
   EXPECT_EQ(view->color, 0x123456);
-  EXPECT_EQ(At(form->Layers[NormalLayer], 5, 5), (Rgb{0x56, 0x34, 0x12}));
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 5, 5), (Rgb{0x56, 0x34, 0x12}));
 }
 
 TEST_F(TessaraFormTest, ShowingMarksTheMenuFromTheSettings) {

@@ -198,13 +198,13 @@ TEST_F(TessaraWin32Test, PlainColourLayersFollowTheBorderAndShadingRules) {
   Resize(*form);
   ASSERT_EQ(form->Border, 3);
   form->ComposeLayers();
-  ASSERT_TRUE(form->LayersReady);
+  ASSERT_TRUE(form->LayersReady());
 
-  const Bitmap24& normal = form->Layers[NormalLayer];
+  const Bitmap24& normal = form->Layers()[NormalLayer];
   const int w = normal.Width(), h = normal.Height();
   ASSERT_EQ(w, 2 * 3 + 2 * 36 + 2);
   ASSERT_EQ(h, w);
-  for (const auto& layer : form->Layers) {
+  for (const auto& layer : form->Layers()) {
     EXPECT_EQ(layer.Width(), w);
     EXPECT_EQ(layer.Height(), h);
   }
@@ -228,7 +228,7 @@ TEST_F(TessaraWin32Test, PlainColourLayersFollowTheBorderAndShadingRules) {
   EXPECT_EQ(At(normal, 38, 38), color);
 
   // Hover: cell (1, 1) spans 3..38; the left column and top row win at the corners.
-  const Bitmap24& hover = form->Layers[HoverLayer];
+  const Bitmap24& hover = form->Layers()[HoverLayer];
   EXPECT_EQ(At(hover, 3, 3), bright);
   EXPECT_EQ(At(hover, 38, 3), bright);
   EXPECT_EQ(At(hover, 3, 38), bright);
@@ -245,7 +245,7 @@ TEST_F(TessaraWin32Test, PlainColourLayersFollowTheBorderAndShadingRules) {
   EXPECT_EQ(At(hover, 41, 41), bright);
   EXPECT_EQ(At(hover, 76, 60), dark);
 
-  const Bitmap24& pressed = form->Layers[PressedLayer];
+  const Bitmap24& pressed = form->Layers()[PressedLayer];
   EXPECT_EQ(At(pressed, 3, 3), dark);
   EXPECT_EQ(At(pressed, 38, 3), dark);
   EXPECT_EQ(At(pressed, 38, 20), bright);
@@ -271,25 +271,25 @@ TEST_F(TessaraWin32Test, WindowShowsTheNormalLayerAndCellsFromTheOthers) {
         if (!(At(screen, x, y) == At(layer, x, y))) return false;
     return true;
   };
-  const int w = form->Layers[0].Width(), h = form->Layers[0].Height();
+  const int w = form->Layers()[0].Width(), h = form->Layers()[0].Height();
   Bitmap24 shown = ScreenRect(300, 200, w, h);
-  EXPECT_TRUE(matches(shown, form->Layers[NormalLayer], 0, 0, w, h));
+  EXPECT_TRUE(matches(shown, form->Layers()[NormalLayer], 0, 0, w, h));
 
   // A hovered cell comes from the hover layer at its own place; the other cell stays.
   form->DrawCell(HoverLayer, 2, 1);
   Pump(50);
   const CellRect cell = form->CellRectOf(2, 1);
   shown = ScreenRect(300, 200, w, h);
-  EXPECT_TRUE(matches(shown, form->Layers[HoverLayer], cell.Left, cell.Top, cell.Width, cell.Height));
+  EXPECT_TRUE(matches(shown, form->Layers()[HoverLayer], cell.Left, cell.Top, cell.Width, cell.Height));
   const CellRect first = form->CellRectOf(1, 1);
-  EXPECT_TRUE(matches(shown, form->Layers[NormalLayer], first.Left, first.Top, first.Width, first.Height));
+  EXPECT_TRUE(matches(shown, form->Layers()[NormalLayer], first.Left, first.Top, first.Width, first.Height));
 
   // A repaint after being uncovered copies the normal layer again.
   InvalidateRect(Window(*form).Handle(), nullptr, FALSE);
   UpdateWindow(Window(*form).Handle());
   Pump(50);
   shown = ScreenRect(300, 200, w, h);
-  EXPECT_TRUE(matches(shown, form->Layers[NormalLayer], 0, 0, w, h));
+  EXPECT_TRUE(matches(shown, form->Layers()[NormalLayer], 0, 0, w, h));
 }
 
 // ---- pictures ----
@@ -304,8 +304,8 @@ TEST_F(TessaraWin32Test, SmallPictureIsTiledFromTheCornerAndCutOffAtTheEdges) {
   form->BMPFilename = bmp;
   form->View().SetBounds(100, 100, 73, 47);
   form->ComposeLayers();
-  ASSERT_TRUE(form->LayersReady);
-  const Bitmap24& normal = form->Layers[NormalLayer];
+  ASSERT_TRUE(form->LayersReady());
+  const Bitmap24& normal = form->Layers()[NormalLayer];
   ASSERT_EQ(normal.Width(), 73);
   ASSERT_EQ(normal.Height(), 47);
   int wrong = 0;
@@ -331,7 +331,7 @@ TEST_F(TessaraWin32Test, LargeOrTopDownPictureKeepsItsOrientation) {
     form->BMPFilename = file;
     form->View().SetBounds(100, 100, 73, 47);
     form->ComposeLayers();
-    const Bitmap24& normal = form->Layers[NormalLayer];
+    const Bitmap24& normal = form->Layers()[NormalLayer];
     int wrong = 0;
     for (int y = 0; y < 47; ++y)
       for (int x = 0; x < 73; ++x) wrong += !(At(normal, x, y) == pixel(x, y));
@@ -346,9 +346,9 @@ TEST_F(TessaraWin32Test, MissingUnreadableOrOversizedPictureFallsBackToTheColour
   form->BMPFilename = folder_.Path() + "nothere.bmp";
   form->View().SetBounds(100, 100, 40, 40);
   form->ComposeLayers();
-  EXPECT_TRUE(form->LayersReady);
-  EXPECT_EQ(At(form->Layers[NormalLayer], 0, 0), FromColor(0x123456));
-  EXPECT_EQ(At(form->Layers[NormalLayer], 39, 39), FromColor(0x123456));
+  EXPECT_TRUE(form->LayersReady());
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 0, 0), FromColor(0x123456));
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 39, 39), FromColor(0x123456));
   EXPECT_TRUE(messages_.empty());
 
   const std::string garbage = folder_.Path() + "garbage.bmp";
@@ -360,8 +360,8 @@ TEST_F(TessaraWin32Test, MissingUnreadableOrOversizedPictureFallsBackToTheColour
   form->ComposeLayers();
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_NE(messages_[0].find(garbage), std::string::npos) << messages_[0];
-  EXPECT_TRUE(form->LayersReady);
-  EXPECT_EQ(At(form->Layers[NormalLayer], 20, 20), FromColor(0x123456));
+  EXPECT_TRUE(form->LayersReady());
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 20, 20), FromColor(0x123456));
   EXPECT_EQ(form->BMPFilename, garbage);
 
   // About a kilobyte of run-length data declaring 16384 x 16384 pixels (768 MB): refused from
@@ -382,8 +382,8 @@ TEST_F(TessaraWin32Test, MissingUnreadableOrOversizedPictureFallsBackToTheColour
   // Nothing is left selected or half made: the next composition works.
   form->BMPFilename.clear();
   form->ComposeLayers();
-  EXPECT_TRUE(form->LayersReady);
-  EXPECT_EQ(At(form->Layers[NormalLayer], 20, 20), FromColor(0x123456));
+  EXPECT_TRUE(form->LayersReady());
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 20, 20), FromColor(0x123456));
 }
 
 // A top-down bitmap file of the given kind, 6 x 4 pixels. Indexed kinds store 4 colours
@@ -455,8 +455,8 @@ TEST_F(TessaraWin32Test, TopDownPicturesAreConvertedWithoutHandingTheirHeaderToG
     form->BMPFilename = file;
     form->View().SetBounds(100, 100, 12, 8);
     form->ComposeLayers();
-    ASSERT_TRUE(form->LayersReady);
-    const Bitmap24& normal = form->Layers[NormalLayer];
+    ASSERT_TRUE(form->LayersReady());
+    const Bitmap24& normal = form->Layers()[NormalLayer];
     if (kind.truncated) {
       ASSERT_EQ(messages_.size(), 1u);
       EXPECT_EQ(messages_[0], "Cannot load the picture " + file);
@@ -498,7 +498,7 @@ TEST_F(TessaraWin32Test, TransparentWindowCapturesWhatLiesBelowAndAppliesTheEffe
   form->Effect = 0;
   form->ComposeLayers();
   const Px tinted{(200 + 0x20) / 2, (40 + 0x40) / 2, (90 + 0x80) / 2};
-  const Bitmap24& normal = form->Layers[NormalLayer];
+  const Bitmap24& normal = form->Layers()[NormalLayer];
   EXPECT_EQ(At(normal, 0, 0), tinted);
   EXPECT_EQ(At(normal, normal.Width() - 1, normal.Height() - 1), tinted);
   EXPECT_EQ(At(normal, 20, 20), tinted);
@@ -511,14 +511,14 @@ TEST_F(TessaraWin32Test, TransparentWindowCapturesWhatLiesBelowAndAppliesTheEffe
   form->ComposeLayers();
   const int sum = 3 * 200 + 3 * 40 + 4 * 90;  // 1080: exactly 108
   const int gray = sum / 10;
-  EXPECT_EQ(At(form->Layers[NormalLayer], 10, 10), (Px{gray, gray, gray}));
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 10, 10), (Px{gray, gray, gray}));
   EXPECT_EQ(Window(*form).Left(), 250);
 
   // A tessara half off the backdrop sees the backdrop only where it lies over it.
-  form->View().SetBounds(180, 260, form->Layers[0].Width(), form->Layers[0].Height());
+  form->View().SetBounds(180, 260, form->Layers()[0].Width(), form->Layers()[0].Height());
   form->ComposeLayers();
-  EXPECT_EQ(At(form->Layers[NormalLayer], 30, 10), (Px{gray, gray, gray}));
-  EXPECT_NE(At(form->Layers[NormalLayer], 5, 10), (Px{gray, gray, gray}));
+  EXPECT_EQ(At(form->Layers()[NormalLayer], 30, 10), (Px{gray, gray, gray}));
+  EXPECT_NE(At(form->Layers()[NormalLayer], 5, 10), (Px{gray, gray, gray}));
 }
 
 TEST_F(TessaraWin32Test, WindowsCapturedTogetherComposeFromThatMomentOnce) {
@@ -543,11 +543,11 @@ TEST_F(TessaraWin32Test, WindowsCapturedTogetherComposeFromThatMomentOnce) {
   Pump(100);
   for (int k = 0; k < 2; ++k) {
     forms[k]->ComposeLayers();
-    EXPECT_EQ(At(forms[k]->Layers[NormalLayer], 20, 20), FromColor(static_cast<int>(then[k]))) << k;
+    EXPECT_EQ(At(forms[k]->Layers()[NormalLayer], 20, 20), FromColor(static_cast<int>(then[k]))) << k;
     EXPECT_EQ(windows[k]->Left(), k == 0 ? 250 : 650);
   }
   forms[0]->ComposeLayers();
-  EXPECT_EQ(At(forms[0]->Layers[NormalLayer], 20, 20), (Px{10, 180, 20})) << "the next capture is fresh";
+  EXPECT_EQ(At(forms[0]->Layers()[NormalLayer], 20, 20), (Px{10, 180, 20})) << "the next capture is fresh";
 }
 
 TEST_F(TessaraWin32Test, CaptureMovesTheWindowBackWhenThePassFails) {
@@ -590,7 +590,7 @@ TEST_F(TessaraWin32Test, CaptureNeverWaitsForAnotherThreadsWindowBelow) {
   CloseHandle(shown);
   CloseHandle(stop);
   EXPECT_LT(took, 1000u);
-  EXPECT_TRUE(form->LayersReady);
+  EXPECT_TRUE(form->LayersReady());
 }
 
 // ---- icons ----
@@ -633,7 +633,7 @@ TEST_F(TessaraWin32Test, IconFallbackChainOnRealFiles) {
   lib.LibIcon = 3;
 
   form->ComposeLayers();
-  ASSERT_TRUE(form->IconsBuilt);
+  ASSERT_TRUE(form->Icons().Built());
 
   EXPECT_EQ(gone.IconFile, LibraryPath());
   EXPECT_EQ(gone.IconIndex, 1);
@@ -733,7 +733,7 @@ TEST_F(TessaraWin32Test, DriveLetterIsDrawnAtTheIconCornerWithAnOptionalShadow) 
     EXPECT_EQ(x, 4);
     EXPECT_EQ(y, 4);
     std::vector<Bitmap24> layers;
-    for (auto& layer : form->Layers) {
+    for (auto& layer : form->Layers()) {
       Bitmap24 copy(layer.Width(), layer.Height());
       std::memcpy(copy.Bits(), layer.Bits(), layer.ByteSize());
       layers.push_back(std::move(copy));

@@ -73,7 +73,7 @@ class DpiWin32Test : public testing::Win32Test {
     const int size = 32 * dpi_ / 96;
     int wrong = 0;  // the icon's corner: 4 px in at 96, from the border of 2 and a 36-px cell
     for (int i = 0; i < size * size; ++i) {
-      const std::uint8_t* p = form_->Layers[NormalLayer].Pixel(4 * dpi_ / 96 + i % size, 4 * dpi_ / 96 + i / size);
+      const std::uint8_t* p = form_->Layers()[NormalLayer].Pixel(4 * dpi_ / 96 + i % size, 4 * dpi_ / 96 + i / size);
       wrong += (0xFF000000u | p[2] << 16 | p[1] << 8 | p[0]) != Pattern(size, i);
     }
     return wrong;
@@ -111,7 +111,7 @@ TEST_F(DpiWin32Test, WindowIconsCachesAndTheDpiChangeAreInDevicePixels) {
   SendMessageA(window, kWmDpiChanged, MAKEWPARAM(next, next), reinterpret_cast<LPARAM>(&to));
   GetWindowRect(window, &now);
   EXPECT_TRUE(EqualRect(&now, &to));
-  EXPECT_EQ(form_->Layers[PressedLayer].Width(), to.right - 200);
+  EXPECT_EQ(form_->Layers()[PressedLayer].Width(), to.right - 200);
   dpi_ = next;
   EXPECT_EQ(WrongIconPixels(), 0) << "icons extracted again in the new size";
 
@@ -134,7 +134,7 @@ TEST_F(DpiWin32Test, DpiHandoffStartFromCachesOfAnotherScaleRecomposes) {
   form_->FormCreate();
   form_->LoadTessara(1);
   form_->FormShow();
-  EXPECT_EQ(form_->Layers[NormalLayer].Width() * 96, 112 * dpi_);
+  EXPECT_EQ(form_->Layers()[NormalLayer].Width() * 96, 112 * dpi_);
   EXPECT_EQ(WrongIconPixels(), 0);
 }
 

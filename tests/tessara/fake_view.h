@@ -116,7 +116,7 @@ struct FakeTessaraView : ITessaraView {
     ++paints;
     int index = -1;
     for (int m = 0; m < 3 && form; ++m)
-      if (&layer == &form->Layers[static_cast<std::size_t>(m)]) index = m;
+      if (&layer == &form->Layers()[static_cast<std::size_t>(m)]) index = m;
     painted.push_back({index, x, y, w, h});
   }
   std::unique_ptr<TileIcon> ExtractTileIcon(const std::string& file, int index) override {

@@ -94,16 +94,16 @@ TEST_F(PersistenceTest, IntactCachesStartWithoutExtractingOrComposing) {
   EXPECT_TRUE(view->extractions.empty()) << "no icon extracted";
   EXPECT_EQ(view->captures, 0) << "no screen captured";
   EXPECT_EQ(view->icons_from_cache, 2);
-  EXPECT_TRUE(form->LayersReady);
-  EXPECT_FALSE(form->IconsBuilt);
+  EXPECT_TRUE(form->LayersReady());
+  EXPECT_FALSE(form->Icons().Built());
   EXPECT_EQ(view->left, 300);
   EXPECT_EQ(view->width, saved->CalcWidth());
   EXPECT_EQ(form->Tile(3, 2).Filename, "C:\\b.exe");
   EXPECT_EQ(form->Color, 0x405060);
-  EXPECT_TRUE(form->Layers[HoverLayer].Empty()) << "the hover layer stays in its file until needed";
+  EXPECT_TRUE(form->Layers()[HoverLayer].Empty()) << "the hover layer stays in its file until needed";
   for (int m = 0; m < 3; ++m) {
-    ASSERT_EQ(form->Layer(m).ByteSize(), saved->Layers[m].ByteSize());
-    EXPECT_EQ(0, std::memcmp(form->Layer(m).Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
+    ASSERT_EQ(form->Layer(m).ByteSize(), saved->Layers()[m].ByteSize());
+    EXPECT_EQ(0, std::memcmp(form->Layer(m).Bits(), saved->Layers()[m].Bits(), saved->Layers()[m].ByteSize()));
   }
   // A save of the unchanged window leaves the icon and layer files as they were; a new
   // composition writes the layers again.
@@ -137,14 +137,14 @@ TEST_F(PersistenceTest, MissingOrUnreadableCachesAreRebuilt) {
   EXPECT_TRUE(IsValidIconFile(ReadText(File("tessara2_3_2.ico"))));
 
   // One layer of another height forces a composition though the other two fit.
-  Bitmap24 other(saved->Layers[1].Width(), saved->Layers[1].Height() + 1);
+  Bitmap24 other(saved->Layers()[1].Width(), saved->Layers()[1].Height() + 1);
   WriteText(File("tessara2_1.bmp"), EncodeBmp24(other));
   FakeTessaraView* again;
   auto shown = NewForm(&again);
   shown->LoadTessara(2);
   shown->FormShow();
   EXPECT_EQ(again->captures, 1);
-  EXPECT_EQ(shown->Layers[1].Height(), saved->Layers[1].Height());
+  EXPECT_EQ(shown->Layers()[1].Height(), saved->Layers()[1].Height());
 }
 
 TEST_F(PersistenceTest, LaterRecordWithoutFileNameLeavesItsCellEmpty) {
@@ -204,9 +204,9 @@ TEST_F(PersistenceTest, RefusedScreenCopyKeepsWhatTheWindowShowsAndCachesNothing
   form->FormShow();  // from its caches: the hover and pressed layers are still in their files
   view->copy_fails = true;
   form->ComposeLayers();
-  ASSERT_TRUE(form->LayersReady);
+  ASSERT_TRUE(form->LayersReady());
   for (int m = 0; m < 3; ++m)
-    EXPECT_EQ(0, std::memcmp(form->Layer(m).Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize())) << m;
+    EXPECT_EQ(0, std::memcmp(form->Layer(m).Bits(), saved->Layers()[m].Bits(), saved->Layers()[m].ByteSize())) << m;
   form->SaveTessara();
   EXPECT_NE(ReadText(folder.Path() + "tswin.ini").find("LayersStale=1"), std::string::npos);
   EXPECT_FALSE(fs::exists(File("tessara2_0.bmp")));
@@ -217,10 +217,10 @@ TEST_F(PersistenceTest, RefusedScreenCopyKeepsWhatTheWindowShowsAndCachesNothing
   view->copy_fails = true;
   fresh->FormShow();
   ASSERT_EQ(view->captures, 1);
-  const Bitmap24 standIn = std::move(fresh->Layers[NormalLayer]);
+  const std::string standIn = EncodeBmp24(fresh->Layers()[NormalLayer]);
   fresh->BackType = 0;
   fresh->ComposeLayers();
-  EXPECT_EQ(0, std::memcmp(standIn.Bits(), fresh->Layers[NormalLayer].Bits(), standIn.ByteSize()));
+  EXPECT_EQ(standIn, EncodeBmp24(fresh->Layers()[NormalLayer]));
 }
 
 TEST_F(PersistenceTest, NothingIsSavedWhileStarting) {
@@ -306,15 +306,15 @@ TEST_F(PersistenceTest, LayersLeftInTheirFilesFollowTheWindowToANewNumber) {
   auto form = NewForm(&view);
   form->LoadTessara(2);
   form->FormShow();
-  ASSERT_TRUE(form->Layers[PressedLayer].Empty());
+  ASSERT_TRUE(form->Layers()[PressedLayer].Empty());
   // Renumbered (as when a lower window is deleted): the image must come along, not be lost
   // with the old number's files.
   form->SetNumber(1);
   fs::remove(File("tessara2_2.bmp"));
-  EXPECT_EQ(0, std::memcmp(form->Layer(PressedLayer).Bits(), saved->Layers[PressedLayer].Bits(),
-                           saved->Layers[PressedLayer].ByteSize()));
+  EXPECT_EQ(0, std::memcmp(form->Layer(PressedLayer).Bits(), saved->Layers()[PressedLayer].Bits(),
+                           saved->Layers()[PressedLayer].ByteSize()));
   form->SaveTessara();
-  EXPECT_EQ(ReadText(File("tessara1_2.bmp")), EncodeBmp24(saved->Layers[PressedLayer]));
+  EXPECT_EQ(ReadText(File("tessara1_2.bmp")), EncodeBmp24(saved->Layers()[PressedLayer]));
   EXPECT_EQ(view->captures, 0);
 
   // A cached file that vanished before it was needed makes the window compose afresh.

@@ -97,18 +97,18 @@ TEST_F(PersistenceWin32Test, WindowComesBackFromItsFilesPixelForPixel) {
   auto loaded = MakeForm();
   loaded->LoadTessara(3);
   loaded->FormShow();
-  ASSERT_TRUE(loaded->LayersReady);
-  EXPECT_FALSE(loaded->IconsBuilt) << "shown from the cached layers, not composed";
+  ASSERT_TRUE(loaded->LayersReady());
+  EXPECT_FALSE(loaded->Icons().Built()) << "shown from the cached layers, not composed";
   for (int m = 0; m < 3; ++m) {
-    ASSERT_EQ(loaded->Layer(m).ByteSize(), saved->Layers[m].ByteSize());
-    EXPECT_EQ(0, std::memcmp(loaded->Layer(m).Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()))
+    ASSERT_EQ(loaded->Layer(m).ByteSize(), saved->Layers()[m].ByteSize());
+    EXPECT_EQ(0, std::memcmp(loaded->Layer(m).Bits(), saved->Layers()[m].Bits(), saved->Layers()[m].ByteSize()))
         << "layer " << m;
   }
   EXPECT_EQ(loaded->View().Left(), 120);
   // Icons made from their cached bytes draw exactly like the extracted ones.
   loaded->ComposeLayers();
   for (int m = 0; m < 3; ++m)
-    EXPECT_EQ(0, std::memcmp(loaded->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
+    EXPECT_EQ(0, std::memcmp(loaded->Layers()[m].Bits(), saved->Layers()[m].Bits(), saved->Layers()[m].ByteSize()));
 }
 
 TEST_F(PersistenceWin32Test, DeletedIconIsExtractedAgainAndWrittenAtTheNextSave) {
@@ -128,7 +128,7 @@ TEST_F(PersistenceWin32Test, CorruptIconFileOfACachedWindowIsRepairedAtTheNextSa
   auto loaded = MakeForm();
   loaded->LoadTessara(3);
   loaded->FormShow();
-  ASSERT_FALSE(loaded->IconsBuilt) << "shown from the cached layers";
+  ASSERT_FALSE(loaded->Icons().Built()) << "shown from the cached layers";
   loaded->SaveTessara();
   EXPECT_EQ(ReadFile(folder_ / "settings" / "tessara3_1_1.ico"), saved->Tile(1, 1).Icon->FileBytes());
 }

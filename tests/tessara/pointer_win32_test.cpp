@@ -255,7 +255,7 @@ TEST_F(PointerWin32Test, CtrlF4DuringACaptureWaitsAndLosesNoFiles) {
   testing::MessageBoxWatcher yes(IDYES);
   first->Redraw1Click();
   EXPECT_EQ(main.TessaraCount, 2) << "the delete ran inside the composition";
-  EXPECT_TRUE(first->LayersReady);
+  EXPECT_TRUE(first->LayersReady());
 
   // Once the composition is over, the key deletes the window as usual.
   ASSERT_TRUE(PumpUntil([&] { return main.TessaraCount == 1; }));

@@ -51,7 +51,7 @@ TEST_F(PropertiesTest, ApplyWidensAtOnceAndCancelKeepsOnlyWhatWasApplied) {
     const int paints = view->paints;
     d.btnApplyClick();
     EXPECT_EQ(view->width, wider);
-    EXPECT_EQ(form->Layers[NormalLayer].Width(), wider) << "recomposed at the new size";
+    EXPECT_EQ(form->Layers()[NormalLayer].Width(), wider) << "recomposed at the new size";
     EXPECT_EQ(view->paints, paints + 1) << "one composition per Apply";
     d.btnApplyClick();  // Apply again: same result
     d.SetPosition(TSBar::Cols, 9);

@@ -218,8 +218,8 @@ TEST_F(PropertiesWin32Test, GifPngJpegAndMetafileBackgroundsAreDrawnAtTheirNatur
     form->BMPFilename = file;
     form->View().SetBounds(100, 100, 37, 35);
     form->ComposeLayers();
-    ASSERT_TRUE(form->LayersReady) << c.name;
-    const Bitmap24& normal = form->Layers[NormalLayer];
+    ASSERT_TRUE(form->LayersReady()) << c.name;
+    const Bitmap24& normal = form->Layers()[NormalLayer];
     int wrong = 0;
     for (int y = 0; y < normal.Height(); ++y) {
       for (int x = 0; x < normal.Width(); ++x) {
@@ -254,8 +254,8 @@ TEST_F(PropertiesWin32Test, GifPngJpegAndMetafileBackgroundsAreDrawnAtTheirNatur
   metaForm->BorderType = 0;
   metaForm->BMPFilename = emf;
   metaForm->ComposeLayers();
-  ASSERT_TRUE(metaForm->LayersReady);
-  const std::uint8_t* corner = metaForm->Layers[NormalLayer].Pixel(2, 2);
+  ASSERT_TRUE(metaForm->LayersReady());
+  const std::uint8_t* corner = metaForm->Layers()[NormalLayer].Pixel(2, 2);
   EXPECT_EQ(corner[2] * 65536 + corner[1] * 256 + corner[0], 0xFF0000) << "the metafile's red corner";
   EXPECT_TRUE(messages_.empty());
 
@@ -268,7 +268,7 @@ TEST_F(PropertiesWin32Test, GifPngJpegAndMetafileBackgroundsAreDrawnAtTheirNatur
   form->BMPFilename = broken;
   form->ComposeLayers();
   EXPECT_EQ(messages_, std::vector<std::string>{"Cannot load the picture " + broken});
-  EXPECT_TRUE(form->LayersReady);
+  EXPECT_TRUE(form->LayersReady());
 }
 
 TEST_F(PropertiesWin32Test, TheMetafileServicesLibraryOfTheSameNameBesideTheProgramIsNotLoaded) {
