@@ -17,10 +17,12 @@
 #include "render/effects.h"
 #include "settings/RegVal.h"
 #include "tessara/hint.h"
+#include "tessara/keyfocus.h"
 #include "tessara/litcell.h"
 #include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
+#include "tessara/pointer.h"
 #include "tessara/tilefields.h"
 #include "tessara/view.h"
 
@@ -58,13 +60,6 @@ class IconMemo {
   std::map<std::string, std::string> programs_;
 };
 
-// Key codes and modifier state the window handles.
-inline constexpr int kKeyF4 = 0x73;
-inline constexpr int kKeyReturn = 0x0D, kKeyDelete = 0x2E, kKeyApps = 0x5D, kKeyF10 = 0x79;
-inline constexpr int kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27, kKeyDown = 0x28;
-enum ShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
-enum MouseButton { mbLeft, mbRight, mbMiddle };
-
 // The form writes its model, so Tile() makes a record there on first access: a handler that
 // only reads a cell reads it through the const model (Occupied, a const Tile or Find).
 class TfrmTessara : public TessaraModel {
@@ -79,9 +74,6 @@ class TfrmTessara : public TessaraModel {
   int Tag = 0;
   // Run-time state.
   LitCell Lit;
-  bool Pressing = false;
-  bool Moving = false;
-  int DownX = 0, DownY = 0;
   bool SaveOnExit = true;
   bool IconsBuilt = false;
   bool LayersReady = false;
@@ -175,7 +167,8 @@ class TfrmTessara : public TessaraModel {
   // Only reads the model (an empty cell starts nothing), so it holds it const.
   void RunTile(int col, int row) const;
   // A tile is held or the window is being moved: keys and the context menu wait for the release.
-  bool Holding() const { return Pressing || Moving; }
+  bool Holding() const { return pointer_.Holding(); }
+  const Pointer& Pointing() const { return pointer_; }
 
   // The tile clipboard: the tile commands act on the selected cell, if there is one.
   bool HasSelectedCell() const;
@@ -203,10 +196,8 @@ class TfrmTessara : public TessaraModel {
   // Keyboard cues: the focus cell is shown only once the keyboard has been used, so a pointer
   // user never sees it.
   void ShowFocusCues(bool shown);
-  // The cell the keys act on, 1-based; it starts at the first cell.
-  int FocusCol = 1, FocusRow = 1;
-  bool Focused = false;
-  bool FocusCues = false;
+  KeyFocus& Focus() { return keys_; }
+  const KeyFocus& Focus() const { return keys_; }
 
   // Display scale (UTessara_dpi.cpp).
   // The window shows at the scale of the monitor it is on; set before its size is computed.
@@ -234,10 +225,8 @@ class TfrmTessara : public TessaraModel {
   bool LoadCachedLayers();
   void SetEffect(int effect);
   void SetLook(int borderType);
-  void MoveWindowTo(int x, int y);
-  // Shows the selected cell flat at the end of a press, keeping the record of another cell
-  // the pointer rests on, still raised.
-  void ShowSelectedFlat();
+  // Starts, swaps or saves what a release of the pointer asks for.
+  void RunPointer(const PointerResult& result);
   void MakeTileFromDrop(int col, int row, const std::string& name);
   void HandDropToTile(const TTileRecord& tile, const std::string& name);
   // Starts a tile through the shell, with a dropped file (if not empty) as one more argument;
@@ -259,6 +248,17 @@ class TfrmTessara : public TessaraModel {
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
   FloatingHint hint_{*this, *view_};
+  Pointer pointer_{*this,
+                   *view_,
+                   *view_,
+                   *view_,
+                   Lit,
+                   [this](CellLook look, int col, int row) { DrawCell(static_cast<int>(look), col, row); },
+                   {[this] { return host_ && host_->SnapToEdges(); }, [this] { return host_ ? host_->SnapDistance() : 0; }}};
+  // The keys light nothing before the window's layers are there.
+  KeyFocus keys_{*this, Lit, pointer_, [this](CellLook look, int col, int row) {
+                   if (LayersReady) DrawCell(static_cast<int>(look), col, row);
+                 }};
   // The layer cache files hold exactly the current layers (read from them, or written).
   bool layers_saved_ = false;
   bool compose_at_show_ = false;
@@ -292,10 +292,8 @@ class TfrmTessara : public TessaraModel {
   // The picture whose error was last shown: a window reports one unreadable picture once.
   std::string picture_error_shown_;
 
-  // Change-saves: the settings of the section as they are now, and where a window move began
-  // (a move that ends where it began changed nothing).
+  // Change-saves: the settings of the section as they are now.
   void StoreSettings();
-  int move_from_left_ = 0, move_from_top_ = 0;
 
   std::shared_ptr<bool> life_ = std::make_shared<bool>(true);
 };
