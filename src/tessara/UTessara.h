@@ -168,6 +168,7 @@ class TfrmTessara : public TessaraModel {
   void RunTile(int col, int row) const;
   // A tile is held or the window is being moved: keys and the context menu wait for the release.
   bool Holding() const { return pointer_.Holding(); }
+  // What the pointer holds, for the edge and tests.
   const Pointer& Pointing() const { return pointer_; }
 
   // The tile clipboard: the tile commands act on the selected cell, if there is one.
@@ -196,6 +197,7 @@ class TfrmTessara : public TessaraModel {
   // Keyboard cues: the focus cell is shown only once the keyboard has been used, so a pointer
   // user never sees it.
   void ShowFocusCues(bool shown);
+  // The focus cell and cues, for the edge and tests.
   KeyFocus& Focus() { return keys_; }
   const KeyFocus& Focus() const { return keys_; }
 
@@ -248,11 +250,7 @@ class TfrmTessara : public TessaraModel {
   std::unique_ptr<ITessaraView> view_;
   std::string program_folder_;
   FloatingHint hint_{*this, *view_};
-  Pointer pointer_{*this,
-                   *view_,
-                   *view_,
-                   *view_,
-                   Lit,
+  Pointer pointer_{*this, *view_, *view_, *view_, Lit,
                    [this](CellLook look, int col, int row) { DrawCell(static_cast<int>(look), col, row); },
                    {[this] { return host_ && host_->SnapToEdges(); }, [this] { return host_ ? host_->SnapDistance() : 0; }}};
   // The keys light nothing before the window's layers are there.
