@@ -60,8 +60,7 @@ void TfrmTessara::FormCreate() {
   SaveOnExit = true;
   composer_.Forget();
   Lit.Reset();
-  Pressing = false;
-  Moving = false;
+  pointer_.Reset();
   icons_.Forget();
   view_->AcceptDrops();
 }
@@ -344,19 +343,6 @@ void TfrmTessara::SaveTiles() {
 
 void TfrmTessara::FormDestroy() {
   if (SaveOnExit) SaveTessara();
-}
-
-void TfrmTessara::FormKeyDown(int key, unsigned shift, bool repeat) {
-  HintHide();
-  ShowFocusCues(true);
-  if (TileKeyDown(key, shift, repeat)) return;
-  // One window made or deleted per press.
-  if (key != kKeyF4 || repeat) return;
-  if (shift & ssCtrl) {
-    cmDeleteClick();
-  } else if (shift == ssNone) {
-    cmNewTessaraClick();
-  }
 }
 
 }  // namespace tessara

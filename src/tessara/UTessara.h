@@ -18,10 +18,12 @@
 #include "tessara/composer.h"
 #include "tessara/hint.h"
 #include "tessara/icons.h"
+#include "tessara/keyfocus.h"
 #include "tessara/litcell.h"
 #include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
+#include "tessara/pointer.h"
 #include "tessara/tilefields.h"
 #include "tessara/view.h"
 
@@ -45,13 +47,6 @@ class ITessaraView : public IFrame,
   virtual void Attach(class TfrmTessara* form) = 0;
 };
 
-// Key codes and modifier state the window handles.
-inline constexpr int kKeyF4 = 0x73;
-inline constexpr int kKeyReturn = 0x0D, kKeyDelete = 0x2E, kKeyApps = 0x5D, kKeyF10 = 0x79;
-inline constexpr int kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27, kKeyDown = 0x28;
-enum ShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
-enum MouseButton { mbLeft, mbRight, mbMiddle };
-
 // The form writes its model, so Tile() makes a record there on first access: a handler that
 // only reads a cell reads it through the const model (Occupied, a const Tile or Find).
 class TfrmTessara : public TessaraModel {
@@ -66,9 +61,6 @@ class TfrmTessara : public TessaraModel {
   int Tag = 0;
   // Run-time state.
   LitCell Lit;
-  bool Pressing = false;
-  bool Moving = false;
-  int DownX = 0, DownY = 0;
   bool SaveOnExit = true;
   TRegVal ini;
   // The layers as they are in memory; Layer(m) reads one still in its cache file first.
@@ -163,7 +155,9 @@ class TfrmTessara : public TessaraModel {
   // Only reads the model (an empty cell starts nothing), so it holds it const.
   void RunTile(int col, int row) const;
   // A tile is held or the window is being moved: keys and the context menu wait for the release.
-  bool Holding() const { return Pressing || Moving; }
+  bool Holding() const { return pointer_.Holding(); }
+  // What the pointer holds, for the edge and tests.
+  const Pointer& Pointing() const { return pointer_; }
 
   // The tile clipboard: the tile commands act on the selected cell, if there is one.
   bool HasSelectedCell() const;
@@ -191,10 +185,9 @@ class TfrmTessara : public TessaraModel {
   // Keyboard cues: the focus cell is shown only once the keyboard has been used, so a pointer
   // user never sees it.
   void ShowFocusCues(bool shown);
-  // The cell the keys act on, 1-based; it starts at the first cell.
-  int FocusCol = 1, FocusRow = 1;
-  bool Focused = false;
-  bool FocusCues = false;
+  // The focus cell and cues, for the edge and tests.
+  KeyFocus& Focus() { return keys_; }
+  const KeyFocus& Focus() const { return keys_; }
 
   // Display scale (UTessara_dpi.cpp).
   // The window shows at the scale of the monitor it is on; set before its size is computed.
@@ -221,10 +214,8 @@ class TfrmTessara : public TessaraModel {
   bool LoadCachedLayers();
   void SetEffect(int effect);
   void SetLook(int borderType);
-  void MoveWindowTo(int x, int y);
-  // Shows the selected cell flat at the end of a press, keeping the record of another cell
-  // the pointer rests on, still raised.
-  void ShowSelectedFlat();
+  // Starts, swaps or saves what a release of the pointer asks for.
+  void RunPointer(const PointerResult& result);
   void MakeTileFromDrop(int col, int row, const std::string& name);
   void HandDropToTile(const TTileRecord& tile, const std::string& name);
   // Starts a tile through the shell, with a dropped file (if not empty) as one more argument;
@@ -237,6 +228,13 @@ class TfrmTessara : public TessaraModel {
   FloatingHint hint_{*this, *view_};
   TileIcons icons_{*this, *view_, *view_, program_folder_};
   Composer composer_{*this, *view_, *view_, icons_, hint_, program_folder_, [this] { return CaptureHeld(); }};
+  Pointer pointer_{*this, *view_, *view_, *view_, Lit,
+                   [this](CellLook look, int col, int row) { DrawCell(static_cast<int>(look), col, row); },
+                   {[this] { return host_ && host_->SnapToEdges(); }, [this] { return host_ ? host_->SnapDistance() : 0; }}};
+  // The keys light nothing before the window's layers are there.
+  KeyFocus keys_{*this, Lit, pointer_, [this](CellLook look, int col, int row) {
+                   if (LayersReady()) DrawCell(static_cast<int>(look), col, row);
+                 }};
   bool compose_at_show_ = false;
   // Sets the stale mark of this window's section in the file, when it is clear there.
   void MarkLayersStaleOnDisk();
@@ -252,10 +250,8 @@ class TfrmTessara : public TessaraModel {
   int tiles_unread_at_ = 0;
   void ReportUnreadTiles(const std::string& file);
 
-  // Change-saves: the settings of the section as they are now, and where a window move began
-  // (a move that ends where it began changed nothing).
+  // Change-saves: the settings of the section as they are now.
   void StoreSettings();
-  int move_from_left_ = 0, move_from_top_ = 0;
 
   std::shared_ptr<bool> life_ = std::make_shared<bool>(true);
 };

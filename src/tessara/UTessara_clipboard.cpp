@@ -9,10 +9,7 @@ namespace tessara {
 
 TTileRecord TileClipboard;
 
-bool TfrmTessara::HasSelectedCell() const {
-  // Before the first press on a cell nothing is selected; a tile command then does nothing.
-  return Lit.SelCol() >= 1 && Lit.SelCol() <= kGridMax && Lit.SelRow() >= 1 && Lit.SelRow() <= kGridMax;
-}
+bool TfrmTessara::HasSelectedCell() const { return Lit.AnySelected(); }
 
 void TfrmTessara::cmCopyClick() {
   if (!HasSelectedCell()) return;

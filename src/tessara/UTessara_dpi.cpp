@@ -11,10 +11,7 @@ void TfrmTessara::UseDpi(int dpi) {
 void TfrmTessara::FormDpiChanged(int dpi, int left, int top) {
   if (SaneDpi(dpi) == Dpi) return;
   // A window dragged onto the other monitor keeps the pointer at the same place of its image.
-  if (Moving) {
-    DownX = DownX * SaneDpi(dpi) / Dpi;
-    DownY = DownY * SaneDpi(dpi) / Dpi;
-  }
+  pointer_.ScaleHold(Dpi, SaneDpi(dpi));
   // The system moves a window shown at its own place with the scale; a rescued window keeps
   // the place it belongs to.
   const bool atOwnPlace = view_->Left() == Left && view_->Top() == Top;

@@ -54,7 +54,7 @@ bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
   if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
     HintPress();
     // The keyboard is in use: its cues show from now on, in the system's own way.
-    if (form_ && !form_->FocusCues) SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    if (form_ && !form_->Focus().Cues()) SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   }
   // The key state is asked only for F10: every other message of the window passes here too,
   // and under Wine each question is a trip to the server.
@@ -70,7 +70,7 @@ bool TessaraWindow::HandleReachMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
       return true;
     case WM_ACTIVATE:
       // Activated by the keyboard (not by a click): the cues show, as the last input says.
-      if (LOWORD(wp) == WA_ACTIVE && form_ && !form_->FocusCues)
+      if (LOWORD(wp) == WA_ACTIVE && form_ && !form_->Focus().Cues())
         SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS), 0);
       result = DefWindowProcA(hwnd_, msg, wp, lp);
       return true;

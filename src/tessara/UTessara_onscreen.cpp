@@ -6,7 +6,7 @@ namespace tessara {
 
 bool TfrmTessara::KeepOnScreen() {
   // A window being dragged goes where the pointer takes it.
-  if (Moving) return false;
+  if (pointer_.Moving()) return false;
   // Always from the window's own place, never from where a rescue put it: the window goes
   // back there once its monitor returns, and is rescued afresh from there while it is away.
   const WindowRect own{Left, Top, view_->Width(), view_->Height()};

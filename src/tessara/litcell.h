@@ -2,6 +2,7 @@
 // The lit cell: the one raised cell (pointer or keys, whichever moved last) and the selected
 // cell, the one a press or a menu key names for the tile commands. It owns only those two;
 // the painting stays with the window, which reports here what it painted.
+#include "base/tile.h"
 
 namespace tessara {
 
@@ -13,6 +14,8 @@ class LitCell {
   int HoverCol() const { return hover_col_; }
   int HoverRow() const { return hover_row_; }
   bool Any() const { return hover_col_ != -1; }
+  // Before the first press on a cell nothing is selected; a tile command then does nothing.
+  bool AnySelected() const { return sel_col_ >= 1 && sel_col_ <= kGridMax && sel_row_ >= 1 && sel_row_ <= kGridMax; }
   bool IsLit(int col, int row) const { return hover_col_ == col && hover_row_ == row; }
   // Another cell than (col, row) is lit: it must go flat before (col, row) takes the record.
   bool OtherLit(int col, int row) const { return Any() && !IsLit(col, row); }

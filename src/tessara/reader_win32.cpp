@@ -31,9 +31,9 @@ HMODULE Oleacc() {
 ReaderState ReaderStateOf(const TfrmTessara& form) {
   ReaderState state;
   state.Number = form.Tag;
-  state.Focus = {form.FocusCol, form.FocusRow};
-  state.Active = form.Focused;
-  if (form.Pressing) state.Pressed = {form.Lit.SelCol(), form.Lit.SelRow()};
+  state.Focus = {form.Focus().Col(), form.Focus().Row()};
+  state.Active = form.Focus().Focused();
+  if (form.Pointing().Pressing()) state.Pressed = {form.Lit.SelCol(), form.Lit.SelRow()};
   return state;
 }
 

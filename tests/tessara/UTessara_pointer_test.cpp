@@ -123,7 +123,7 @@ TEST_F(PointerTest, WindowMoveSnapsToTheWorkAreaOfTheMonitorUnderThePointer) {
     host.snap = c.snap;
     view->SetBounds(200, 150, c.width, c.height);
     form->FormMouseDown(mbLeft, ssNone, 0, 0);  // on the border: grabbed at (0, 0)
-    ASSERT_TRUE(form->Moving);
+    ASSERT_TRUE(form->Pointing().Moving());
     host.distance_reads = 0;
     form->FormMouseMove(ssNone, c.toLeft - 200, c.toTop - 150);
     EXPECT_EQ(std::make_pair(view->left, view->top), std::make_pair(c.left, c.top));
@@ -131,7 +131,7 @@ TEST_F(PointerTest, WindowMoveSnapsToTheWorkAreaOfTheMonitorUnderThePointer) {
       EXPECT_EQ(host.distance_reads, 4) << "the distance is read afresh for each test";
     }
     form->FormMouseUp(mbLeft, ssNone, 0, 0);
-    EXPECT_FALSE(form->Moving);
+    EXPECT_FALSE(form->Pointing().Moving());
   }
   EXPECT_EQ(view->captures, 0) << "an opaque window is never recomposed by a move";
 }
@@ -143,7 +143,7 @@ TEST_F(PointerTest, TransparentWindowIsRecomposedOnceOnReleaseOfAMove) {
   for (unsigned shift : {unsigned{ssNone}, unsigned{ssCtrl}}) {
     const int before = view->captures;
     At(kDown, shift == ssNone ? 2 : 1, 1, mbLeft, shift);
-    EXPECT_TRUE(form->Moving);
+    EXPECT_TRUE(form->Pointing().Moving());
     form->FormMouseMove(ssNone, 60, 70);
     form->FormMouseMove(ssNone, 90, 20);
     EXPECT_EQ(view->captures, before);
@@ -177,13 +177,13 @@ TEST_F(PointerTest, CellsAreShownFromTheirLayersThroughPressMovesLeaveAndRelease
   form->FormMouseUp(mbLeft, ssNone, -5, 300);
   EXPECT_EQ(TakeShown(), (ShownList{{NormalLayer, 1, 1}}));
   EXPECT_FALSE(view->drag_cursor);
-  EXPECT_FALSE(form->Pressing);
+  EXPECT_FALSE(form->Pointing().Pressing());
 
   // A right press on a tile selects it without holding it; released over another tile,
   // that one stays raised. A right press on the border keeps the selection.
   At(kDown, 2, 1, mbRight);
   EXPECT_EQ(TakeShown(), (ShownList{{PressedLayer, 2, 1}}));
-  EXPECT_FALSE(form->Pressing);
+  EXPECT_FALSE(form->Pointing().Pressing());
   At(kMove, 1, 1);
   TakeShown();
   At(kUp, 1, 1, mbRight);
@@ -281,12 +281,12 @@ TEST_F(PointerTest, LostCaptureEndsAHeldTileOrAWindowMove) {
   At(kMove, 2, 1);
   form->FormCaptureLost();
   EXPECT_EQ(form->Lit.HoverCol(), 2) << "the other raised cell keeps its record, as at a release";
-  EXPECT_FALSE(form->Pressing);
+  EXPECT_FALSE(form->Pointing().Pressing());
   EXPECT_FALSE(view->drag_cursor);
   form->BackType = 2;
   At(kDown, 2, 2);
   form->FormCaptureLost();
-  EXPECT_FALSE(form->Moving);
+  EXPECT_FALSE(form->Pointing().Moving());
   EXPECT_EQ(view->captures, 1);
 }
 
@@ -384,7 +384,8 @@ TEST_F(ClipboardTest, TileCommandsWithoutASelectedCellTouchNothing) {
 
 TEST_F(ClipboardTest, ReadingEmptyCellsMakesNoRecordForThem) {
   form->Lit.Select(2, 2);
-  form->FocusCol = form->FocusRow = view->drop.X = view->drop.Y = 2;
+  form->Focus().Place(2, 2);
+  view->drop.X = view->drop.Y = 2;
   host.answers = {""};
   view->properties_user = [](auto& d) { d.SetChecked(TSCheck::FloatHint, true); return true; };  // grid unchanged
   for (MenuId read : {MenuId::cmWindowProperties, MenuId::cmCopy, MenuId::cmCut, MenuId::cmShortcut, MenuId::cmDrive,

@@ -87,15 +87,13 @@ TEST_F(TessaraFormTest, ScaledWindowDrawsItsLinesAndEdgesAtTheScaleAndRecomposes
   }
 
   form->BackType = 2;
-  form->Moving = true;  // dragged onto a 96-dpi monitor, held 30, 20 from the corner
-  form->DownX = 30;
-  form->DownY = 20;
+  form->FormMouseDown(mbLeft, ssCtrl, 30, 20);  // dragged onto a 96-dpi monitor, held 30, 20 from the corner
   form->FormDpiChanged(96, 500, 400);
   form->FormDpiChanged(96, 0, 0);  // the same scale again changes nothing
   EXPECT_EQ(view->captures, 1);
   EXPECT_EQ(view->extractions, (std::vector<std::string>{"C:\\a.exe#0", "C:\\a.exe#0"})) << "again at the new scale";
   EXPECT_TRUE(view->left == 500 && view->top == 400 && view->width == 76 && view->height == 40);
-  EXPECT_TRUE(form->DownX == 20 && form->DownY == 13);
+  EXPECT_TRUE(form->Pointing().DownX() == 20 && form->Pointing().DownY() == 13);
 }
 
 TEST_F(TessaraFormTest, MissingBackgroundPictureFallsBackToTheColour) {

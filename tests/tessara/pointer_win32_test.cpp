@@ -216,7 +216,7 @@ TEST_F(PointerWin32Test, WindowDragSnapsToTheWorkAreaEdges) {
     GetWindowRect(hwnd, &r);
     EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(c.left, c.top)) << c.what;
   }
-  EXPECT_FALSE(form.Moving);
+  EXPECT_FALSE(form.Pointing().Moving());
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
@@ -226,7 +226,7 @@ TEST_F(PointerWin32Test, ClickOnTheBorderShowsNoFocusCellAndARightClickWhileMovi
   MouseTo(201, 201);
   for (DWORD b : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN,
                   MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_LEFTUP}) Button(b);
-  EXPECT_TRUE(form.Focused && form.Lit.HoverCol() == -1 && !IsWindowVisible(FindWindowA("#32768", nullptr)))
+  EXPECT_TRUE(form.Focus().Focused() && form.Lit.HoverCol() == -1 && !IsWindowVisible(FindWindowA("#32768", nullptr)))
       << "a pointer user sees no focus cell, nor a menu while the left button is down";
 }
 

@@ -94,13 +94,13 @@ TEST(OnScreenTest, DisplayChangeRechecksAShownWindowButNotOneBeingDragged) {
   view->SetBounds(2000, 500, view->width, view->height);
   form->FormShow();
   ASSERT_EQ(view->left, 2000);
-  const int captures = view->captures;
 
   view->monitors = {kFirst};  // the second monitor is detached
-  form->Moving = true;
+  form->FormMouseDown(mbLeft, ssCtrl, 0, 0);  // the window is held
   EXPECT_FALSE(form->KeepOnScreen());
   EXPECT_EQ(view->left, 2000);
-  form->Moving = false;
+  form->FormMouseUp(mbLeft, ssNone, 0, 0);
+  const int captures = view->captures;
   EXPECT_TRUE(form->KeepOnScreen());
   EXPECT_EQ(std::make_pair(view->left, view->top), std::make_pair(1280 - view->width, 500));
   EXPECT_EQ(view->captures, captures + 1) << "a transparent window takes its new background";
@@ -168,10 +168,10 @@ TEST_F(KeysTest, ArrowsWalkEveryCellOfTheGridAndStopAtItsEdges) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    form->FocusCol = form->FocusRow = 1;
+    form->Focus().Place(1, 1);
     form->FormActivate();
     for (int key : c.keys) form->FormKeyDown(key, ssNone);
-    EXPECT_EQ(std::make_pair(form->FocusCol, form->FocusRow), std::make_pair(c.col, c.row));
+    EXPECT_EQ(std::make_pair(form->Focus().Col(), form->Focus().Row()), std::make_pair(c.col, c.row));
     EXPECT_EQ(std::make_pair(form->Lit.HoverCol(), form->Lit.HoverRow()), std::make_pair(c.col, c.row));
     const CellRect pointer = form->CellRectOf(c.col, c.pointerRow);
     if (c.pointerRow) form->FormMouseMove(ssNone, pointer.Left + 5, pointer.Top + 5);
@@ -198,10 +198,10 @@ TEST_F(KeysTest, OneCellIsLitAndThePointerTakesOver) {
   EXPECT_EQ(TakeShown(), (std::vector<std::string>{"0:2,2", "2:1,1"})) << "a press first restores the lit cell";
   // A grid made smaller keeps the focus cell inside it.
   form->FormMouseLeave();
-  form->FocusCol = 3;
+  form->Focus().Place(3, form->Focus().Row());
   form->Cols = 2;
   form->FormKeyDown(kKeyDown, ssNone);
-  EXPECT_EQ(form->FocusCol, 2);
+  EXPECT_EQ(form->Focus().Col(), 2);
 }
 
 TEST_F(KeysTest, EnterStartsAndDeleteCutsTheFocusTileAndBothLeaveAnEmptyCellAlone) {

@@ -112,13 +112,13 @@ TEST_F(ReachWin32Test, RealKeysWalkTheFocusCellAndTheMenuKeysOpenTheMenuOfTheCel
   TileClipboard.Clear();
   SetForegroundWindow(Handle());
   SetFocus(Handle());
-  ASSERT_TRUE(PumpUntil([&] { return form.Focused; }));
+  ASSERT_TRUE(PumpUntil([&] { return form.Focus().Focused(); }));
   EXPECT_EQ(form.Lit.HoverCol(), -1) << "no focus cell until the keyboard is used";
   Key(VK_RIGHT);
   Key(VK_DOWN);
   Key(VK_RIGHT);
   Key(VK_RIGHT);
-  EXPECT_EQ(std::make_pair(form.FocusCol, form.FocusRow), std::make_pair(3, 2));
+  EXPECT_EQ(std::make_pair(form.Focus().Col(), form.Focus().Row()), std::make_pair(3, 2));
   Key(VK_LEFT);
 
   // Each menu key opens the menu of (2,2); its mnemonic "o" copies that tile.

@@ -45,7 +45,7 @@ class ReaderWin32Test : public testing::Win32Test {
     form_->View().Show();
     SetForegroundWindow(Handle());
     SetFocus(Handle());
-    PumpUntil([&] { return form_->Focused; });
+    PumpUntil([&] { return form_->Focus().Focused(); });
   }
   HWND Handle() const { return static_cast<TessaraWindow&>(form_->View()).Handle(); }
   // What the reader in its own process wrote, its calls answered meanwhile; `once` runs when it
