@@ -7,6 +7,7 @@
 #if TESSARA_FX_HAVE_AVX2
 #include <immintrin.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -257,66 +258,85 @@ namespace {
 TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i Widen16(const u8* p) {
   return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
+TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i Load16(const u16* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
 
-// Bytes [3, n - 3) of an inner row.
+// Bytes of a row taken at a time: the column sums of a stretch stay in the first-level cache.
+constexpr std::size_t kBlurStretch = 1024;
+
+// A byte's ten-fold weighted sum is side[j - 3] + middle[j] + side[j + 3], where a column's
+// side = 10 c + 7 (u + d) and middle = 10 (c + u + d). Each column is summed once instead of
+// three times.
+struct BlurColumns {
+  alignas(32) u16 side[kBlurStretch + 32];
+  alignas(32) u16 middle[kBlurStretch + 32];
+  std::uint32_t ties[kBlurStretch / 32];
+};
+
+// Column sums for bytes [from, to) of the row, to - from >= 16, into cols from index 0.
+// Never reads a byte at or past `to`.
+TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurColumnSums(const BlurRows& rows, std::size_t from, std::size_t to,
+                                                      BlurColumns& cols) {
+  const __m256i ten = _mm256_set1_epi16(10);
+  const __m256i seven = _mm256_set1_epi16(7);
+  for (std::size_t j = from;; j += 16) {
+    if (j + 16 > to) j = to - 16;  // the last chunk ends at `to`, overlapping the one before
+    const __m256i c = Widen16(rows.cur + j);
+    const __m256i ud = _mm256_add_epi16(Widen16(rows.up + j), Widen16(rows.down + j));
+    const __m256i side = _mm256_add_epi16(_mm256_mullo_epi16(c, ten), _mm256_mullo_epi16(ud, seven));
+    const __m256i middle = _mm256_mullo_epi16(_mm256_add_epi16(c, ud), ten);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cols.side + (j - from)), side);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cols.middle + (j - from)), middle);
+    if (j + 16 >= to) break;
+  }
+}
+
+// Bytes [3, n - 3) of an inner row, n - 6 >= 32.
 template <bool Tint>
 TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurInnerRowAvx2(const BlurRows& rows, u8* out, std::size_t n,
                                                         const Periodic& t) {
-  const u8* u = rows.up;
-  const u8* c = rows.cur;
-  const u8* d = rows.down;
   const Periodic* tp = Tint ? &t : nullptr;
   const std::size_t end = n - 3;
-  const __m256i ten = _mm256_set1_epi16(10);
-  const __m256i seven = _mm256_set1_epi16(7);
   const __m256i half = _mm256_set1_epi16(39);
   const __m256i whole = _mm256_set1_epi16(78);
   // The high half of a * 53774, shifted right by 6, is a / 78 for a < 61680.
   const __m256i inverse = _mm256_set1_epi16(static_cast<short>(53774));
-  // Exact halves (about one byte in 78 of a noisy picture) are marked per block and settled
-  // after a stretch of blocks: away from the vector loop their unpredictable branches cost
-  // less, and the double sums of different bytes overlap.
-  constexpr std::size_t kStretch = 64;  // blocks
-  std::uint32_t tieBits[kStretch];
-  std::uint16_t tieAt[kStretch * 32];
-  std::size_t i = 3;
-  while (i + 32 <= end) {
-    const std::size_t first = i;
-    std::size_t blocks = 0;
-    for (; blocks < kStretch && i + 32 <= end; ++blocks, i += 32) {
+  BlurColumns cols;
+  for (std::size_t i = 3; i < end;) {
+    // A whole number of blocks; the last stretch of a row ends at the row's end and may
+    // overlap the one before, whose bytes it writes again the same.
+    const std::size_t length =
+        std::min({kBlurStretch, (end - i + 31) & ~std::size_t{31}, (end - 3) & ~std::size_t{31}});
+    const std::size_t from = std::min(i, end - length);
+    BlurColumnSums(rows, from - 3, from + length + 3, cols);
+    const std::size_t blocks = length / 32;
+    for (std::size_t b = 0; b < blocks; ++b) {
       __m256i q[2], tie[2];
       for (int hpart = 0; hpart < 2; ++hpart) {
-        const std::size_t j = i + 16 * hpart;
-        const __m256i direct =
-            _mm256_add_epi16(_mm256_add_epi16(_mm256_add_epi16(Widen16(c + j - 3), Widen16(c + j)),
-                                              _mm256_add_epi16(Widen16(c + j + 3), Widen16(u + j))),
-                             Widen16(d + j));
-        const __m256i diagonal = _mm256_add_epi16(_mm256_add_epi16(Widen16(u + j - 3), Widen16(u + j + 3)),
-                                                  _mm256_add_epi16(Widen16(d + j - 3), Widen16(d + j + 3)));
-        const __m256i num =
-            _mm256_add_epi16(_mm256_mullo_epi16(direct, ten), _mm256_mullo_epi16(diagonal, seven));
+        const std::size_t k = 32 * b + 16 * static_cast<std::size_t>(hpart);  // column index of byte from + k - 3
+        const __m256i num = _mm256_add_epi16(_mm256_add_epi16(Load16(cols.side + k), Load16(cols.side + k + 6)),
+                                             Load16(cols.middle + k + 3));
         // Rounding half up; where the rest is exactly a half the double form decides below.
         const __m256i a = _mm256_add_epi16(num, half);
         q[hpart] = _mm256_srli_epi16(_mm256_mulhi_epu16(a, inverse), 6);
-        tie[hpart] = _mm256_cmpeq_epi16(_mm256_sub_epi16(a, _mm256_mullo_epi16(q[hpart], whole)),
-                                        _mm256_setzero_si256());
+        tie[hpart] = _mm256_cmpeq_epi16(_mm256_mullo_epi16(q[hpart], whole), a);
       }
       __m256i v = _mm256_permute4x64_epi64(_mm256_packus_epi16(q[0], q[1]), 0xD8);
-      if (Tint) v = HalfSum(v, Load32(t.v + i % 3));
-      Store32(out + i, v);
-      tieBits[blocks] = static_cast<std::uint32_t>(
+      const std::size_t j = from + 32 * b;
+      if (Tint) v = HalfSum(v, Load32(t.v + j % 3));
+      Store32(out + j, v);
+      cols.ties[b] = static_cast<std::uint32_t>(
           _mm256_movemask_epi8(_mm256_permute4x64_epi64(_mm256_packs_epi16(tie[0], tie[1]), 0xD8)));
     }
-    std::size_t count = 0;
+    // Exact halves, about one byte in 78 of a noisy picture, are settled by the double form.
     for (std::size_t b = 0; b < blocks; ++b)
-      for (std::uint32_t bits = tieBits[b]; bits != 0; bits &= bits - 1)
-        tieAt[count++] = static_cast<std::uint16_t>(32 * b + static_cast<std::size_t>(std::countr_zero(bits)));
-    for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t j = first + tieAt[k];
-      out[j] = BlurTinted(BlurExactInner(rows, j), tp, j);
-    }
+      for (std::uint32_t bits = cols.ties[b]; bits != 0; bits &= bits - 1) {
+        const std::size_t j = from + 32 * b + static_cast<std::size_t>(std::countr_zero(bits));
+        out[j] = BlurTinted(BlurExactInner(rows, j), tp, j);
+      }
+    i = from + length;
   }
-  for (; i < end; ++i) out[i] = BlurTinted(BlurInner(rows, i), tp, i);
 }
 
 }  // namespace
@@ -331,7 +351,7 @@ TESSARA_FX_AVX2 void BlurAvx2(Bitmap24& layer, const Periodic& t, u8* prev, u8* 
     u8* row = layer.Row(y);
     std::memcpy(cur, row, n);
     const BlurRows rows{y > 0 ? prev : nullptr, cur, y + 1 < h ? layer.Row(y + 1) : nullptr, w};
-    if (rows.up != nullptr && rows.down != nullptr && w >= 3) {
+    if (rows.up != nullptr && rows.down != nullptr && n >= 38) {
       BlurInnerRowAvx2<Tint>(rows, row, n, t);
       for (int ch = 0; ch < 3; ++ch) {
         row[ch] = BlurTinted(BlurExact(rows, 0, ch), tp, ch);
