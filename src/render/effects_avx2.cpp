@@ -295,7 +295,7 @@ TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurColumnSums(const BlurRows& rows, std:
 // Bytes [3, n - 3) of an inner row, n - 6 >= 32.
 template <bool Tint>
 TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurInnerRowAvx2(const BlurRows& rows, u8* out, std::size_t n,
-                                                        const Periodic& t) {
+                                                        const Periodic& t, const u8* ahead) {
   const Periodic* tp = Tint ? &t : nullptr;
   const std::size_t end = n - 3;
   const __m256i half = _mm256_set1_epi16(39);
@@ -310,6 +310,11 @@ TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurInnerRowAvx2(const BlurRows& rows, u8
         std::min({kBlurStretch, (end - i + 31) & ~std::size_t{31}, (end - 3) & ~std::size_t{31}});
     const std::size_t from = std::min(i, end - length);
     BlurColumnSums(rows, from - 3, from + length + 3, cols);
+    // The row after `down` is fetched while this one is worked on: the rows lie in memory
+    // in the opposite order, which the hardware prefetcher does not follow across pages.
+    if (ahead != nullptr)
+      for (std::size_t j = from; j < from + length; j += 64)
+        _mm_prefetch(reinterpret_cast<const char*>(ahead + j), _MM_HINT_T0);
     const std::size_t blocks = length / 32;
     for (std::size_t b = 0; b < blocks; ++b) {
       __m256i q[2], tie[2];
@@ -352,7 +357,7 @@ TESSARA_FX_AVX2 void BlurAvx2(Bitmap24& layer, const Periodic& t, u8* prev, u8* 
     std::memcpy(cur, row, n);
     const BlurRows rows{y > 0 ? prev : nullptr, cur, y + 1 < h ? layer.Row(y + 1) : nullptr, w};
     if (rows.up != nullptr && rows.down != nullptr && n >= 38) {
-      BlurInnerRowAvx2<Tint>(rows, row, n, t);
+      BlurInnerRowAvx2<Tint>(rows, row, n, t, y + 2 < h ? layer.Row(y + 2) : nullptr);
       for (int ch = 0; ch < 3; ++ch) {
         row[ch] = BlurTinted(BlurExact(rows, 0, ch), tp, ch);
         row[n - 3 + ch] = BlurTinted(BlurExact(rows, w - 1, ch), tp, ch);
