@@ -371,6 +371,79 @@ TESSARA_FX_AVX2 void BlurAvx2(Bitmap24& layer, const Periodic& t, u8* prev, u8* 
   _mm256_zeroupper();
 }
 
+// ---- displace ----
+
+namespace {
+
+// The draw of tessara::Random(5) from each lane's stepped seed: the high half of seed * 5.
+TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i DrawOfFive(__m256i seed) {
+  const __m256i five = _mm256_set1_epi32(5);
+  const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(seed, five), 32);
+  const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(seed, 32), five);
+  return _mm256_blend_epi32(even, odd, 0xAA);
+}
+
+// The seed after `first` + 2 k draws in lane k.
+TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i LaneSeeds(std::uint32_t seed, unsigned first) {
+  alignas(32) std::uint32_t lanes[8];
+  for (unsigned k = 0; k < 8; ++k) {
+    const SeedJump j = JumpOf(first + 2 * k);
+    lanes[k] = j.mul * seed + j.add;
+  }
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+}
+
+}  // namespace
+
+TESSARA_FX_AVX2 std::size_t DisplaceSpanAvx2(u8* row, std::size_t x, std::size_t count, const u8* ring,
+                                             const std::uint32_t offset[5], std::uint32_t& seed,
+                                             const Periodic* tint) {
+  // Pixel k of a group draws its column with the seed after 2 k + 1 draws and its row with
+  // the one after 2 k + 2; a group takes 16 draws. Two groups at a time keep two
+  // independent chains of seed multiplications going.
+  constexpr SeedJump kPair = JumpOf(32);
+  const __m256i pairMul = _mm256_set1_epi32(static_cast<int>(kPair.mul));
+  const __m256i pairAdd = _mm256_set1_epi32(static_cast<int>(kPair.add));
+  __m256i sx[2] = {LaneSeeds(seed, 1), LaneSeeds(seed, 17)};
+  __m256i sy[2] = {LaneSeeds(seed, 2), LaneSeeds(seed, 18)};
+  const __m256i rows = _mm256_setr_epi32(static_cast<int>(offset[0]), static_cast<int>(offset[1]),
+                                         static_cast<int>(offset[2]), static_cast<int>(offset[3]),
+                                         static_cast<int>(offset[4]), 0, 0, 0);
+  // Byte offset of the pixel two to the left of each lane's pixel: a column draw of 0.
+  __m256i column = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(3 * x) - 6),
+                                    _mm256_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21));
+  const __m256i step = _mm256_set1_epi32(24);
+  const __m256i tintBytes =
+      tint ? _mm256_set1_epi32(static_cast<int>(tint->v[0] | tint->v[1] << 8 | tint->v[2] << 16))
+           : _mm256_setzero_si256();
+  // Three bytes of each pixel's dword, packed to the low 12 bytes of each lane, then to the low 24.
+  const __m256i packLane = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5,
+                                            6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m256i packRow = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+  const std::size_t groups = count / 8;
+  __m256i lastSeeds = _mm256_set1_epi32(static_cast<int>(seed));
+  std::size_t g = 0;
+  for (; g < groups; ++g) {
+    const int half = static_cast<int>(g & 1);
+    lastSeeds = sy[half];
+    const __m256i dx = DrawOfFive(sx[half]);
+    const __m256i dy = DrawOfFive(sy[half]);
+    const __m256i at = _mm256_add_epi32(_mm256_add_epi32(_mm256_permutevar8x32_epi32(rows, dy), column),
+                                        _mm256_add_epi32(dx, _mm256_add_epi32(dx, dx)));
+    __m256i px = _mm256_i32gather_epi32(reinterpret_cast<const int*>(ring), at, 1);
+    if (tint) px = HalfSum(px, tintBytes);
+    px = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(px, packLane), packRow);
+    Store32(row + 3 * (x + 8 * g), px);
+    column = _mm256_add_epi32(column, step);
+    sx[half] = _mm256_add_epi32(_mm256_mullo_epi32(sx[half], pairMul), pairAdd);
+    sy[half] = _mm256_add_epi32(_mm256_mullo_epi32(sy[half], pairMul), pairAdd);
+  }
+  // The last pixel's row draw was the last draw.
+  seed = static_cast<std::uint32_t>(_mm256_extract_epi32(lastSeeds, 7));
+  _mm256_zeroupper();
+  return 8 * g;
+}
+
 // The versions effects.cpp calls.
 template void MonoAvx2<false>(Bitmap24&, const Periodic&, u8*);
 template void MonoAvx2<true>(Bitmap24&, const Periodic&, u8*);
