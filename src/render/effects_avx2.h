@@ -63,23 +63,41 @@ struct BlurRows {
 // The rule as written, in double precision (effects.cpp).
 u8 BlurExact(const BlurRows& rows, int x, int channel);
 
-// The same for a byte whose eight neighbours all exist, without the loops: the same
+// The products of the rule, looked up rather than converted and multiplied: the table
+// holds the same doubles the multiplication gives.
+struct BlurTerms {
+  double plain[256];     // 1.0 * v
+  double diagonal[256];  // 0.7 * v
+};
+constexpr BlurTerms MakeBlurTerms() {
+  BlurTerms t{};
+  for (int v = 0; v < 256; ++v) {
+    t.plain[v] = 1.0 * v;
+    t.diagonal[v] = 0.7 * v;
+  }
+  return t;
+}
+inline constexpr BlurTerms kBlurTerms = MakeBlurTerms();
+
+// The rule for a byte whose eight neighbours all exist, without the loops: the same
 // products added in the same order, over the weights added in the same order.
 TESSARA_FX_INLINE u8 BlurExactInner(const BlurRows& rows, std::size_t j) {
   constexpr double kWeight = 0.0 + 0.7 + 1.0 + 0.7 + 1.0 + 1.0 + 1.0 + 0.7 + 1.0 + 0.7;
+  const double* one = kBlurTerms.plain;
+  const double* diag = kBlurTerms.diagonal;
   const u8* u = rows.up;
   const u8* c = rows.cur;
   const u8* d = rows.down;
   double sum = 0.0;
-  sum += 0.7 * u[j - 3];
-  sum += 1.0 * c[j - 3];
-  sum += 0.7 * d[j - 3];
-  sum += 1.0 * u[j];
-  sum += 1.0 * c[j];
-  sum += 1.0 * d[j];
-  sum += 0.7 * u[j + 3];
-  sum += 1.0 * c[j + 3];
-  sum += 0.7 * d[j + 3];
+  sum += diag[u[j - 3]];
+  sum += one[c[j - 3]];
+  sum += diag[d[j - 3]];
+  sum += one[u[j]];
+  sum += one[c[j]];
+  sum += one[d[j]];
+  sum += diag[u[j + 3]];
+  sum += one[c[j + 3]];
+  sum += diag[d[j + 3]];
   return static_cast<u8>(std::nearbyint(sum / kWeight));
 }
 
