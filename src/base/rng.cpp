@@ -17,7 +17,7 @@ void Randomize() {
 }
 
 int Random(int range) {
-  g_seed = g_seed * 134775813u + 1u;
+  g_seed = g_seed * kRandMul + kRandAdd;
   if (range <= 0) return 0;
   // The high bits of an LCG are the good ones: scale by multiplication, not modulo.
   return static_cast<int>((static_cast<std::uint64_t>(g_seed) * static_cast<std::uint32_t>(range)) >> 32);

@@ -6,6 +6,11 @@
 
 namespace tessara {
 
+// One draw steps the seed to kRandMul * seed + kRandAdd (modulo 2^32), then scales it to the
+// range. Code that needs many draws at once may jump ahead by composing steps.
+inline constexpr std::uint32_t kRandMul = 134775813u;
+inline constexpr std::uint32_t kRandAdd = 1u;
+
 void RandSeed(std::uint32_t seed);
 std::uint32_t CurrentSeed();
 // Seeds from the clock.

@@ -392,39 +392,52 @@ void DisplacePass(Bitmap24& layer, std::optional<Rgb> tint, EffectScratch& scrat
   const int h = layer.Height();
   const std::size_t n = 3 * static_cast<std::size_t>(w);
   const std::size_t room = RowRoom(layer);
-  u8* ring = scratch.Take(3 * room);
+  u8* ring = scratch.Take(5 * room);
   const Rgb c = tint.value_or(Rgb{});
+  const Periodic t = TintPattern(c);
+  const auto slot = [room](int sy) { return static_cast<std::uint32_t>(static_cast<std::size_t>(sy % 5) * room); };
   // Bottom row first, as the draws are ordered. Sources lie at most two rows away: the
-  // originals of this row and the two below are kept in a ring, rows above are untouched.
+  // originals of rows y - 2 .. y + 2 are kept in a ring of five, each row copied in just
+  // before the row two below it is written.
+  for (int sy = h - 1; sy >= std::max(h - 2, 0); --sy) std::memcpy(ring + slot(sy), layer.Row(sy), n);
   for (int y = h - 1; y >= 0; --y) {
+    if (y >= 2) std::memcpy(ring + slot(y - 2), layer.Row(y - 2), n);
     u8* row = layer.Row(y);
-    std::memcpy(ring + static_cast<std::size_t>(y % 3) * room, row, n);
-    const u8* source[5];
-    for (int dy = -2; dy <= 2; ++dy) {
-      const int sy = y + dy;
-      source[dy + 2] = sy < 0 || sy >= h ? nullptr
-                       : sy >= y         ? ring + static_cast<std::size_t>(sy % 3) * room
-                                         : layer.Row(sy);
-    }
-    for (int x = 0; x < w; ++x) {
-      int sx;
-      do sx = x + Random(5) - 2;
-      while (sx < 0 || sx > w - 1);
-      int sy;
-      do sy = y + Random(5) - 2;
-      while (sy < 0 || sy > h - 1);
-      const u8* p = source[sy - y + 2] + 3 * sx;
-      u8* o = row + 3 * x;
-      if (tint) {
-        o[0] = static_cast<u8>((p[0] + c.b) >> 1);
-        o[1] = static_cast<u8>((p[1] + c.g) >> 1);
-        o[2] = static_cast<u8>((p[2] + c.r) >> 1);
-      } else {
-        o[0] = p[0];
-        o[1] = p[1];
-        o[2] = p[2];
+    std::uint32_t offset[5];
+    for (int dy = -2; dy <= 2; ++dy) offset[dy + 2] = y + dy < 0 || y + dy >= h ? 0 : slot(y + dy);
+    int x = 0;
+    const auto drawTo = [&](int end) {
+      for (; x < end; ++x) {
+        int sx;
+        do sx = x + Random(5) - 2;
+        while (sx < 0 || sx > w - 1);
+        int sy;
+        do sy = y + Random(5) - 2;
+        while (sy < 0 || sy > h - 1);
+        const u8* p = ring + offset[sy - y + 2] + 3 * sx;
+        u8* o = row + 3 * x;
+        if (tint) {
+          o[0] = static_cast<u8>((p[0] + c.b) >> 1);
+          o[1] = static_cast<u8>((p[1] + c.g) >> 1);
+          o[2] = static_cast<u8>((p[2] + c.r) >> 1);
+        } else {
+          o[0] = p[0];
+          o[1] = p[1];
+          o[2] = p[2];
+        }
       }
+    };
+#if TESSARA_FX_HAVE_AVX2
+    // Two pixels in from every edge no draw is refused, so the draws can be made ahead.
+    if (y >= 2 && y + 2 < h && w >= 13 && UseAvx2()) {
+      drawTo(2);
+      std::uint32_t seed = CurrentSeed();
+      x += static_cast<int>(DisplaceSpanAvx2(row, 2, static_cast<std::size_t>(w - 5), ring, offset, seed,
+                                             tint ? &t : nullptr));
+      RandSeed(seed);
     }
+#endif
+    drawTo(w);
   }
 }
 

@@ -7,6 +7,7 @@
 #if TESSARA_FX_HAVE_AVX2
 #include <immintrin.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -257,66 +258,109 @@ namespace {
 TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i Widen16(const u8* p) {
   return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
+TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i Load16(const u16* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
 
-// Bytes [3, n - 3) of an inner row.
-template <bool Tint>
-TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurInnerRowAvx2(const BlurRows& rows, u8* out, std::size_t n,
-                                                        const Periodic& t) {
-  const u8* u = rows.up;
-  const u8* c = rows.cur;
-  const u8* d = rows.down;
-  const Periodic* tp = Tint ? &t : nullptr;
-  const std::size_t end = n - 3;
+// Bytes of a row taken at a time: the column sums of a stretch stay in the first-level cache.
+constexpr std::size_t kBlurStretch = 1024;
+
+// A byte's ten-fold weighted sum is side[j - 3] + middle[j] + side[j + 3], where a column's
+// side = 10 c + 7 (u + d) and middle = 10 (c + u + d). Each column is summed once instead of
+// three times.
+struct BlurColumns {
+  alignas(32) u16 side[kBlurStretch + 32];
+  alignas(32) u16 middle[kBlurStretch + 32];
+  std::uint32_t ties[kBlurStretch / 32];
+  std::uint16_t tieAt[kBlurStretch + 2];  // byte offsets from the stretch's start
+};
+
+// Column sums for bytes [from, to) of the row, to - from >= 16, into cols from index 0.
+// Never reads a byte at or past `to`.
+TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurColumnSums(const BlurRows& rows, std::size_t from, std::size_t to,
+                                                      BlurColumns& cols) {
   const __m256i ten = _mm256_set1_epi16(10);
   const __m256i seven = _mm256_set1_epi16(7);
+  for (std::size_t j = from;; j += 16) {
+    if (j + 16 > to) j = to - 16;  // the last chunk ends at `to`, overlapping the one before
+    const __m256i c = Widen16(rows.cur + j);
+    const __m256i ud = _mm256_add_epi16(Widen16(rows.up + j), Widen16(rows.down + j));
+    const __m256i side = _mm256_add_epi16(_mm256_mullo_epi16(c, ten), _mm256_mullo_epi16(ud, seven));
+    const __m256i middle = _mm256_mullo_epi16(_mm256_add_epi16(c, ud), ten);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cols.side + (j - from)), side);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cols.middle + (j - from)), middle);
+    if (j + 16 >= to) break;
+  }
+}
+
+// Bytes [3, n - 3) of an inner row, n - 6 >= 32.
+template <bool Tint>
+TESSARA_FX_AVX2 TESSARA_FX_INLINE void BlurInnerRowAvx2(const BlurRows& rows, u8* out, std::size_t n,
+                                                        const Periodic& t, const u8* ahead) {
+  const Periodic* tp = Tint ? &t : nullptr;
+  const std::size_t end = n - 3;
   const __m256i half = _mm256_set1_epi16(39);
   const __m256i whole = _mm256_set1_epi16(78);
   // The high half of a * 53774, shifted right by 6, is a / 78 for a < 61680.
   const __m256i inverse = _mm256_set1_epi16(static_cast<short>(53774));
-  // Exact halves (about one byte in 78 of a noisy picture) are marked per block and settled
-  // after a stretch of blocks: away from the vector loop their unpredictable branches cost
-  // less, and the double sums of different bytes overlap.
-  constexpr std::size_t kStretch = 64;  // blocks
-  std::uint32_t tieBits[kStretch];
-  std::uint16_t tieAt[kStretch * 32];
-  std::size_t i = 3;
-  while (i + 32 <= end) {
-    const std::size_t first = i;
-    std::size_t blocks = 0;
-    for (; blocks < kStretch && i + 32 <= end; ++blocks, i += 32) {
+  BlurColumns cols;
+  for (std::size_t i = 3; i < end;) {
+    // A whole number of blocks; the last stretch of a row ends at the row's end and may
+    // overlap the one before, whose bytes it writes again the same.
+    const std::size_t length =
+        std::min({kBlurStretch, (end - i + 31) & ~std::size_t{31}, (end - 3) & ~std::size_t{31}});
+    const std::size_t from = std::min(i, end - length);
+    BlurColumnSums(rows, from - 3, from + length + 3, cols);
+    // The row after `down` is fetched while this one is worked on: the rows lie in memory
+    // in the opposite order, which the hardware prefetcher does not follow across pages.
+    if (ahead != nullptr)
+      for (std::size_t j = from; j < from + length; j += 64)
+        _mm_prefetch(reinterpret_cast<const char*>(ahead + j), _MM_HINT_T0);
+    const std::size_t blocks = length / 32;
+    for (std::size_t b = 0; b < blocks; ++b) {
       __m256i q[2], tie[2];
       for (int hpart = 0; hpart < 2; ++hpart) {
-        const std::size_t j = i + 16 * hpart;
-        const __m256i direct =
-            _mm256_add_epi16(_mm256_add_epi16(_mm256_add_epi16(Widen16(c + j - 3), Widen16(c + j)),
-                                              _mm256_add_epi16(Widen16(c + j + 3), Widen16(u + j))),
-                             Widen16(d + j));
-        const __m256i diagonal = _mm256_add_epi16(_mm256_add_epi16(Widen16(u + j - 3), Widen16(u + j + 3)),
-                                                  _mm256_add_epi16(Widen16(d + j - 3), Widen16(d + j + 3)));
-        const __m256i num =
-            _mm256_add_epi16(_mm256_mullo_epi16(direct, ten), _mm256_mullo_epi16(diagonal, seven));
+        const std::size_t k = 32 * b + 16 * static_cast<std::size_t>(hpart);  // column index of byte from + k - 3
+        const __m256i num = _mm256_add_epi16(_mm256_add_epi16(Load16(cols.side + k), Load16(cols.side + k + 6)),
+                                             Load16(cols.middle + k + 3));
         // Rounding half up; where the rest is exactly a half the double form decides below.
         const __m256i a = _mm256_add_epi16(num, half);
         q[hpart] = _mm256_srli_epi16(_mm256_mulhi_epu16(a, inverse), 6);
-        tie[hpart] = _mm256_cmpeq_epi16(_mm256_sub_epi16(a, _mm256_mullo_epi16(q[hpart], whole)),
-                                        _mm256_setzero_si256());
+        tie[hpart] = _mm256_cmpeq_epi16(_mm256_mullo_epi16(q[hpart], whole), a);
       }
       __m256i v = _mm256_permute4x64_epi64(_mm256_packus_epi16(q[0], q[1]), 0xD8);
-      if (Tint) v = HalfSum(v, Load32(t.v + i % 3));
-      Store32(out + i, v);
-      tieBits[blocks] = static_cast<std::uint32_t>(
+      const std::size_t j = from + 32 * b;
+      if (Tint) v = HalfSum(v, Load32(t.v + j % 3));
+      Store32(out + j, v);
+      cols.ties[b] = static_cast<std::uint32_t>(
           _mm256_movemask_epi8(_mm256_permute4x64_epi64(_mm256_packs_epi16(tie[0], tie[1]), 0xD8)));
     }
+    // Exact halves, about one byte in 78 of a noisy picture, are settled by the double form.
+    // Their places are listed first without a branch per block (which would be mispredicted
+    // about once in three blocks): the first two of a block are written whether there or
+    // not and the count grows by the true number. The top bit set keeps countr_zero from
+    // testing for zero.
+    constexpr std::uint32_t kTop = 0x80000000u;
     std::size_t count = 0;
-    for (std::size_t b = 0; b < blocks; ++b)
-      for (std::uint32_t bits = tieBits[b]; bits != 0; bits &= bits - 1)
-        tieAt[count++] = static_cast<std::uint16_t>(32 * b + static_cast<std::size_t>(std::countr_zero(bits)));
+    for (std::size_t b = 0; b < blocks; ++b) {
+      const std::uint32_t bits = cols.ties[b];
+      const auto at = static_cast<std::uint16_t>(32 * b);
+      const int found = std::popcount(bits);
+      cols.tieAt[count] = static_cast<std::uint16_t>(at + std::countr_zero(bits | kTop));
+      cols.tieAt[count + 1] = static_cast<std::uint16_t>(at + std::countr_zero((bits & (bits - 1)) | kTop));
+      if (found > 2) {
+        std::size_t k = count;
+        for (std::uint32_t rest = bits; rest != 0; rest &= rest - 1)
+          cols.tieAt[k++] = static_cast<std::uint16_t>(at + std::countr_zero(rest));
+      }
+      count += static_cast<std::size_t>(found);
+    }
     for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t j = first + tieAt[k];
+      const std::size_t j = from + cols.tieAt[k];
       out[j] = BlurTinted(BlurExactInner(rows, j), tp, j);
     }
+    i = from + length;
   }
-  for (; i < end; ++i) out[i] = BlurTinted(BlurInner(rows, i), tp, i);
 }
 
 }  // namespace
@@ -331,8 +375,8 @@ TESSARA_FX_AVX2 void BlurAvx2(Bitmap24& layer, const Periodic& t, u8* prev, u8* 
     u8* row = layer.Row(y);
     std::memcpy(cur, row, n);
     const BlurRows rows{y > 0 ? prev : nullptr, cur, y + 1 < h ? layer.Row(y + 1) : nullptr, w};
-    if (rows.up != nullptr && rows.down != nullptr && w >= 3) {
-      BlurInnerRowAvx2<Tint>(rows, row, n, t);
+    if (rows.up != nullptr && rows.down != nullptr && n >= 38) {
+      BlurInnerRowAvx2<Tint>(rows, row, n, t, y + 2 < h ? layer.Row(y + 2) : nullptr);
       for (int ch = 0; ch < 3; ++ch) {
         row[ch] = BlurTinted(BlurExact(rows, 0, ch), tp, ch);
         row[n - 3 + ch] = BlurTinted(BlurExact(rows, w - 1, ch), tp, ch);
@@ -344,6 +388,79 @@ TESSARA_FX_AVX2 void BlurAvx2(Bitmap24& layer, const Periodic& t, u8* prev, u8* 
     std::swap(prev, cur);
   }
   _mm256_zeroupper();
+}
+
+// ---- displace ----
+
+namespace {
+
+// The draw of tessara::Random(5) from each lane's stepped seed: the high half of seed * 5.
+TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i DrawOfFive(__m256i seed) {
+  const __m256i five = _mm256_set1_epi32(5);
+  const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(seed, five), 32);
+  const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(seed, 32), five);
+  return _mm256_blend_epi32(even, odd, 0xAA);
+}
+
+// The seed after `first` + 2 k draws in lane k.
+TESSARA_FX_AVX2 TESSARA_FX_INLINE __m256i LaneSeeds(std::uint32_t seed, unsigned first) {
+  alignas(32) std::uint32_t lanes[8];
+  for (unsigned k = 0; k < 8; ++k) {
+    const SeedJump j = JumpOf(first + 2 * k);
+    lanes[k] = j.mul * seed + j.add;
+  }
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+}
+
+}  // namespace
+
+TESSARA_FX_AVX2 std::size_t DisplaceSpanAvx2(u8* row, std::size_t x, std::size_t count, const u8* ring,
+                                             const std::uint32_t offset[5], std::uint32_t& seed,
+                                             const Periodic* tint) {
+  // Pixel k of a group draws its column with the seed after 2 k + 1 draws and its row with
+  // the one after 2 k + 2; a group takes 16 draws. Two groups at a time keep two
+  // independent chains of seed multiplications going.
+  constexpr SeedJump kPair = JumpOf(32);
+  const __m256i pairMul = _mm256_set1_epi32(static_cast<int>(kPair.mul));
+  const __m256i pairAdd = _mm256_set1_epi32(static_cast<int>(kPair.add));
+  __m256i sx[2] = {LaneSeeds(seed, 1), LaneSeeds(seed, 17)};
+  __m256i sy[2] = {LaneSeeds(seed, 2), LaneSeeds(seed, 18)};
+  const __m256i rows = _mm256_setr_epi32(static_cast<int>(offset[0]), static_cast<int>(offset[1]),
+                                         static_cast<int>(offset[2]), static_cast<int>(offset[3]),
+                                         static_cast<int>(offset[4]), 0, 0, 0);
+  // Byte offset of the pixel two to the left of each lane's pixel: a column draw of 0.
+  __m256i column = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(3 * x) - 6),
+                                    _mm256_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21));
+  const __m256i step = _mm256_set1_epi32(24);
+  const __m256i tintBytes =
+      tint ? _mm256_set1_epi32(static_cast<int>(tint->v[0] | tint->v[1] << 8 | tint->v[2] << 16))
+           : _mm256_setzero_si256();
+  // Three bytes of each pixel's dword, packed to the low 12 bytes of each lane, then to the low 24.
+  const __m256i packLane = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5,
+                                            6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m256i packRow = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+  const std::size_t groups = count / 8;
+  __m256i lastSeeds = _mm256_set1_epi32(static_cast<int>(seed));
+  std::size_t g = 0;
+  for (; g < groups; ++g) {
+    const int half = static_cast<int>(g & 1);
+    lastSeeds = sy[half];
+    const __m256i dx = DrawOfFive(sx[half]);
+    const __m256i dy = DrawOfFive(sy[half]);
+    const __m256i at = _mm256_add_epi32(_mm256_add_epi32(_mm256_permutevar8x32_epi32(rows, dy), column),
+                                        _mm256_add_epi32(dx, _mm256_add_epi32(dx, dx)));
+    __m256i px = _mm256_i32gather_epi32(reinterpret_cast<const int*>(ring), at, 1);
+    if (tint) px = HalfSum(px, tintBytes);
+    px = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(px, packLane), packRow);
+    Store32(row + 3 * (x + 8 * g), px);
+    column = _mm256_add_epi32(column, step);
+    sx[half] = _mm256_add_epi32(_mm256_mullo_epi32(sx[half], pairMul), pairAdd);
+    sy[half] = _mm256_add_epi32(_mm256_mullo_epi32(sy[half], pairMul), pairAdd);
+  }
+  // The last pixel's row draw was the last draw.
+  seed = static_cast<std::uint32_t>(_mm256_extract_epi32(lastSeeds, 7));
+  _mm256_zeroupper();
+  return 8 * g;
 }
 
 // The versions effects.cpp calls.

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/rng.h"
 #include "render/bitmap24.h"
 
 // On x86 with GCC or Clang the AVX2 versions are compiled beside the baseline ones through
@@ -62,23 +63,41 @@ struct BlurRows {
 // The rule as written, in double precision (effects.cpp).
 u8 BlurExact(const BlurRows& rows, int x, int channel);
 
-// The same for a byte whose eight neighbours all exist, without the loops: the same
+// The products of the rule, looked up rather than converted and multiplied: the table
+// holds the same doubles the multiplication gives.
+struct BlurTerms {
+  double plain[256];     // 1.0 * v
+  double diagonal[256];  // 0.7 * v
+};
+constexpr BlurTerms MakeBlurTerms() {
+  BlurTerms t{};
+  for (int v = 0; v < 256; ++v) {
+    t.plain[v] = 1.0 * v;
+    t.diagonal[v] = 0.7 * v;
+  }
+  return t;
+}
+inline constexpr BlurTerms kBlurTerms = MakeBlurTerms();
+
+// The rule for a byte whose eight neighbours all exist, without the loops: the same
 // products added in the same order, over the weights added in the same order.
 TESSARA_FX_INLINE u8 BlurExactInner(const BlurRows& rows, std::size_t j) {
   constexpr double kWeight = 0.0 + 0.7 + 1.0 + 0.7 + 1.0 + 1.0 + 1.0 + 0.7 + 1.0 + 0.7;
+  const double* one = kBlurTerms.plain;
+  const double* diag = kBlurTerms.diagonal;
   const u8* u = rows.up;
   const u8* c = rows.cur;
   const u8* d = rows.down;
   double sum = 0.0;
-  sum += 0.7 * u[j - 3];
-  sum += 1.0 * c[j - 3];
-  sum += 0.7 * d[j - 3];
-  sum += 1.0 * u[j];
-  sum += 1.0 * c[j];
-  sum += 1.0 * d[j];
-  sum += 0.7 * u[j + 3];
-  sum += 1.0 * c[j + 3];
-  sum += 0.7 * d[j + 3];
+  sum += diag[u[j - 3]];
+  sum += one[c[j - 3]];
+  sum += diag[d[j - 3]];
+  sum += one[u[j]];
+  sum += one[c[j]];
+  sum += one[d[j]];
+  sum += diag[u[j + 3]];
+  sum += one[c[j + 3]];
+  sum += diag[d[j + 3]];
   return static_cast<u8>(std::nearbyint(sum / kWeight));
 }
 
@@ -88,6 +107,19 @@ TESSARA_FX_INLINE u8 BlurTinted(unsigned v, const Periodic* t, std::size_t j) {
 
 // An inner byte by the same rule, in integers (effects.cpp).
 u8 BlurInner(const BlurRows& rows, std::size_t j);
+
+// ---- displace ----
+
+// The seed after `steps` draws of tessara::Random is mul * seed + add.
+struct SeedJump {
+  std::uint32_t mul = 1;
+  std::uint32_t add = 0;
+};
+constexpr SeedJump JumpOf(unsigned steps) {
+  SeedJump j;
+  for (unsigned k = 0; k < steps; ++k) j = {j.mul * kRandMul, j.add * kRandMul + kRandAdd};
+  return j;
+}
 
 // Whether the AVX2 versions run: the processor has AVX2 and no test forced the baseline.
 bool Avx2Chosen();
@@ -101,6 +133,14 @@ template <bool Tint>
 TESSARA_FX_AVX2 void EmbossAvx2(Bitmap24& layer, const Periodic& t, u8* s, u8* g, u8* giUp, u8* giCur);
 template <bool Tint>
 TESSARA_FX_AVX2 void BlurAvx2(Bitmap24& layer, const Periodic& t, u8* prev, u8* cur);
+// Displaces pixels [x, x + count) of a row, 8 at a time, and returns how many it did (a
+// multiple of 8). Every draw of those pixels must land inside the picture, so none is
+// drawn again; `seed` is the generator's seed before them and after them. Row sy lies at
+// ring + offset[sy - y + 2]. The 8 bytes after the last pixel may be overwritten and must
+// lie within the row.
+TESSARA_FX_AVX2 std::size_t DisplaceSpanAvx2(u8* row, std::size_t x, std::size_t count, const u8* ring,
+                                             const std::uint32_t offset[5], std::uint32_t& seed,
+                                             const Periodic* tint);
 #endif
 
 }  // namespace tessara::effects_internal

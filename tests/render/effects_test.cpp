@@ -373,8 +373,9 @@ const std::optional<Rgb> kTints[] = {std::nullopt, Rgb{0x70, 0x10, 0xFF}, Rgb{25
 
 TEST(EffectPasses, MatchThePlainRulesOnRandomPictures) {
   const std::vector<PassCase> passes = PassCases();
-  const std::array<std::array<int, 2>, 13> sizes = {{{1, 1}, {1, 9}, {9, 1}, {2, 2}, {2, 5}, {3, 3}, {5, 4},
-                                                      {13, 7}, {33, 17}, {67, 9}, {101, 13}, {130, 3}, {258, 6}}};
+  const std::array<std::array<int, 2>, 14> sizes = {{{1, 1}, {1, 9}, {9, 1}, {2, 2}, {2, 5}, {3, 3}, {5, 4},
+                                                      {13, 7}, {33, 17}, {67, 9}, {101, 13}, {130, 3}, {258, 6},
+                                                      {700, 5}}};
   const std::optional<Rgb> tints[] = {std::nullopt, Rgb{0x70, 0x10, 0xFF}, Rgb{255, 255, 255}};
   PathGuard guard;
   for (PixelPath path : Paths()) {
