@@ -14,6 +14,7 @@
 #include "shell/captions_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
+#include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/window_win32.h"
 
@@ -249,9 +250,9 @@ void TSPropertiesWindow::ShowHintExample(int background, int text) {
 
 void TSPropertiesWindow::ShowFont(const FontSpec& font) {
   // The sample in the size the letters take on this monitor.
-  LOGFONTA lf = LogFontOf(font);
+  LOGFONTW lf = LogFontOf(font);
   lf.lfHeight = ScaleLength(lf.lfHeight, dpi_);
-  letter_font_.Reset(CreateFontIndirectA(&lf));
+  letter_font_.Reset(CreateFontIndirectW(&lf));
   if (letter_font_) SendMessageA(Item(kFont), WM_SETFONT, reinterpret_cast<WPARAM>(letter_font_.Get()), TRUE);
 }
 
@@ -290,9 +291,9 @@ bool TSPropertiesWindow::ChooseColorDialog(int& color) { return ChooseColorFor(h
 
 bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
   // The font dialog counts in pixels of the system DPI; the settings in 96-dpi units.
-  LOGFONTA lf = LogFontOf(font);
+  LOGFONTW lf = LogFontOf(font);
   lf.lfHeight = ScaleLength(lf.lfHeight, SystemDpi());
-  CHOOSEFONTA cf{};
+  CHOOSEFONTW cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = hwnd_;
   cf.lpLogFont = &lf;
@@ -302,7 +303,7 @@ bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
     ModalScope modal(hwnd_);
     if (!CommonChooseFont(&cf)) return false;
   }
-  font.Face = lf.lfFaceName;
+  font.Face = AnsiText(lf.lfFaceName);
   font.Height = MulDiv(lf.lfHeight, kBaseDpi, SystemDpi());
   font.Weight = lf.lfWeight;
   font.Italic = lf.lfItalic != 0;

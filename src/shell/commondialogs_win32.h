@@ -8,7 +8,7 @@
 namespace tessara {
 
 BOOL CommonChooseColor(CHOOSECOLORA* cc);
-BOOL CommonChooseFont(CHOOSEFONTA* cf);
+BOOL CommonChooseFont(CHOOSEFONTW* cf);
 BOOL CommonOpenFileName(OPENFILENAMEA* ofn);
 BOOL CommonOpenFileName(OPENFILENAMEW* ofn);
 
