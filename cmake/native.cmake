@@ -27,6 +27,5 @@ if(benchmark_FOUND AND BENCH_SOURCES)
   endforeach()
 endif()
 
-# Sources whose text GDI or the shell would read in the system's code page.
 add_test(NAME SourceCheck.NoAnsiTextFunctions
          COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_SOURCE_DIR}/tests/base/ansi_text_check.cmake)

@@ -99,29 +99,21 @@ TEST_F(TileWin32Test, DroppedShortcutFileGivesTheResolvedFields) {
   EXPECT_EQ(t.IconIndex, 1);
 }
 
-TEST_F(TileWin32Test, NamesFromTheShellAreKeptWholeInUtf8AndFitALegacyCodePageOrTakeTheShortName) {
+TEST_F(TileWin32Test, NamesFromTheShellFitTheCodePageOrTakeTheShortName) {
   const std::string plain = File("plain.txt");
-  // A name beyond code page 1252: whole in UTF-8, the program's code page under its manifest.
-  const std::wstring wide = WideFromAnsi(Folder()) + L"\u0436\u0444 \u4e2d\u6587.txt";
+  EXPECT_EQ(ToAnsiFileName(WideFromAnsi(plain)).Name, plain);
+  // A name beyond code page 1252: whole in UTF-8, the program's code page under its manifest...
+  const std::wstring wide = WideFromAnsi(Folder()) + L"\u0436\u0444.txt";
   HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
-  const struct {
-    std::wstring name;
-    UINT codePage;
-    std::string kept;
-  } cases[] = {
-      {WideFromAnsi(plain), CP_ACP, plain},
-      {WideFromAnsi(plain), 1252, plain},
-      {wide, CP_ACP, Folder() + "\xD0\xB6\xD1\x84 \xE4\xB8\xAD\xE6\x96\x87.txt"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ToAnsiFileName(c.name, c.codePage).Name, c.kept) << c.codePage;
-  EXPECT_NE(GetFileAttributesA(cases[2].kept.c_str()), INVALID_FILE_ATTRIBUTES);
-  // In a legacy code page its short name stands in when the file system gives one.
+  EXPECT_EQ(ToAnsiFileName(wide).Name, Folder() + "\xD0\xB6\xD1\x84.txt");
+  // ...in a legacy one its short name stands in when the file system gives one.
   const AnsiFileName kept = ToAnsiFileName(wide, 1252);
   wchar_t shortName[MAX_PATH] = {};
   if (GetShortPathNameW(wide.c_str(), shortName, MAX_PATH) && ToAnsiFileName(shortName, 1252).Problem.empty()) {
     EXPECT_EQ(kept.Name, ToAnsiFileName(shortName, 1252).Name);
+    EXPECT_NE(GetFileAttributesA(kept.Name.c_str()), INVALID_FILE_ATTRIBUTES) << kept.Name;
   } else {
     EXPECT_EQ(kept.Name, "");
     EXPECT_NE(kept.Problem.find("code page"), std::string::npos) << kept.Problem;
@@ -130,6 +122,11 @@ TEST_F(TileWin32Test, NamesFromTheShellAreKeptWholeInUtf8AndFitALegacyCodePageOr
   const AnsiFileName tooLong = ToAnsiFileName(WideFromAnsi(Folder() + std::string(300, 'x')));
   EXPECT_EQ(tooLong.Name, "");
   EXPECT_NE(tooLong.Problem.find("255"), std::string::npos);
+  // A program folder named so stops the start where the program's code page is a legacy one.
+  const std::wstring greekChinese = L"C:\\\u0394\u03ae\u03bc\u03b7\u03c4\u03c1\u03b1 \u6d4b\u8bd5\\";
+  EXPECT_NE(ProgramFolderProblem(greekChinese + L"a.exe", 1252).find(L"\n" + greekChinese + L"\n"), std::wstring::npos);
+  for (UINT page : {UINT{CP_ACP}, UINT{CP_UTF8}}) EXPECT_EQ(ProgramFolderProblem(greekChinese + L"a.exe", page), L"");
+  EXPECT_EQ(ProgramFolderProblem(WideFromAnsi(Folder()) + L"Jos\u00e9\\a.exe", 1252), L"");
 }
 
 TEST_F(TileWin32Test, TileDialogListsIconsBrowsesCutsTheDescriptionAndCancels) {
