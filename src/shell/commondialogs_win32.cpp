@@ -21,7 +21,6 @@ BOOL Call(const char* name, Arg* arg) {
 
 BOOL CommonChooseColor(CHOOSECOLORA* cc) { return Call("ChooseColorA", cc); }
 BOOL CommonChooseFont(CHOOSEFONTW* cf) { return Call("ChooseFontW", cf); }
-BOOL CommonOpenFileName(OPENFILENAMEA* ofn) { return Call("GetOpenFileNameA", ofn); }
 BOOL CommonOpenFileName(OPENFILENAMEW* ofn) { return Call("GetOpenFileNameW", ofn); }
 
 }  // namespace tessara

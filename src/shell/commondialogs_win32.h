@@ -9,7 +9,6 @@ namespace tessara {
 
 BOOL CommonChooseColor(CHOOSECOLORA* cc);
 BOOL CommonChooseFont(CHOOSEFONTW* cf);
-BOOL CommonOpenFileName(OPENFILENAMEA* ofn);
 BOOL CommonOpenFileName(OPENFILENAMEW* ofn);
 
 }  // namespace tessara

@@ -133,7 +133,7 @@ bool RunOpenDialog(HWND owner, const OpenDialogSettings& settings, const std::st
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
   ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
+  ofn.nFilterIndex = settings.FilterIndex;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();

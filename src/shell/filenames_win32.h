@@ -40,6 +40,7 @@ struct OpenDialogSettings {
   const char* Filter = "";       // "Name|*.ext|Name|*.ext"
   const char* DefaultExt = nullptr;
   DWORD Flags = 0;               // OFN_EXPLORER is always added
+  DWORD FilterIndex = 1;         // the filter shown first, counted from 1
 };
 
 // Shows the open-file dialog preset to `name` (opening in `initialFolder` when given). On OK

@@ -3,7 +3,7 @@
 # through the shell's ANSI link interface.
 file(GLOB_RECURSE sources "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.h")
 foreach(source IN LISTS sources)
-  file(STRINGS "${source}" found REGEX "(TextOut|DrawText|GetTextExtentPoint32|CreateFont|CreateFontIndirect)A|LOGFONTA|CHOOSEFONTA|IShellLinkA")
+  file(STRINGS "${source}" found REGEX "(TextOut|DrawText|GetTextExtentPoint32|CreateFont|CreateFontIndirect)A|LOGFONTA|CHOOSEFONTA|OPENFILENAMEA|IShellLinkA")
   if(found)
     message(SEND_ERROR "${source}: ${found}")
   endif()

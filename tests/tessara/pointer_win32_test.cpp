@@ -158,6 +158,7 @@ TEST_F(PointerWin32Test, NamesInChineseAndGreekReachTheShellWholeAlsoAfterTheWin
   for (int run = 0; run < 2; ++run) {
     ClickTile(1);
     DropOn(1, document);
+    PumpUntil([&] { return Lines(ReadText(log_)).size() >= 2; });
     const auto lines = ProbeLines();
     ASSERT_EQ(lines.size(), 2u) << ReadText(log_);
     EXPECT_EQ(lines[0].substr(0, lines[0].find('|')), program) << run;
