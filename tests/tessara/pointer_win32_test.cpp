@@ -148,13 +148,13 @@ class PointerWin32Test : public testing::Win32Test {
 TEST_F(PointerWin32Test, NamesInChineseAndGreekReachTheShellWholeAlsoAfterTheWindowIsSavedAndLoaded) {
   CreateDirectoryA((Folder() + "settings").c_str(), nullptr);
   program_folder_ = Folder();
-  const std::string program = Folder() + "\xE7\xA8\x8B\xE5\xBA\x8F \xCE\xB4.exe";  // "程序 δ.exe"
-  const std::string document = Folder() + "\xE6\x96\x87\xE4\xBB\xB6 \xCE\xB3.txt";  // "文件 γ.txt"
+  const std::string program = Folder() + AnsiText(L"\u7a0b\u5e8f \u03b4.exe");
+  const std::string document = Folder() + AnsiText(L"\u6587\u4ef6 \u03b3.txt");
   CopyProbe(program);
   testing::WriteText(document, "hello");
   Show(200, 200).SetNumber(1);
   DropOn(1, program);
-  EXPECT_EQ(form_->Tile(1, 1).Description, "\xE7\xA8\x8B\xE5\xBA\x8F \xCE\xB4");
+  EXPECT_EQ(form_->Tile(1, 1).Description, AnsiText(L"\u7a0b\u5e8f \u03b4"));
   for (int run = 0; run < 2; ++run) {
     ClickTile(1);
     DropOn(1, document);
