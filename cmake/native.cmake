@@ -26,3 +26,6 @@ if(benchmark_FOUND AND BENCH_SOURCES)
     target_link_libraries(${name} PRIVATE tessara_core benchmark::benchmark Threads::Threads)
   endforeach()
 endif()
+
+add_test(NAME SourceCheck.NoAnsiTextFunctions
+         COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_SOURCE_DIR}/tests/base/ansi_text_check.cmake)

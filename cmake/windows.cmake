@@ -52,8 +52,10 @@ if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   target_include_directories(tessara_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tessara_win32_tests PRIVATE tessara_core gtest gtest_main gmock)
   add_dependencies(tessara_win32_tests TESSARA launch_probe reader_probe twelve_icons)
-  # A tiny program the launch tests start and that reports where and how it was started.
-  add_executable(launch_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/tessara/launch_probe.cpp)
+  # A tiny program the launch tests start and that reports where and how it was started; in
+  # UTF-8 under the program's manifest, so that no name reaches it cut to a legacy code page.
+  add_executable(launch_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/tessara/launch_probe.cpp ${TESSARA_APP_RESOURCES})
+  add_dependencies(launch_probe TESSARA)
   # A screen reader's view of a window from another process, for the reader tests.
   add_executable(reader_probe ${CMAKE_SOURCE_DIR}/tests/tessara/reader_probe.cpp)
   target_link_libraries(reader_probe PRIVATE uuid oleacc ole32 oleaut32)

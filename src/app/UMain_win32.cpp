@@ -408,13 +408,13 @@ void MainWindow::DrawButton(const DRAWITEMSTRUCT& item) {
   } else if (item.itemState & ODS_FOCUS) {
     DrawEdge(item.hDC, &rc, BDR_RAISEDINNER, BF_RECT);
   }
-  char text[64] = {};
-  GetWindowTextA(item.hwndItem, text, sizeof text);
+  wchar_t text[64] = {};
+  GetWindowTextW(item.hwndItem, text, 64);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, def ? def->font_color : RGB(0, 0, 0));
   HGDIOBJ old = SelectObject(item.hDC, bold_font_.Get());
   if (pressed) OffsetRect(&rc, 1, 1);
-  DrawTextA(item.hDC, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawTextW(item.hDC, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(item.hDC, old);
 }
 
@@ -443,7 +443,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
       int top = 96;
       for (const char* line : kAboutLines) {
-        TextOutA(dc, Scaled(8), Scaled(top), line, lstrlenA(line));
+        const std::wstring wide = WideFromAnsi(line);
+        TextOutW(dc, Scaled(8), Scaled(top), wide.c_str(), static_cast<int>(wide.size()));
         top += 18;
       }
       SelectObject(dc, old);

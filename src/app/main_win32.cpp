@@ -13,6 +13,7 @@
 #include "shell/alTools.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
+#include "shell/filenames_win32.h"
 #include "shell/systemlibrary_win32.h"
 #include "shell/window_win32.h"
 
@@ -52,6 +53,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   InitCommonControlsEx(&controls);
   tessara::InstallMessageBoxes();
   tessara::SetApplicationTitle("Tessara");
+
+  // A folder named outside a legacy code page would leave every file of the program out of
+  // reach: said at once, rather than running without saving.
+  const std::wstring folderProblem = tessara::ProgramFolderProblem(tessara::ProgramPathWide());
+  if (!folderProblem.empty()) {
+    tessara::MessageBoxWithTitle(folderProblem, MB_OK | MB_ICONERROR);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 1;
+  }
 
   const std::string folder = alTools::ProgramFolder();
   const unsigned long long key = tessara::ProgramFolderKey(folder);

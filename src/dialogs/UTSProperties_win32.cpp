@@ -14,6 +14,7 @@
 #include "shell/captions_win32.h"
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
+#include "shell/filenames_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/window_win32.h"
 
@@ -249,9 +250,9 @@ void TSPropertiesWindow::ShowHintExample(int background, int text) {
 
 void TSPropertiesWindow::ShowFont(const FontSpec& font) {
   // The sample in the size the letters take on this monitor.
-  LOGFONTA lf = LogFontOf(font);
+  LOGFONTW lf = LogFontOf(font);
   lf.lfHeight = ScaleLength(lf.lfHeight, dpi_);
-  letter_font_.Reset(CreateFontIndirectA(&lf));
+  letter_font_.Reset(CreateFontIndirectW(&lf));
   if (letter_font_) SendMessageA(Item(kFont), WM_SETFONT, reinterpret_cast<WPARAM>(letter_font_.Get()), TRUE);
 }
 
@@ -290,9 +291,9 @@ bool TSPropertiesWindow::ChooseColorDialog(int& color) { return ChooseColorFor(h
 
 bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
   // The font dialog counts in pixels of the system DPI; the settings in 96-dpi units.
-  LOGFONTA lf = LogFontOf(font);
+  LOGFONTW lf = LogFontOf(font);
   lf.lfHeight = ScaleLength(lf.lfHeight, SystemDpi());
-  CHOOSEFONTA cf{};
+  CHOOSEFONTW cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = hwnd_;
   cf.lpLogFont = &lf;
@@ -302,7 +303,7 @@ bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
     ModalScope modal(hwnd_);
     if (!CommonChooseFont(&cf)) return false;
   }
-  font.Face = lf.lfFaceName;
+  font.Face = AnsiText(lf.lfFaceName);
   font.Height = MulDiv(lf.lfHeight, kBaseDpi, SystemDpi());
   font.Weight = lf.lfWeight;
   font.Italic = lf.lfItalic != 0;
@@ -310,42 +311,31 @@ bool TSPropertiesWindow::ChooseFontDialog(FontSpec& font) {
 }
 
 bool TSPropertiesWindow::OpenPictureDialog(const std::string& initialFolder, std::string& file) {
-  static constexpr char kFilter[] =
-      "All (*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf)\0*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf\0"
-      "CompuServe GIF Image (*.gif)\0*.gif\0Device Independent Bitmap (*.dib)\0*.dib\0"
-      "Bitmaps (*.bmp)\0*.bmp\0Icons (*.ico)\0*.ico\0Enhanced Metafiles (*.emf)\0*.emf\0"
-      "Metafiles (*.wmf)\0*.wmf\0";
-  char name[MAX_PATH] = {};
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = kFilter;
-  ofn.nFilterIndex = 4;
-  ofn.lpstrFile = name;
-  ofn.nMaxFile = sizeof name;
-  ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-  ofn.lpstrTitle = "Open Background Bitmap";
-  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  {
-    ModalScope modal(hwnd_);
-    if (!CommonOpenFileName(&ofn)) return false;
-  }
-  file = name;
-  return true;
+  OpenDialogSettings settings;
+  settings.Title = "Open Background Bitmap";
+  settings.Filter =
+      "All (*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf|"
+      "CompuServe GIF Image (*.gif)|*.gif|Device Independent Bitmap (*.dib)|*.dib|"
+      "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf";
+  settings.FilterIndex = 4;
+  settings.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  return RunOpenDialog(hwnd_, settings, initialFolder, file);
 }
 
 std::string TSPropertiesWindow::DesktopWallpaper() {
+  // Read in UTF-16 and kept as any name from the shell: whole, or by its short name.
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return {};
-  char value[MAX_PATH * 2] = {};
-  DWORD size = sizeof value - 1;
+  std::wstring value(32768, L'\0');
+  DWORD size = static_cast<DWORD>((value.size() - 1) * sizeof(wchar_t));
   DWORD type = 0;
   const LONG result =
-      RegQueryValueExA(key, "Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+      RegQueryValueExW(key, L"Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size);
   RegCloseKey(key);
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
-  return std::string(value, strnlen(value, size));
+  value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
+  return ToAnsiFileName(value).Name;
 }
 
 int TSPropertiesWindow::WindowTextColor() { return static_cast<int>(GetSysColor(COLOR_WINDOWTEXT)); }

@@ -1,5 +1,5 @@
 #pragma once
-// Folder and case helpers. Texts are 8-bit strings in the system's ANSI code page.
+// Folder and case helpers. Texts are 8-bit strings in the program's ANSI code page.
 #include <string>
 
 namespace alTools {

@@ -20,8 +20,7 @@ BOOL Call(const char* name, Arg* arg) {
 }  // namespace
 
 BOOL CommonChooseColor(CHOOSECOLORA* cc) { return Call("ChooseColorA", cc); }
-BOOL CommonChooseFont(CHOOSEFONTA* cf) { return Call("ChooseFontA", cf); }
-BOOL CommonOpenFileName(OPENFILENAMEA* ofn) { return Call("GetOpenFileNameA", ofn); }
+BOOL CommonChooseFont(CHOOSEFONTW* cf) { return Call("ChooseFontW", cf); }
 BOOL CommonOpenFileName(OPENFILENAMEW* ofn) { return Call("GetOpenFileNameW", ofn); }
 
 }  // namespace tessara

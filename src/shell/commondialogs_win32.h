@@ -8,8 +8,7 @@
 namespace tessara {
 
 BOOL CommonChooseColor(CHOOSECOLORA* cc);
-BOOL CommonChooseFont(CHOOSEFONTA* cf);
-BOOL CommonOpenFileName(OPENFILENAMEA* ofn);
+BOOL CommonChooseFont(CHOOSEFONTW* cf);
 BOOL CommonOpenFileName(OPENFILENAMEW* ofn);
 
 }  // namespace tessara

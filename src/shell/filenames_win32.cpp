@@ -47,6 +47,36 @@ std::wstring WideFromAnsi(const std::string& text) {
   return out;
 }
 
+std::wstring ProgramPathWide() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(path.size());
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), size);
+    if (n == 0) return {};
+    // A result that fills the buffer was cut short: grow and ask again.
+    if (n < size) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring ProgramFolderProblem(const std::wstring& programPath, UINT codePage) {
+  const UINT page = codePage == CP_ACP ? GetACP() : codePage;
+  if (page == CP_UTF8) return {};
+  const std::wstring folder = programPath.substr(0, programPath.find_last_of(L'\\') + 1);
+  std::string unused;
+  bool unmappable = false;
+  FitsAnsi(folder, page, unused, unmappable);
+  if (!unmappable) return {};
+  return L"Tessara cannot run from the folder\n\n" + folder +
+         L"\n\nbecause the folder's name holds characters that this system's code page (" + std::to_wstring(page) +
+         L") cannot show, and this version of Windows lets the program use no others: it could not find or save "
+         L"its settings there.\n\nMove the program's folder to a place whose name has only such characters (for "
+         L"example C:\\Tessara), or run Tessara on Windows 10 version 1903 or later.";
+}
+
 std::string AnsiText(const std::wstring& wide, UINT codePage) {
   if (wide.empty()) return {};
   const int length = static_cast<int>(wide.size());
@@ -103,7 +133,7 @@ bool RunOpenDialog(HWND owner, const OpenDialogSettings& settings, const std::st
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
   ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
+  ofn.nFilterIndex = settings.FilterIndex;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();

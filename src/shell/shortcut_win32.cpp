@@ -34,8 +34,8 @@ bool FitsPath(wchar_t (&buf)[kTextLength]) {
   return std::wcslen(buf) < MAX_PATH;
 }
 
-HRESULT CreateLink(ComPtr<IShellLinkA>& link) {
-  return CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+HRESULT CreateLink(ComPtr<IShellLinkW>& link) {
+  return CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                           link.PutVoid());
 }
 
@@ -43,11 +43,11 @@ HRESULT CreateLink(ComPtr<IShellLinkA>& link) {
 
 HRESULT CreateShortcut(const std::string& target, const std::string& file,
                        const std::string& description) {
-  ComPtr<IShellLinkA> link;
+  ComPtr<IShellLinkW> link;
   HRESULT hr = CreateLink(link);
   if (FAILED(hr)) return hr;
-  link->SetPath(target.c_str());
-  link->SetDescription(description.c_str());
+  link->SetPath(WideFromAnsi(target).c_str());
+  link->SetDescription(WideFromAnsi(description).c_str());
   ComPtr<IPersistFile> persist;
   hr = link->QueryInterface(IID_IPersistFile, persist.PutVoid());
   if (SUCCEEDED(hr)) {
@@ -63,8 +63,7 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
   // The Unicode interface: the ANSI one turns characters outside the code page into "?" or
   // look-alikes that name another file.
   ComPtr<IShellLinkW> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())))
-    return info;
+  if (FAILED(CreateLink(link))) return info;
   ComPtr<IPersistFile> persist;
   if (FAILED(link->QueryInterface(IID_IPersistFile, persist.PutVoid()))) return info;
 

@@ -1,6 +1,6 @@
 #pragma once
-// Shell shortcut (.lnk) files, made through the shell's link object (IShellLinkA) and read
-// through its Unicode interface.
+// Shell shortcut (.lnk) files, made and read through the shell link object's Unicode
+// interface, so names outside the system's code page stay whole.
 // COM must already be initialised on the calling thread.
 #include <windows.h>
 

@@ -7,6 +7,7 @@
 #include "shell/commondialogs_win32.h"
 
 #include "shell/error.h"
+#include "shell/filenames_win32.h"
 #include "shell/handles_win32.h"
 #include "shell/modal_win32.h"
 
@@ -46,6 +47,10 @@ ServingWindow::~ServingWindow() { g_serving = outer_; }
 HWND ServedWindow() { return Answerable(g_serving) ? g_serving : nullptr; }
 
 int MessageBoxWithTitle(const std::string& text, UINT flags, HWND owner) {
+  return MessageBoxWithTitle(WideFromAnsi(text), flags, owner);
+}
+
+int MessageBoxWithTitle(const std::wstring& text, UINT flags, HWND owner) {
   if (!owner) owner = ServedWindow();
   // Windows opens the window of a program that does not hold the foreground behind the
   // active program, and the same lock refuses MB_SETFOREGROUND: a box that every window of
@@ -63,7 +68,7 @@ int MessageBoxWithTitle(const std::string& text, UINT flags, HWND owner) {
     raise.Reset(SetWindowsHookExA(WH_CALLWNDPROCRET, RaiseStartingDialog, nullptr, GetCurrentThreadId()));
   }
   ModalScope modal(owner);
-  return MessageBoxA(owner, text.c_str(), ApplicationTitle().c_str(), flags | MB_SETFOREGROUND);
+  return MessageBoxW(owner, text.c_str(), WideFromAnsi(ApplicationTitle()).c_str(), flags | MB_SETFOREGROUND);
 }
 
 void InstallMessageBoxes() {
@@ -80,18 +85,18 @@ void RegisterClassOnce(WNDCLASSEXA wc) {
   if (!GetClassInfoExA(wc.hInstance, wc.lpszClassName, &existing)) RegisterClassExA(&wc);
 }
 
-LOGFONTA LogFontOf(const FontSpec& font) {
-  LOGFONTA lf{};
+LOGFONTW LogFontOf(const FontSpec& font) {
+  LOGFONTW lf{};
   lf.lfHeight = font.Height;
   lf.lfWeight = font.Weight;
   lf.lfItalic = font.Italic ? TRUE : FALSE;
   lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, font.Face.c_str(), LF_FACESIZE);
+  lstrcpynW(lf.lfFaceName, WideFromAnsi(font.Face).c_str(), LF_FACESIZE);
   return lf;
 }
 
 HFONT CreateUiFont(int dpi, int weight) {
-  return CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kUiFontFace);
 }
 

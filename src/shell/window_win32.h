@@ -42,6 +42,8 @@ HWND ServedWindow();
 // panel if that is on screen, else by none; it, and any box while another program holds the
 // foreground, is kept above every window.
 int MessageBoxWithTitle(const std::string& text, UINT flags = MB_OK, HWND owner = nullptr);
+// The same for a text that the program's code page may not hold (a name from the system).
+int MessageBoxWithTitle(const std::wstring& text, UINT flags = MB_OK, HWND owner = nullptr);
 // Routes ShowMessage and ShowError of the core to message boxes.
 void InstallMessageBoxes();
 
@@ -68,12 +70,13 @@ inline COLORREF ToColorRef(int color) { return static_cast<COLORREF>(color) & 0x
 // Registers a window class unless this module has it already; cbSize is filled in here.
 void RegisterClassOnce(WNDCLASSEXA wc);
 
-// A font of the settings as GDI takes it (any character set).
-LOGFONTA LogFontOf(const FontSpec& font);
+// A font of the settings as GDI takes it (any character set). Wide: Windows' GDI reads an
+// ANSI face name in the system's code page, not the program's.
+LOGFONTW LogFontOf(const FontSpec& font);
 
 // The program's own interface font at `dpi`: 8 points of the TrueType face of the classic
 // dialog font, whose bitmap original comes in a few sizes only and turns blocky when scaled.
-inline constexpr const char* kUiFontFace = "Microsoft Sans Serif";
+inline constexpr const wchar_t* kUiFontFace = L"Microsoft Sans Serif";
 HFONT CreateUiFont(int dpi, int weight = FW_NORMAL);
 
 // The colour dialog preset to `color` (red in the low byte); false when cancelled. Custom

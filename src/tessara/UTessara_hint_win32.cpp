@@ -6,6 +6,7 @@
 
 #include "shell/dpi_win32.h"
 #include "shell/dwm_win32.h"
+#include "shell/filenames_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/onscreen.h"
@@ -54,8 +55,8 @@ LRESULT CALLBACK HintWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HGDIOBJ old = SelectObject(dc, self->HintFont());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, self->hint_fore_);
-        DrawTextA(dc, self->hint_text_.c_str(), static_cast<int>(self->hint_text_.size()), &rc,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        const std::wstring text = WideFromAnsi(self->hint_text_);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         SelectObject(dc, old);
       }
       EndPaint(hwnd, &ps);
@@ -90,7 +91,8 @@ void TessaraWindow::ShowHint(const std::string& text, int background, int textCo
   {
     HDC dc = GetDC(hint_.Get());
     HGDIOBJ old = SelectObject(dc, HintFont());
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const std::wstring wide = WideFromAnsi(text);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &measure, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(hint_.Get(), dc);
   }

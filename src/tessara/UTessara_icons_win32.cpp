@@ -12,6 +12,7 @@
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
 #include "shell/dpi_win32.h"
+#include "shell/filenames_win32.h"
 #include "shell/shortcut_win32.h"
 
 namespace tessara {
@@ -173,9 +174,10 @@ std::unique_ptr<TileIcon> TessaraWindow::IconFromCacheFile(const std::string& pa
 
 std::string TessaraWindow::FindAssociatedProgram(const std::string& file) {
   if (file.empty()) return {};
-  char result[MAX_PATH] = {};
-  const auto code = reinterpret_cast<INT_PTR>(FindExecutableA(file.c_str(), "", result));
-  return code > 32 ? std::string(result) : std::string();
+  // The shell's answer in UTF-16: the program's own name may lie outside a legacy code page.
+  wchar_t result[MAX_PATH] = {};
+  const auto code = reinterpret_cast<INT_PTR>(FindExecutableW(WideFromAnsi(file).c_str(), L"", result));
+  return code > 32 ? ToAnsiFileName(result).Name : std::string();
 }
 
 bool TessaraWindow::DirectoryReachable(const std::string& folder) { return DirectoryExists(folder); }

@@ -21,8 +21,8 @@ HFONT TessaraWindow::CreateLetterFont() {
   FontSpec font = letter_font_.Face.empty() ? FontSpec{"MS Sans Serif", -MulDiv(8, dpi_, 72), FW_NORMAL, false}
                                             : letter_font_;
   if (!letter_font_.Face.empty()) font.Height = ScaleLength(font.Height, dpi_);
-  const LOGFONTA lf = LogFontOf(font);
-  return CreateFontIndirectA(&lf);
+  const LOGFONTW lf = LogFontOf(font);
+  return CreateFontIndirectW(&lf);
 }
 
 }  // namespace tessara

@@ -17,6 +17,7 @@
 #include "shell/dpi_win32.h"
 #include "shell/dwm_win32.h"
 #include "shell/error.h"
+#include "shell/filenames_win32.h"
 #include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_picture_win32.h"
@@ -191,7 +192,8 @@ void TessaraWindow::DrawLayerText(Bitmap24& layer, int x, int y, const std::stri
     ScopedSelect font(mem_dc_.Get(), font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(mem_dc_.Get(), TRANSPARENT);
     SetTextColor(mem_dc_.Get(), ToColorRef(color));
-    TextOutA(mem_dc_.Get(), x, y, text.data(), static_cast<int>(text.size()));
+    const std::wstring wide = WideFromAnsi(text);
+    TextOutW(mem_dc_.Get(), x, y, wide.c_str(), static_cast<int>(wide.size()));
   }
   GdiFlush();
 }
@@ -215,7 +217,6 @@ void TessaraWindow::PaintRect(const Bitmap24& layer, int x, int y, int width, in
 }
 
 std::string TessaraWindow::ProgramPath() { return ::alTools::ProgramPath(); }
-
 
 void TessaraWindow::OnPaint() {
   PAINTSTRUCT ps;

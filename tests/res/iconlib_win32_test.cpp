@@ -258,6 +258,9 @@ TEST(ProgramManifest, AsksForCommonControls6AndNoElevation) {
   EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_NE(text.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm<"), std::string::npos);
   EXPECT_NE(text.find(">PerMonitorV2, PerMonitor<"), std::string::npos);
+  EXPECT_NE(text.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8<"),
+            std::string::npos);
+  EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8)) << "texts of the A functions are UTF-8";
 
   // The loader honoured it: common controls come from the side-by-side store, not from
   // the system folder's version 5 (whose version number Wine's copy also reports).

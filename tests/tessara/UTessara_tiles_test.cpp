@@ -71,6 +71,10 @@ TEST(NamingRule, DescriptionFromADroppedFileName) {
       {"D:README", "Readme"},
       {"C:\\ABCDEFGHIJABCDEFGHIJABCDEFGHIJABCDEFGHIJ.....x", "Abcdefghijabcdefghijabcdefghijabcdefghij"},
       {"C:\\ABCDEFGHIJABCDEFGHIJABCDEFGHIJABCDEFGHIJABCDEFGHIJ", "Abcdefghijabcdefghijabcdefghijabcdefghij"},
+      {"C:\\\u4e2d\u6587\u540d.exe", "\u4e2d\u6587\u540d"},  // in UTF-8, as texts are here
+      {"C:\\\u03ceRA.txt", "\u038fra"},
+      {"C:\\\u00e9t\u00e9.txt", "\u00c9t\u00e9"},
+      {"C:\\\U0001d11eAB.txt", "\U0001d11eab"},
   };
   for (const auto& c : cases) EXPECT_EQ(NamedDescription(c.name), c.description) << c.name;
 }

@@ -102,15 +102,17 @@ TEST_F(TileWin32Test, DroppedShortcutFileGivesTheResolvedFields) {
 TEST_F(TileWin32Test, NamesFromTheShellFitTheCodePageOrTakeTheShortName) {
   const std::string plain = File("plain.txt");
   EXPECT_EQ(ToAnsiFileName(WideFromAnsi(plain)).Name, plain);
-  // A name beyond the code page: its short name stands in when the file system gives one.
+  // A name beyond code page 1252: whole in UTF-8, the program's code page under its manifest...
   const std::wstring wide = WideFromAnsi(Folder()) + L"\u0436\u0444.txt";
   HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
-  const AnsiFileName kept = ToAnsiFileName(wide);
+  EXPECT_EQ(ToAnsiFileName(wide).Name, Folder() + "\xD0\xB6\xD1\x84.txt");
+  // ...in a legacy one its short name stands in when the file system gives one.
+  const AnsiFileName kept = ToAnsiFileName(wide, 1252);
   wchar_t shortName[MAX_PATH] = {};
-  if (GetShortPathNameW(wide.c_str(), shortName, MAX_PATH) && ToAnsiFileName(shortName).Problem.empty()) {
-    EXPECT_EQ(kept.Name, ToAnsiFileName(shortName).Name);
+  if (GetShortPathNameW(wide.c_str(), shortName, MAX_PATH) && ToAnsiFileName(shortName, 1252).Problem.empty()) {
+    EXPECT_EQ(kept.Name, ToAnsiFileName(shortName, 1252).Name);
     EXPECT_NE(GetFileAttributesA(kept.Name.c_str()), INVALID_FILE_ATTRIBUTES) << kept.Name;
   } else {
     EXPECT_EQ(kept.Name, "");
@@ -120,6 +122,11 @@ TEST_F(TileWin32Test, NamesFromTheShellFitTheCodePageOrTakeTheShortName) {
   const AnsiFileName tooLong = ToAnsiFileName(WideFromAnsi(Folder() + std::string(300, 'x')));
   EXPECT_EQ(tooLong.Name, "");
   EXPECT_NE(tooLong.Problem.find("255"), std::string::npos);
+  // A program folder named so stops the start where the program's code page is a legacy one.
+  const std::wstring greekChinese = L"C:\\\u0394\u03ae\u03bc\u03b7\u03c4\u03c1\u03b1 \u6d4b\u8bd5\\";
+  EXPECT_NE(ProgramFolderProblem(greekChinese + L"a.exe", 1252).find(L"\n" + greekChinese + L"\n"), std::wstring::npos);
+  for (UINT page : {UINT{CP_ACP}, UINT{CP_UTF8}}) EXPECT_EQ(ProgramFolderProblem(greekChinese + L"a.exe", page), L"");
+  EXPECT_EQ(ProgramFolderProblem(WideFromAnsi(Folder()) + L"Jos\u00e9\\a.exe", 1252), L"");
 }
 
 TEST_F(TileWin32Test, TileDialogListsIconsBrowsesCutsTheDescriptionAndCancels) {

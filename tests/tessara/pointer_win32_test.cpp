@@ -4,6 +4,7 @@
 // and a Ctrl+F4 arriving while a capture runs waits until the composition is over.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "msgbox_win32.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
+#include "shell/filenames_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/fake_host.h"
@@ -91,7 +93,7 @@ class PointerWin32Test : public testing::Win32Test {
   TfrmTessara& Show(int left, int top, ITessaraHost* host = nullptr, int col = 0, const std::string& file = "",
                     const std::string& startIn = "") {
     form_ = std::make_unique<TfrmTessara>(
-        host, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), alTools::ProgramFolder());
+        host, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), program_folder_);
     form_->FormCreate();
     form_->Cols = 3;
     form_->Rows = 1;
@@ -127,9 +129,49 @@ class PointerWin32Test : public testing::Win32Test {
     return Lines(ReadText(log_));
   }
 
-  std::string log_, old_cwd_;
+  // A drop of one name from the shell, in UTF-16, on the tile at `col`.
+  void DropOn(int col, const std::string& name) {
+    const std::wstring wide = WideFromAnsi(name);
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    *drop = DROPFILES{sizeof(DROPFILES), POINT{form_->CellRectOf(col, 1).Left + 5, 5}, FALSE, TRUE};
+    wide.copy(reinterpret_cast<wchar_t*>(drop + 1), wide.size());
+    GlobalUnlock(memory);
+    PostMessageA(static_cast<TessaraWindow&>(form_->View()).Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    Pump(100);
+  }
+
+  std::string log_, old_cwd_, program_folder_ = alTools::ProgramFolder();
   std::unique_ptr<TfrmTessara> form_;
 };
+
+TEST_F(PointerWin32Test, NamesInChineseAndGreekReachTheShellWholeAlsoAfterTheWindowIsSavedAndLoaded) {
+  CreateDirectoryA((Folder() + "settings").c_str(), nullptr);
+  program_folder_ = Folder();
+  const std::string program = Folder() + AnsiText(L"\u7a0b\u5e8f \u03b4.exe");
+  const std::string document = Folder() + AnsiText(L"\u6587\u4ef6 \u03b3.txt");
+  CopyProbe(program);
+  testing::WriteText(document, "hello");
+  Show(200, 200).SetNumber(1);
+  DropOn(1, program);
+  EXPECT_EQ(form_->Tile(1, 1).Description, AnsiText(L"\u7a0b\u5e8f \u03b4"));
+  for (int run = 0; run < 2; ++run) {
+    ClickTile(1);
+    DropOn(1, document);
+    PumpUntil([&] { return Lines(ReadText(log_)).size() >= 2; });
+    const auto lines = ProbeLines();
+    ASSERT_EQ(lines.size(), 2u) << ReadText(log_);
+    EXPECT_EQ(lines[0].substr(0, lines[0].find('|')), program) << run;
+    EXPECT_EQ(lines[1].substr(lines[1].rfind('|') + 1), "\"" + program + "\" \"" + document + "\"") << run;
+    // An exit and a start: the tile as its files give it back.
+    Starting = false;  // saves are held back while the program starts
+    form_->SaveTessara();
+    Starting = true;
+    Show(200, 200).LoadTessara(1);
+    DeleteFileA(log_.c_str());
+  }
+  EXPECT_TRUE(messages_.empty());
+}
 
 TEST_F(PointerWin32Test, ClickRunsTheTileOnceInItsFolderNeverADecoy) {
   // "...\Program Files\probe.exe" handed unquoted to the starter would start "...\Program.exe".
