@@ -243,7 +243,9 @@ TEST(TileDataFormat, RoundTripOfRandomTiles) {
            static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng() % 27));
     }
     TileGrid back;
-    for (const auto& t : DecodeTileData(EncodeTileData(m))) back.Tile(t.Col, t.Row).AssignFields(t.Tile);
+    std::string beside;
+    const std::string bytes = EncodeTileData(m, &beside);
+    for (const auto& t : DecodeTileData(bytes, beside)) back.Tile(t.Col, t.Row).AssignFields(t.Tile);
     for (int col = 1; col <= kGridMax; ++col)
       for (int row = 1; row <= kGridMax; ++row) {
         const TTileRecord& a = m.Tile(col, row);
