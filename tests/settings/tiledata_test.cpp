@@ -14,6 +14,7 @@
 #include "render/icofile.h"
 #include "settings/atomicfile.h"
 #include "shell/error.h"
+#include "settings/latin1_codec.h"
 #include "testutil.h"
 
 namespace {
@@ -260,6 +261,85 @@ TEST(TileDataFormat, RoundTripOfRandomTiles) {
         EXPECT_EQ(b.Drive, a.Drive);
       }
   }
+}
+
+std::string Times(int n, const std::string& text) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += text;
+  return out;
+}
+
+TEST(TileFileBoundary, RecordsHoldTheLegacyFormAndTheNamesFileTheRest) {
+  tessara::testing::Latin1Codec codec;
+  codec.shortNames["C:\\文档\\报告.txt"] = "C:\\5B9A~1\\62A5~1.TXT";
+  const ScopedFileCodec scoped(codec);
+  const struct {
+    const char* what;
+    std::string filename, description;  // in memory
+    std::string fileBytes, descriptionBytes;  // in the record
+    bool beside;
+  } rows[] = {
+      {"plain ASCII", "C:\\Tools\\a.exe", "Tool", "C:\\Tools\\a.exe", "Tool", false},
+      {"legacy accents", "C:\\Café\\menü.exe", "Über", "C:\\Caf\xE9\\men\xFC.exe", "\xDC" "ber", false},
+      {"Greek", "C:\\Ελλάδα.exe", "Ελλάδα", "C:\\??????.exe", "??????", true},
+      {"Chinese, by its short name", "C:\\文档\\报告.txt", "报告", "C:\\5B9A~1\\62A5~1.TXT", "??", true},
+      {"outside the BMP", "C:\\x.exe", "😀 fun\t%", "C:\\x.exe", "? fun\t%", true},
+      {"accents at both limits", Times(255, "à"), Times(40, "é"), std::string(255, '\xE0'), std::string(40, '\xE9'), false},
+      {"longer than its field", "C:\\x.exe", Times(41, "é"), "C:\\x.exe", std::string(40, '\xE9'), true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    TileGrid grid;
+    Fill(grid.Tile(2, 3), r.filename, r.description, "", "", 0, 0, 0);
+    std::string beside;
+    const std::string bytes = EncodeTileData(grid, &beside);
+    ExpectText(bytes, rec::kFilename, 256, r.fileBytes);
+    ExpectText(bytes, rec::kDescription, 41, r.descriptionBytes);
+    EXPECT_EQ(!beside.empty(), r.beside);
+    const auto back = DecodeTileData(bytes, beside);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].Tile.Filename, r.filename);
+    EXPECT_EQ(back[0].Tile.Description, r.description);
+  }
+}
+
+TEST(TileFileBoundary, AFieldAnEarlierBuildChangedKeepsThatBuildsText) {
+  tessara::testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  TileGrid grid;
+  Fill(grid.Tile(2, 3), "C:\\Ελλάδα.exe", "Ελλάδα", "", "", 0, 0, 0);
+  std::string beside;
+  std::string bytes = EncodeTileData(grid, &beside);
+  bytes[rec::kFilename] = 8;  // an earlier build's own name for the cell
+  bytes.replace(rec::kFilename + 1, 8, "C:\\y.exe");
+  const auto back = DecodeTileData(bytes, beside);
+  EXPECT_EQ(back.at(0).Tile.Filename, "C:\\y.exe");
+  EXPECT_EQ(back.at(0).Tile.Description, "Ελλάδα") << "the field it left alone";
+}
+
+TEST(TileFileBoundary, AnEarlierBuildsFileComesBackByteForByte) {
+  TileGrid earlier;  // written with its texts' bytes as they are
+  Fill(earlier.Tile(1, 1), "C:\\Caf\xE9\\a.exe", std::string(40, '\xFC'), "C:\\Caf\xE9", "C:\\i\xF1.dll", 3, 0, 0);
+  Fill(earlier.Tile(4, 2), "EXPLORER.EXE C:\\", "Drive C:", "", "", 0, 2, 3);
+  const std::string bytes = EncodeTileData(earlier);
+  tessara::testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  TileGrid grid;
+  for (const auto& t : DecodeTileData(bytes)) grid.Tile(t.Col, t.Row).AssignFields(t.Tile);
+  EXPECT_EQ(grid.Tile(1, 1).Description, Times(40, "ü")) << "forty characters of eighty bytes";
+  std::string beside;
+  EXPECT_EQ(EncodeTileData(grid, &beside), bytes);
+  EXPECT_EQ(beside, "");
+
+  tessara::testing::TempFolder folder;
+  std::filesystem::create_directories(folder.Path() + "settings");
+  grid.Tile(4, 2).Description = "Ελλάδα";
+  SaveTileFiles(folder.Path(), 1, grid);
+  EXPECT_TRUE(std::filesystem::exists(TileNamesFile(folder.Path(), 1)));
+  grid.Tile(4, 2).Description = "Drive C:";
+  SaveTileFiles(folder.Path(), 1, grid);
+  EXPECT_FALSE(std::filesystem::exists(TileNamesFile(folder.Path(), 1))) << "present only while some text needs it";
+  EXPECT_EQ(tessara::testing::ReadText(TileDataFile(folder.Path(), 1)), bytes);
 }
 
 TEST(TileDataFileNames, UseTheFoldersOwnSeparatorAndPlainDecimals) {
