@@ -11,6 +11,7 @@
 
 #include "settings/atomicfile.h"
 #include "settings/inifile.h"
+#include "settings/latin1_codec.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
 
@@ -267,6 +268,64 @@ TEST_F(RegValTest, AtomicWriteReplacesAndCleansUp) {
   EXPECT_FALSE(CreateFolder((dir_ / "sub").string()));
   EXPECT_TRUE(DeleteFileAt(path_));
   EXPECT_FALSE(FileExists(path_));
+}
+
+TEST_F(RegValTest, ValuesStayInTheLegacyCodePageWithTheirFullFormBeside) {
+  testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  TRegVal s = Store();
+  s.Set_Strings({"Picture="});
+  // An earlier build's file: read in full, written back unchanged.
+  const std::string earlier = "[Booleans]\r\nSound=1\r\nTray=0\r\n[Integers]\r\nColor=7368816\r\nSize=48\r\n"
+                              "[Strings]\r\nPicture=C:\\Caf\xE9.bmp\r\n";
+  Write(earlier);
+  s.ReadSettings();
+  EXPECT_EQ(s.StringValue("Picture"), "C:\\Café.bmp");
+  s.WriteSettings();
+  EXPECT_EQ(Read(), earlier);
+
+  s.StoreString("Picture", "C:\\Ελλάδα.bmp");
+  s.WriteSettings();
+  EXPECT_NE(Read().find("Picture=C:\\??????.bmp\r\nPicture.utf8=C:\\??????.bmp\tC:\\Ελλάδα.bmp\r\n"), std::string::npos);
+  TRegVal back = Store();
+  back.Set_Strings({"Picture="});
+  back.ReadSettings();
+  EXPECT_EQ(back.StringValue("Picture"), "C:\\Ελλάδα.bmp");
+  // An earlier build changed the value: its text wins, and the full form goes at the next write.
+  std::string changed = Read();
+  changed.replace(changed.find("??????"), 6, "new");
+  Write(changed);
+  back.ReadSettings();
+  EXPECT_EQ(back.StringValue("Picture"), "C:\\new.bmp");
+  back.WriteSettings();
+  EXPECT_EQ(Read().find(".utf8"), std::string::npos);
+}
+
+TEST_F(RegValTest, FilesWithAByteOrderMarkAreReadAndWrittenInTheirEncoding) {
+  testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  const std::string text = "[Integers]\r\nSize=7\r\n[Strings]\r\nPicture=C:\\Ελλάδα.bmp\r\n";
+  const std::string written = "[Integers]\r\nSize=9\r\nColor=7368816\r\n[Strings]\r\nPicture=C:\\Ελλάδα.bmp\r\n"
+                              "[Booleans]\r\nSound=1\r\nTray=0\r\n";
+  const struct {
+    const char* what;
+    std::string (*encode)(std::string_view);
+  } rows[] = {
+      {"UTF-8", [](std::string_view t) { return "\xEF\xBB\xBF" + std::string(t); }},
+      {"UTF-16", [](std::string_view t) { return "\xFF\xFE" + Utf16LeFromUtf8(t); }},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    Write(r.encode(text));
+    TRegVal s = Store();
+    s.Set_Strings({"Picture="});
+    s.ReadSettings();
+    EXPECT_EQ(s.IntegerValue("Size"), 7);
+    EXPECT_EQ(s.StringValue("Picture"), "C:\\Ελλάδα.bmp");
+    s.StoreInteger("Size", 9);
+    s.WriteSettings();
+    EXPECT_EQ(Read(), r.encode(written));
+  }
 }
 
 }  // namespace
