@@ -551,7 +551,8 @@ TEST(LeftoverTemporaryFiles, AreRemovedAtStartAndNothingElse) {
       {"tessara3.dat.tmp7", true, true}, {"tessara16_64_64.ico.tmp1", true, true}, {"tessara2_0.bmp.tmp9", true, true},
       {"tessara2_2.bmp.tmp4294967295", true, true}, {"tessara2_3.bmp.tmp9", true, false},
       {"tswin.ini.tmp5", true, false}, {"tessara0.dat.tmp7", true, false}, {"tessara3_0_1.ico.tmp7", true, false},
-      {"tessara3_1.ico.tmp7", true, false}, {"tessara3.dat.tmp12345678901", true, false}, {"tessara3.dat", true, false}};
+      {"tessara3_1.ico.tmp7", true, false}, {"tessara3.dat.tmp12345678901", true, false}, {"tessara3.dat", true, false},
+      {"tessara3.utf8.tmp7", true, true}, {"tessara3.utf8x.tmp7", true, false}};
   tessara::testing::TempFolder folder;
   const std::string settings = folder.Path() + "settings/";
   std::filesystem::create_directories(settings + "sub");
