@@ -1,4 +1,4 @@
-#include "base/legacytext.h"
+#include "base/legacytext_win32.h"
 
 #include <windows.h>
 
@@ -76,6 +76,8 @@ const LegacyCodec& MakeSystemCodec() {
 }
 
 }  // namespace
+
+std::unique_ptr<LegacyCodec> MakeLegacyCodec(unsigned codePage) { return std::make_unique<LegacyCodePage>(codePage); }
 
 const LegacyCodec& SystemFileCodec() {
   static const LegacyCodec& codec = MakeSystemCodec();

@@ -240,10 +240,10 @@ std::vector<DecodedTile> DecodeTileData(std::string_view bytes, std::string_view
   return tiles;
 }
 
-std::string ReadTileNames(const std::string& programFolder, int n) {
-  std::string bytes;
-  if (ReadFileUpTo(TileNamesFile(programFolder, n), kMaxTileFileSize, bytes) != FileRead::Ok) return {};
-  return bytes;
+bool ReadTileNames(const std::string& programFolder, int n, std::string& bytes) {
+  bytes.clear();
+  const FileRead read = ReadFileUpTo(TileNamesFile(programFolder, n), kMaxTileFileSize, bytes);
+  return read == FileRead::Ok || read == FileRead::Missing;
 }
 
 void SaveTileFiles(const std::string& programFolder, int n, const TileGrid& tiles) {

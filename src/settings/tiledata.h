@@ -76,8 +76,9 @@ inline constexpr std::size_t kMaxTileFileSize = 20 * 64 * 64 * kTileRecordSize;
 // that are not well formed are skipped.
 std::vector<DecodedTile> DecodeTileData(std::string_view bytes, std::string_view beside = {});
 
-// The tile names file of window n, empty when it is missing or unreadable.
-std::string ReadTileNames(const std::string& programFolder, int n);
+// The tile names file of window n, empty when there is none; false when it is there but
+// cannot be read (a save would then lose the full texts it holds).
+bool ReadTileNames(const std::string& programFolder, int n, std::string& bytes);
 // Writes the tile data file and then the tile names file, which is removed when no text
 // needs it. Throws Error as SaveFileOrThrow does.
 void SaveTileFiles(const std::string& programFolder, int n, const TileGrid& tiles);

@@ -149,7 +149,12 @@ void TfrmTessara::LoadTiles() {
     case FileRead::Ok:
       break;
   }
-  const std::vector<DecodedTile> records = DecodeTileData(bytes, ReadTileNames(program_folder_, Tag));
+  std::string names;
+  if (!ReadTileNames(program_folder_, Tag, names)) {
+    ReportUnreadTiles(TileNamesFile(program_folder_, Tag));
+    return;
+  }
+  const std::vector<DecodedTile> records = DecodeTileData(bytes, names);
   if (records.size() * kTileRecordSize != bytes.size()) {
     // Not all of it could be read: the next save would keep only what could, so the file as
     // it is goes aside first, where no save writes.

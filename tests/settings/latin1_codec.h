@@ -1,6 +1,6 @@
 #pragma once
-// The files' code page in native tests: Latin-1 (the accents Windows-1252 holds), '?' for any
-// other character, and short names from a table, as a file system would give them.
+// The files' code page in native tests: Latin-1 (the accents of Windows-1252), '?' for any
+// other character, and short names from a table, as a file system gives them.
 #include <map>
 #include <string>
 
@@ -8,36 +8,25 @@
 
 namespace tessara::testing {
 
-class Latin1Codec : public LegacyCodec {
- public:
+struct Latin1Codec : LegacyCodec {
   std::map<std::string, std::string, std::less<>> shortNames;
 
   std::string ToProgram(std::string_view legacy) const override {
     std::string out;
-    for (const char ch : legacy) {
-      const auto c = static_cast<unsigned char>(ch);
-      if (c >= 0x80) out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(c >= 0x80 ? 0x80 | (c & 0x3F) : c);
-    }
+    for (const unsigned char c : legacy)
+      out += c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string{static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
     return out;
   }
   LegacyForm ToLegacy(std::string_view text, bool name) const override {
     LegacyForm form;
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    for (std::size_t i = 0; i < text.size();) {
-      if (at(i) < 0x80) {
-        form.Bytes += text[i++];
-      } else if ((at(i) == 0xC2 || at(i) == 0xC3) && i + 1 < text.size()) {
-        form.Bytes += static_cast<char>((at(i) & 3) << 6 | (at(i + 1) & 0x3F));
-        i += 2;
-      } else {
-        form.Bytes += '?';
-        form.Lossless = false;
-        for (++i; i < text.size() && (at(i) & 0xC0) == 0x80;) ++i;
-      }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      const bool latin1 = (c == 0xC2 || c == 0xC3) && i + 1 < text.size();
+      form.Lossless = form.Lossless && (c < 0x80 || latin1);
+      if (c < 0x80 || latin1) form.Bytes += static_cast<char>(c < 0x80 ? c : (c & 3) << 6 | (text[++i] & 0x3F));
+      else if ((c & 0xC0) != 0x80) form.Bytes += '?';
     }
-    if (const auto found = shortNames.find(text); name && !form.Lossless && found != shortNames.end())
-      form.Bytes = found->second;
+    if (const auto found = shortNames.find(text); name && !form.Lossless && found != shortNames.end()) form.Bytes = found->second;
     return form;
   }
   const CodePageRule& Rule() const override {

@@ -262,6 +262,16 @@ TEST_F(ChangesTest, UnreadableTileFileIsKeptAndReportedOnce) {
   EXPECT_TRUE(errors.size() == 1 && errors[0].find(tiles) != std::string::npos) << errors.size();
 }
 
+TEST_F(ChangesTest, UnreadableTileNamesFileKeepsTheTileFileUnwritten) {
+  FakeTessaraView* view;
+  StartedWindow(&view);
+  const std::string tiles = folder.Path() + "settings/tessara2.dat", kept = ReadText(tiles);
+  testing::MakeUnreadable(folder.Path() + "settings/tessara2.utf8");
+  Start(&view)->cmBlackFrameClick();
+  EXPECT_TRUE(ReadText(tiles) == kept) << "the full texts it may hold are not lost";
+  EXPECT_TRUE(errors.size() == 1 && errors[0].find("tessara2.utf8") != std::string::npos) << errors.size();
+}
+
 TEST_F(ChangesTest, DamagedTileFileIsKeptAsideBeforeTheFirstSaveWritesOverIt) {
   FakeTessaraView* view;
   StartedWindow(&view);

@@ -10,8 +10,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 #include "base/globals.h"
+#include "base/legacytext_win32.h"
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
@@ -109,6 +111,41 @@ TEST_F(PersistenceWin32Test, WindowComesBackFromItsFilesPixelForPixel) {
   loaded->ComposeLayers();
   for (int m = 0; m < 3; ++m)
     EXPECT_EQ(0, std::memcmp(loaded->Layers[m].Bits(), saved->Layers[m].Bits(), saved->Layers[m].ByteSize()));
+}
+
+TEST_F(PersistenceWin32Test, AnEarlierBuildsLatin1NamesComeBackUnchangedThroughCodePage1252) {
+  SavedWindow();
+  // Tiles and settings as an earlier build writes them: plain and Latin-1 texts in 1252.
+  TileGrid earlier;
+  for (auto [col, file, text] : {std::tuple{1, "C:\\windows\\notepad.exe", "Notepad"},
+                                 std::tuple{3, "C:\\Caf\xE9\\men\xFC.exe", "Men\xFC \xC0 la carte"}}) {
+    TTileRecord& t = earlier.Tile(col, 1);
+    t.Filename = file;
+    t.Description = text;
+    t.LibIcon = 2;
+  }
+  std::string tiles;
+  {
+    const SameCodePage asTheyAre;
+    const ScopedFileCodec scoped(asTheyAre);
+    tiles = EncodeTileData(earlier);
+  }
+  std::ofstream(folder_ / "settings" / "tessara3.dat", std::ios::binary) << tiles;
+  std::string ini = ReadFile(folder_ / "tswin.ini");
+  ini.replace(ini.find("LetterFontName=\r\n"), 17, "LetterFontName=Caf\xE9 Sans\r\n");
+  std::ofstream(folder_ / "tswin.ini", std::ios::binary) << ini;
+
+  const auto codec = MakeLegacyCodec(1252);
+  const ScopedFileCodec scoped(*codec);
+  auto loaded = MakeForm();
+  loaded->LoadTessara(3);
+  loaded->FormShow();
+  EXPECT_EQ(loaded->Tile(3, 1).Description, "Menü À la carte");
+  EXPECT_EQ(loaded->LetterFont.Face, "Café Sans");
+  loaded->SaveTessara();
+  EXPECT_EQ(ReadFile(folder_ / "settings" / "tessara3.dat"), tiles);
+  EXPECT_EQ(ReadFile(folder_ / "tswin.ini"), ini);
+  EXPECT_FALSE(fs::exists(folder_ / "settings" / "tessara3.utf8"));
 }
 
 TEST_F(PersistenceWin32Test, DeletedIconIsExtractedAgainAndWrittenAtTheNextSave) {
