@@ -65,9 +65,9 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
   }
 }
 
-void AppendUtf16Le(std::string& out, std::uint32_t unit) {
-  out += static_cast<char>(unit & 0xFF);
-  out += static_cast<char>(unit >> 8);
+void AppendUtf16(std::string& out, std::uint32_t unit, bool bigEndian) {
+  out += static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF);
+  out += static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8);
 }
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
@@ -125,12 +125,12 @@ bool ParseBesideText(std::string_view text, std::string& legacy, std::string& fu
   return Unescape(text.substr(0, tab), legacy) && Unescape(text.substr(tab + 1), full);
 }
 
-std::string Utf8FromUtf16Le(std::string_view bytes) {
+std::string Utf8FromUtf16(std::string_view bytes, bool bigEndian) {
   std::string out;
   out.reserve(bytes.size());
   const auto unit = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]) |
-                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
+    const auto low = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+    return static_cast<std::uint32_t>(low | static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]) << 8);
   };
   const std::size_t end = bytes.size() & ~std::size_t{1};
   for (std::size_t i = 0; i < end; i += 2) {
@@ -146,16 +146,16 @@ std::string Utf8FromUtf16Le(std::string_view bytes) {
   return out;
 }
 
-std::string Utf16LeFromUtf8(std::string_view text) {
+std::string Utf16FromUtf8(std::string_view text, bool bigEndian) {
   std::string out;
   out.reserve(text.size() * 2);
   for (std::size_t at = 0; at < text.size();) {
     const std::uint32_t cp = DecodeUtf8(text, at);
     if (cp < 0x10000) {
-      AppendUtf16Le(out, cp);
+      AppendUtf16(out, cp, bigEndian);
     } else {
-      AppendUtf16Le(out, 0xD800 + ((cp - 0x10000) >> 10));
-      AppendUtf16Le(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+      AppendUtf16(out, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
+      AppendUtf16(out, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
     }
   }
   return out;

@@ -61,9 +61,9 @@ std::string BesideText(std::string_view legacy, std::string_view full);
 // False for a text that is no such pair (hand-edited, cut short).
 bool ParseBesideText(std::string_view text, std::string& legacy, std::string& full);
 
-// Profile files saved by an editor in UTF-16 (little-endian, as Windows writes it): the
-// text in UTF-8 and back. A lone surrogate becomes U+FFFD.
-std::string Utf8FromUtf16Le(std::string_view bytes);
-std::string Utf16LeFromUtf8(std::string_view text);
+// Profile files saved by an editor in UTF-16 (little-endian as Windows writes it, or
+// big-endian): the text in UTF-8 and back. A lone surrogate becomes U+FFFD.
+std::string Utf8FromUtf16(std::string_view bytes, bool bigEndian);
+std::string Utf16FromUtf8(std::string_view text, bool bigEndian);
 
 }  // namespace tessara

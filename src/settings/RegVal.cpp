@@ -55,6 +55,7 @@ std::string IntegerIndexError(std::size_t index, const std::string& text) {
 constexpr std::string_view kFullFormSuffix = ".utf8";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
 // INI mode: the whole file is read once and, for a write, replaced once, so other windows'
 // sections and the user's own lines survive and a failed write leaves the old file intact.
@@ -67,9 +68,9 @@ class IniStore : public settings::SettingsStore {
     std::string bytes;
     switch (ReadFileUpTo(path_, TRegVal::kMaxFileSize, bytes)) {
       case FileRead::Ok:
-        if (bytes.starts_with(kUtf16Mark)) {
-          encoding_ = Encoding::Utf16;
-          file_.Parse(Utf8FromUtf16Le(std::string_view(bytes).substr(kUtf16Mark.size())));
+        if (bytes.starts_with(kUtf16Mark) || bytes.starts_with(kUtf16BigEndianMark)) {
+          encoding_ = bytes.starts_with(kUtf16Mark) ? Encoding::Utf16 : Encoding::Utf16BigEndian;
+          file_.Parse(Utf8FromUtf16(std::string_view(bytes).substr(2), encoding_ == Encoding::Utf16BigEndian));
         } else {
           if (bytes.starts_with(kUtf8Mark)) encoding_ = Encoding::Utf8;
           file_.Parse(bytes);
@@ -108,12 +109,13 @@ class IniStore : public settings::SettingsStore {
   void Commit() override {
     if (!changed_) return;
     std::string bytes = file_.Serialize();
-    if (encoding_ == Encoding::Utf16) bytes = std::string(kUtf16Mark) + Utf16LeFromUtf8(bytes);
+    if (encoding_ == Encoding::Utf16) bytes = std::string(kUtf16Mark) + Utf16FromUtf8(bytes, false);
+    if (encoding_ == Encoding::Utf16BigEndian) bytes = std::string(kUtf16BigEndianMark) + Utf16FromUtf8(bytes, true);
     if (!WriteFileAtomic(path_, bytes)) throw Error("Unable to write to " + path_);
   }
 
  private:
-  enum class Encoding { Legacy, Utf8, Utf16 };
+  enum class Encoding { Legacy, Utf8, Utf16, Utf16BigEndian };
   std::string path_, prefix_;
   const LegacyCodec& codec_;
   IniFile file_;

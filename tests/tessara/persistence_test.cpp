@@ -11,7 +11,6 @@
 #include "base/globals.h"
 #include "render/drawbmps.h"
 #include "settings/RegVal.h"
-#include "settings/latin1_codec.h"
 #include "settings/tiledata.h"
 #include "shell/error.h"
 #include "tessara/UTessara.h"
@@ -70,19 +69,6 @@ class PersistenceTest : public ::testing::Test {
 
   TempFolder folder;
 };
-
-TEST_F(PersistenceTest, NamesTheFilesCodePageCannotHoldComeBackWhole) {
-  testing::Latin1Codec codec;
-  const ScopedFileCodec scoped(codec);
-  FakeTessaraView* first;
-  auto saved = SavedWindow(&first);
-  saved->Tile(3, 2).Description = "Ελλάδα";
-  saved->SaveTessara();
-  FakeTessaraView* view;
-  auto form = NewForm(&view);
-  form->LoadTessara(2);
-  EXPECT_EQ(form->Tile(3, 2).Description, "Ελλάδα");
-}
 
 TEST_F(PersistenceTest, SaveWritesEveryFileOfTheWindow) {
   FakeTessaraView* view;
