@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 
+#include "base/legacytext.h"
+
 namespace tessara::testing {
 
 // A fresh, empty folder for one test, removed afterwards. Path() ends in the separator, as
@@ -48,6 +50,29 @@ inline std::string ReadText(const std::string& path) {
 inline void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
+
+// The files' code page in native tests: Latin-1, '?' for any other character.
+struct Latin1Codec : LegacyCodec {
+  std::string ToProgram(std::string_view legacy) const override {
+    std::string out;
+    for (const unsigned char c : legacy) out += c < 0x80 ? std::string(1, c) : std::string{char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+    return out;
+  }
+  LegacyForm ToLegacy(std::string_view text, bool) const override {
+    LegacyForm form;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      const bool kept = c < 0x80 || ((c == 0xC2 || c == 0xC3) && i + 1 < text.size());
+      form.Lossless = form.Lossless && kept;
+      if (kept || (c & 0xC0) != 0x80) form.Bytes += kept ? char(c < 0x80 ? c : (c & 3) << 6 | (text[++i] & 0x3F)) : '?';
+    }
+    return form;
+  }
+  const CodePageRule& Rule() const override {
+    static const CodePageRule single = CodePageRule::ByLeadBytes([](unsigned char) { return false; });
+    return single;
+  }
+};
 
 #ifndef _WIN32
 // Puts at `path` a socket: a file that exists but cannot be opened, even by root, as a file

@@ -481,6 +481,7 @@ void TfrmMain::MoveWindowFiles(int from, int to) {
   section.StoreBoolean(kLayersStaleKey, true);
   section.WriteSettings();
   move(TileDataFile(folder, from), TileDataFile(folder, to));
+  move(TileNamesFile(folder, from), TileNamesFile(folder, to));
   for (int m = 0; m < 3; ++m) move(LayerCacheFile(folder, from, m), LayerCacheFile(folder, to, m));
   for (int col = 1; col <= kGridMax; ++col)
     for (int row = 1; row <= kGridMax; ++row)

@@ -35,4 +35,17 @@ std::size_t CharacterCut(std::string_view text, std::size_t capacity, const Code
   return at;
 }
 
+std::size_t FieldCut(std::string_view text, std::size_t characters, const CodePageRule& rule) {
+  if (!rule.Utf8) return CharacterCut(text, characters, rule);
+  std::size_t at = 0;
+  for (std::size_t count = 0; at < text.size() && count < characters; ++count) {
+    // A sequence cut short or a stray byte counts as one character of its own.
+    const std::size_t size = SequenceSize(static_cast<unsigned char>(text[at]));
+    std::size_t next = at + 1;
+    while (next < at + size && next < text.size() && Continues(static_cast<unsigned char>(text[next]))) ++next;
+    at = next;
+  }
+  return at;
+}
+
 }  // namespace tessara

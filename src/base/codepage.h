@@ -28,4 +28,10 @@ const CodePageRule& ProgramCodePage();
 // How many leading bytes of `text` fit in `capacity` bytes without splitting a character.
 std::size_t CharacterCut(std::string_view text, std::size_t capacity, const CodePageRule& rule);
 
+// How many leading bytes of `text` hold at most `characters` characters of the program's
+// texts. In UTF-8 a character is counted whatever its bytes, so a text read from a legacy
+// field of that many characters still fits whole; other code pages count bytes as their
+// fields do.
+std::size_t FieldCut(std::string_view text, std::size_t characters, const CodePageRule& rule);
+
 }  // namespace tessara

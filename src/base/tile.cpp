@@ -5,7 +5,7 @@
 namespace tessara {
 
 std::string FitText(const std::string& text, std::size_t capacity) {
-  return text.substr(0, CharacterCut(text, capacity, ProgramCodePage()));
+  return text.substr(0, FieldCut(text, capacity, ProgramCodePage()));
 }
 
 void TTileRecord::AssignFields(const TTileRecord& other) {

@@ -52,7 +52,9 @@ struct TTileRecord {
   void Clear();
 };
 
-// Cuts a text to a field's capacity in bytes, never inside a character of the program's code page.
+// Cuts a text to a field's capacity, never inside a character of the program's code page: in
+// characters where that is UTF-8 (the file boundary keeps what its legacy field cannot hold),
+// else in bytes.
 std::string FitText(const std::string& text, std::size_t capacity);
 
 // tile(col, row), both 1-based, the column the outer dimension; cells outside the grid in

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/legacytext.h"
 #include "settings/atomicfile.h"
 #include "settings/inifile.h"
 #include "settings/settingsbackend.h"
@@ -49,16 +50,31 @@ std::string IntegerIndexError(std::size_t index, const std::string& text) {
   return "Error in conversion of integer[" + std::to_string(index) + "], Value = \"" + text + "\"";
 }
 
+// Beside an INI value its legacy code page cannot hold: the full form, which earlier builds
+// do not read.
+constexpr std::string_view kFullFormSuffix = ".utf8";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
+
 // INI mode: the whole file is read once and, for a write, replaced once, so other windows'
 // sections and the user's own lines survive and a failed write leaves the old file intact.
+// A file an editor saved with a byte-order mark keeps its encoding; any other is in the
+// legacy code page, converted here value by value.
 class IniStore : public settings::SettingsStore {
  public:
   IniStore(std::string path, std::string prefix, bool forWriting)
-      : path_(std::move(path)), prefix_(std::move(prefix)) {
+      : path_(std::move(path)), prefix_(std::move(prefix)), codec_(FileCodec()) {
     std::string bytes;
     switch (ReadFileUpTo(path_, TRegVal::kMaxFileSize, bytes)) {
       case FileRead::Ok:
-        file_.Parse(bytes);
+        if (bytes.starts_with(kUtf16Mark) || bytes.starts_with(kUtf16BigEndianMark)) {
+          encoding_ = bytes.starts_with(kUtf16Mark) ? Encoding::Utf16 : Encoding::Utf16BigEndian;
+          file_.Parse(Utf8FromUtf16(std::string_view(bytes).substr(2), encoding_ == Encoding::Utf16BigEndian));
+        } else {
+          if (bytes.starts_with(kUtf8Mark)) encoding_ = Encoding::Utf8;
+          file_.Parse(bytes);
+        }
         break;
       case FileRead::Missing:
       case FileRead::TooLarge:  // nothing in it could be ours
@@ -70,19 +86,40 @@ class IniStore : public settings::SettingsStore {
     }
   }
   std::optional<std::string> Read(const std::string& group, const std::string& name) override {
-    return file_.Get(prefix_ + group, name);
+    const std::optional<std::string> stored = file_.Get(prefix_ + group, name);
+    if (!stored) return stored;
+    std::string text = encoding_ == Encoding::Legacy ? codec_.ToProgram(*stored) : *stored;
+    std::string legacy, full;
+    if (const auto beside = file_.Get(prefix_ + group, name + std::string(kFullFormSuffix)))
+      if (ParseBesideText(*beside, legacy, full) && legacy == text) return full;
+    return text;
   }
   void Write(const std::string& group, const std::string& name, const std::string& value) override {
-    file_.Set(prefix_ + group, name, value);
+    const std::string section = prefix_ + group, fullKey = name + std::string(kFullFormSuffix);
     changed_ = true;
+    if (encoding_ == Encoding::Legacy) {
+      const LegacyForm legacy = codec_.ToLegacy(value, true);
+      file_.Set(section, name, legacy.Bytes);
+      if (!legacy.Lossless) return file_.Set(section, fullKey, BesideText(codec_.ToProgram(legacy.Bytes), value));
+    } else {
+      file_.Set(section, name, value);
+    }
+    file_.Remove(section, fullKey);
   }
   void Commit() override {
-    if (changed_ && !WriteFileAtomic(path_, file_.Serialize())) throw Error("Unable to write to " + path_);
+    if (!changed_) return;
+    std::string bytes = file_.Serialize();
+    if (encoding_ == Encoding::Utf16) bytes = std::string(kUtf16Mark) + Utf16FromUtf8(bytes, false);
+    if (encoding_ == Encoding::Utf16BigEndian) bytes = std::string(kUtf16BigEndianMark) + Utf16FromUtf8(bytes, true);
+    if (!WriteFileAtomic(path_, bytes)) throw Error("Unable to write to " + path_);
   }
 
  private:
+  enum class Encoding { Legacy, Utf8, Utf16, Utf16BigEndian };
   std::string path_, prefix_;
+  const LegacyCodec& codec_;
   IniFile file_;
+  Encoding encoding_ = Encoding::Legacy;
   bool changed_ = false;
 };
 

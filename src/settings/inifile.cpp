@@ -185,4 +185,11 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   InsertLine(last + 1, std::string(key) + "=" + encoded);
 }
 
+void IniFile::Remove(std::string_view section, std::string_view key) {
+  const std::size_t header = FindSection(section);
+  if (header == std::string::npos) return;
+  const std::size_t at = FindKey(header, key);
+  if (at != std::string::npos) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 }  // namespace tessara

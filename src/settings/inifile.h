@@ -33,6 +33,8 @@ class IniFile {
   // Rewrites the first matching entry in place, or adds it at the end of its section, or
   // adds the section at the end of the file.
   void Set(std::string_view section, std::string_view key, std::string_view value);
+  // Drops the first matching entry of the first matching section, if there is one.
+  void Remove(std::string_view section, std::string_view key);
 
  private:
   // A line is a piece of text_: the original bytes, with the text of every changed or added

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "base/codepage.h"
+#include "base/legacytext.h"
 #include "settings/atomicfile.h"
 #include "shell/error.h"
 
@@ -52,22 +53,6 @@ void Put32(std::string& out, std::uint32_t v) {
   out.append(b, 4);
 }
 
-// Length byte, then the text cut to the capacity; the rest of the field stays zero.
-void PutText(char* field, const std::string& text, std::size_t capacity) {
-  const std::size_t n = CharacterCut(text, capacity, ProgramCodePage());
-  field[0] = static_cast<char>(n);
-  std::memcpy(field + 1, text.data(), n);
-}
-
-// A text is read "at most capacity characters": a length byte above the capacity (only the
-// 40-character description can have one, the others hold 255) is cut to it, so the read
-// never runs into the next field and the record keeps its tile; nor does it end inside a
-// character.
-std::string GetText(std::string_view record, std::size_t at, std::size_t capacity) {
-  const std::string_view text = record.substr(at + 1, Get8(record, at));
-  return std::string(text.substr(0, CharacterCut(text, capacity, ProgramCodePage())));
-}
-
 // Takes a plain decimal from the front of `s` (no sign, no leading zero, as std::to_string
 // writes it) and returns it; -1 when there is none.
 long long TakeNumber(std::string_view& s) {
@@ -85,10 +70,74 @@ bool Take(std::string_view& s, std::string_view part) {
   return true;
 }
 
-// "tessara<n>.dat", "tessara<n>_<col>_<row>.ico" or "tessara<n>_<m>.bmp".
+// Length byte, then the text cut to the capacity; the rest of the field stays zero.
+void PutText(char* field, const std::string& text, std::size_t capacity, const CodePageRule& rule) {
+  const std::size_t n = CharacterCut(text, capacity, rule);
+  field[0] = static_cast<char>(n);
+  std::memcpy(field + 1, text.data(), n);
+}
+
+// A text is read "at most capacity characters": a length byte above the capacity (only the
+// 40-character description can have one, the others hold 255) is cut to it, so the read
+// never runs into the next field and the record keeps its tile; nor does it end inside a
+// character.
+std::string GetText(std::string_view record, std::size_t at, std::size_t capacity, const CodePageRule& rule) {
+  const std::string_view text = record.substr(at + 1, Get8(record, at));
+  return std::string(text.substr(0, CharacterCut(text, capacity, rule)));
+}
+
+struct TextField {
+  const char* Name;
+  std::string TTileRecord::*Text;
+  std::size_t Offset, Capacity;
+  bool FileName;  // a name the file system may know by a short name
+};
+constexpr TextField kTextFields[] = {
+    {"Filename", &TTileRecord::Filename, tilerecord::kFilename, kFilenameCap, true},
+    {"Description", &TTileRecord::Description, tilerecord::kDescription, kDescriptionCap, false},
+    {"StartIn", &TTileRecord::StartIn, tilerecord::kStartIn, kStartInCap, true},
+    {"IconFile", &TTileRecord::IconFile, tilerecord::kIconFile, kIconFileCap, true},
+};
+
+std::vector<std::string_view> SplitTabs(std::string_view line, std::size_t parts) {
+  std::vector<std::string_view> out;
+  while (out.size() + 1 < parts) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) return {};
+    out.push_back(line.substr(0, tab));
+    line.remove_prefix(tab + 1);
+  }
+  out.push_back(line);
+  return out;
+}
+
+// Puts the full forms of a side file's lines into the tiles whose legacy texts are still
+// those written beside them; the last record of a cell is the one that counts.
+void TakeFullForms(std::string_view beside, std::vector<DecodedTile>& tiles) {
+  std::vector<DecodedTile*> last(static_cast<std::size_t>(kGridMax) * kGridMax, nullptr);
+  for (DecodedTile& tile : tiles) last[TileGrid::TileIndex(tile.Col, tile.Row)] = &tile;
+  while (!beside.empty()) {
+    const std::size_t end = beside.find('\n');
+    std::string_view line = beside.substr(0, end);
+    beside.remove_prefix(end == std::string_view::npos ? beside.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::vector<std::string_view> parts = SplitTabs(line, 4);
+    if (parts.empty()) continue;
+    std::string_view colText = parts[0], rowText = parts[1];
+    const long long col = TakeNumber(colText), row = TakeNumber(rowText);
+    if (!colText.empty() || !rowText.empty() || col < 1 || col > kGridMax || row < 1 || row > kGridMax) continue;
+    DecodedTile* tile = last[TileGrid::TileIndex(static_cast<int>(col), static_cast<int>(row))];
+    std::string legacy, full;
+    if (!tile || !ParseBesideText(parts[3], legacy, full)) continue;
+    for (const TextField& field : kTextFields)
+      if (parts[2] == field.Name && tile->Tile.*field.Text == legacy) tile->Tile.*field.Text = std::move(full);
+  }
+}
+
+// "tessara<n>.dat", "tessara<n>.utf8", "tessara<n>_<col>_<row>.ico" or "tessara<n>_<m>.bmp".
 bool IsSettingsFileName(std::string_view s) {
   if (!Take(s, "tessara") || TakeNumber(s) < 1) return false;
-  if (s == ".dat") return true;
+  if (s == ".dat" || s == kTileNamesExtension) return true;
   if (!Take(s, "_")) return false;
   const long long first = TakeNumber(s);
   if (first >= 0 && first <= 2 && s == ".bmp") return true;
@@ -104,6 +153,10 @@ std::string TileDataFile(const std::string& programFolder, int n) {
   return SettingsFolder(programFolder) + "tessara" + std::to_string(n) + ".dat";
 }
 
+std::string TileNamesFile(const std::string& programFolder, int n) {
+  return SettingsFolder(programFolder) + "tessara" + std::to_string(n) + std::string(kTileNamesExtension);
+}
+
 std::string IconCacheFile(const std::string& programFolder, int n, int col, int row) {
   return SettingsFolder(programFolder) + "tessara" + std::to_string(n) + "_" + std::to_string(col) + "_" +
          std::to_string(row) + ".ico";
@@ -113,15 +166,21 @@ std::string LayerCacheFile(const std::string& programFolder, int n, int m) {
   return SettingsFolder(programFolder) + "tessara" + std::to_string(n) + "_" + std::to_string(m) + ".bmp";
 }
 
-void EncodeTileRecord(int col, int row, const TTileRecord& tile, char out[kTileRecordSize]) {
+void EncodeTileRecord(int col, int row, const TTileRecord& tile, char out[kTileRecordSize], std::string* beside) {
   using namespace tilerecord;
+  const LegacyCodec& codec = FileCodec();
   std::memset(out, 0, kTileRecordSize);
   Set32(out + kCol, static_cast<std::uint32_t>(col));
   Set32(out + kRow, static_cast<std::uint32_t>(row));
-  PutText(out + kFilename, tile.Filename, kFilenameCap);
-  PutText(out + kDescription, tile.Description, kDescriptionCap);
-  PutText(out + kStartIn, tile.StartIn, kStartInCap);
-  PutText(out + kIconFile, tile.IconFile, kIconFileCap);
+  for (const TextField& field : kTextFields) {
+    const std::string& text = tile.*field.Text;
+    const LegacyForm legacy = codec.ToLegacy(text, field.FileName);
+    PutText(out + field.Offset, legacy.Bytes, field.Capacity, codec.Rule());
+    const std::size_t kept = Get8(std::string_view(out + field.Offset, 1), 0);
+    if (beside && (!legacy.Lossless || kept < legacy.Bytes.size()))
+      *beside += std::to_string(col) + "\t" + std::to_string(row) + "\t" + field.Name + "\t" +
+                 BesideText(codec.ToProgram(std::string_view(legacy.Bytes).substr(0, kept)), text) + "\r\n";
+  }
   Set16(out + kIconIndex, tile.IconIndex);
   out[kLibIcon] = static_cast<char>(tile.LibIcon);
   out[kDrive] = static_cast<char>(tile.Drive);
@@ -135,14 +194,16 @@ bool DecodeTileRecord(std::string_view record, DecodedTile& out) {
   const int row = static_cast<int>(Get8(record, kRow));
   if (col < 1 || col > kGridMax || row < 1 || row > kGridMax) return false;
 
+  const LegacyCodec& codec = FileCodec();
   TTileRecord tile;
-  tile.Filename = GetText(record, kFilename, kFilenameCap);
   // A record with no Filename empties its cell: it stays in the list so that it replaces an
   // earlier record for the cell, with every field cleared so the cell is wholly empty.
+  const auto text = [&](const TextField& field) {
+    return codec.ToProgram(GetText(record, field.Offset, field.Capacity, codec.Rule()));
+  };
+  tile.Filename = text(kTextFields[0]);
   if (!tile.Filename.empty()) {
-    tile.Description = GetText(record, kDescription, kDescriptionCap);
-    tile.StartIn = GetText(record, kStartIn, kStartInCap);
-    tile.IconFile = GetText(record, kIconFile, kIconFileCap);
+    for (const TextField& field : kTextFields) tile.*field.Text = text(field);
     tile.IconIndex = static_cast<std::uint16_t>(Get16(record, kIconIndex));
     tile.LibIcon = static_cast<std::uint8_t>(Get8(record, kLibIcon));
     // Only 1..26 name a drive letter; anything else would draw a character that is none.
@@ -156,26 +217,43 @@ bool DecodeTileRecord(std::string_view record, DecodedTile& out) {
   return true;
 }
 
-std::string EncodeTileData(const TileGrid& tiles) {
+std::string EncodeTileData(const TileGrid& tiles, std::string* beside) {
   std::string bytes;
   char record[kTileRecordSize];
   for (int col = 1; col <= kGridMax; ++col)
     for (int row = 1; row <= kGridMax; ++row) {
       const TTileRecord& tile = tiles.Tile(col, row);
       if (tile.Empty()) continue;
-      EncodeTileRecord(col, row, tile, record);
+      EncodeTileRecord(col, row, tile, record, beside);
       bytes.append(record, kTileRecordSize);
     }
   return bytes;
 }
 
-std::vector<DecodedTile> DecodeTileData(std::string_view bytes) {
+std::vector<DecodedTile> DecodeTileData(std::string_view bytes, std::string_view beside) {
   std::vector<DecodedTile> tiles;
   for (std::size_t at = 0; bytes.size() - at >= kTileRecordSize; at += kTileRecordSize) {
     DecodedTile tile;
     if (DecodeTileRecord(bytes.substr(at, kTileRecordSize), tile)) tiles.push_back(std::move(tile));
   }
+  TakeFullForms(beside, tiles);
   return tiles;
+}
+
+bool ReadTileNames(const std::string& programFolder, int n, std::string& bytes) {
+  bytes.clear();
+  const FileRead read = ReadFileUpTo(TileNamesFile(programFolder, n), kMaxTileFileSize, bytes);
+  return read == FileRead::Ok || read == FileRead::Missing;
+}
+
+void SaveTileFiles(const std::string& programFolder, int n, const TileGrid& tiles) {
+  std::string beside;
+  SaveFileOrThrow(TileDataFile(programFolder, n), EncodeTileData(tiles, &beside));
+  const std::string names = TileNamesFile(programFolder, n);
+  if (!beside.empty())
+    SaveFileOrThrow(names, beside);
+  else if (FileExists(names) && !DeleteFileAt(names))
+    throw Error("Cannot delete file " + names);
 }
 
 std::string EncodeBmp24(const Bitmap24& image) {

@@ -16,6 +16,14 @@ namespace tessara {
 // elsewhere); the same separator is used inside, so both builds get well-formed paths.
 std::string TileDataFile(const std::string& programFolder, int n);
 std::string IconCacheFile(const std::string& programFolder, int n, int col, int row);
+// The tile texts that the tile data file cannot hold, in UTF-8, one line per cell and field:
+//   <col> TAB <row> TAB <field> TAB <legacy> TAB <full> CR LF
+// <field> is Filename, Description, StartIn or IconFile; <legacy> is what the record holds
+// (as the program reads it), <full> the text itself, both written as BesideText writes them.
+// A line counts only while the record still holds its <legacy>: a cell an earlier build
+// changed keeps that build's text. The file exists only while some text needs it.
+inline constexpr std::string_view kTileNamesExtension = ".utf8";
+std::string TileNamesFile(const std::string& programFolder, int n);
 std::string LayerCacheFile(const std::string& programFolder, int n, int m);
 
 // One tile record: column and row as 32-bit little-endian integers, the four texts as a
@@ -34,8 +42,11 @@ inline constexpr std::size_t kLibIcon = 819;
 inline constexpr std::size_t kDrive = 820;
 }  // namespace tilerecord
 
-// Texts longer than their capacity are cut; the icon is not part of the record.
-void EncodeTileRecord(int col, int row, const TTileRecord& tile, char out[kTileRecordSize]);
+// Texts are stored in the files' legacy code page (FileCodec) and cut to their capacity; the
+// icon is not part of the record. A text that does not come back whole from the record adds
+// its line of the tile names file to `beside`, when given.
+void EncodeTileRecord(int col, int row, const TTileRecord& tile, char out[kTileRecordSize],
+                      std::string* beside = nullptr);
 
 struct DecodedTile {
   int Col = 0;
@@ -43,15 +54,16 @@ struct DecodedTile {
   TTileRecord Tile;  // persistent fields only; no icon
 };
 
-// One record; false only when its column or row (the low byte of each integer) lies outside
+// One record, its texts in the program's code page; false only when its column or row (the low byte of each integer) lies outside
 // 1..64. A text whose length byte is above its capacity is cut to the capacity; a Drive
 // above 26 reads as 0; a record with an empty Filename gives an empty tile (every field
 // cleared), which empties its cell. `record` must hold at least kTileRecordSize bytes.
 bool DecodeTileRecord(std::string_view record, DecodedTile& out);
 
 // The whole file: every non-empty cell, column 1..64 outer and row 1..64 inner, including
-// cells beyond the grid in use. An empty window gives an empty string.
-std::string EncodeTileData(const TileGrid& tiles);
+// cells beyond the grid in use. An empty window gives an empty string; `beside` gets the
+// tile names file's lines.
+std::string EncodeTileData(const TileGrid& tiles, std::string* beside = nullptr);
 
 // The largest tile file read: twenty times the largest one written (every cell of the grid)
 // leaves room for repeated records; a bigger file is no tile file and is never read.
@@ -60,7 +72,16 @@ inline constexpr std::size_t kMaxTileFileSize = 20 * 64 * 64 * kTileRecordSize;
 // Every whole record for a cell in 1..64 in file order; a trailing piece shorter than a
 // record and records for other cells are skipped silently. A cell may appear more than once: the caller
 // applies the list in order, so a later record replaces an earlier one.
-std::vector<DecodedTile> DecodeTileData(std::string_view bytes);
+// The lines of a tile names file (`beside`) that still apply give their full texts; lines
+// that are not well formed are skipped.
+std::vector<DecodedTile> DecodeTileData(std::string_view bytes, std::string_view beside = {});
+
+// The tile names file of window n, empty when there is none; false when it is there but
+// cannot be read (a save would then lose the full texts it holds).
+bool ReadTileNames(const std::string& programFolder, int n, std::string& bytes);
+// Writes the tile data file and then the tile names file, which is removed when no text
+// needs it. Throws Error as SaveFileOrThrow does.
+void SaveTileFiles(const std::string& programFolder, int n, const TileGrid& tiles);
 
 // Layer images as Windows bitmap files: 24 bits per pixel, uncompressed, rows bottom-up
 // with the same padding as Bitmap24, so the pixel bytes are stored as they are.

@@ -128,7 +128,12 @@ void TfrmTessara::LoadTiles() {
     case FileRead::Ok:
       break;
   }
-  const std::vector<DecodedTile> records = DecodeTileData(bytes);
+  std::string names;
+  if (!ReadTileNames(program_folder_, Tag, names)) {
+    ReportUnreadTiles(TileNamesFile(program_folder_, Tag));
+    return;
+  }
+  const std::vector<DecodedTile> records = DecodeTileData(bytes, names);
   if (records.size() * kTileRecordSize != bytes.size()) {
     // Not all of it could be read: the next save would keep only what could, so the file as
     // it is goes aside first, where no save writes.
@@ -297,6 +302,9 @@ void TfrmTessara::SaveTiles() {
     const std::string to = TileDataFile(program_folder_, Tag);
     if (FileExists(from)) {
       if (!MoveFileReplacing(from, to)) throw Error("Cannot create file " + to);
+      const std::string names = TileNamesFile(program_folder_, tiles_unread_at_);
+      if (FileExists(names) && !MoveFileReplacing(names, TileNamesFile(program_folder_, Tag)))
+        throw Error("Cannot create file " + TileNamesFile(program_folder_, Tag));
       tiles_unread_at_ = Tag;
       return;
     }
@@ -323,7 +331,7 @@ void TfrmTessara::SaveTiles() {
   }
   // A tile file that cannot be written is an error like any other: skipping it in silence
   // would throw away every tile change while the user believes it saved.
-  SaveFileOrThrow(TileDataFile(program_folder_, Tag), EncodeTileData(*this));
+  SaveTileFiles(program_folder_, Tag, *this);
   for (int col = 1; col <= kGridMax; ++col) {
     for (int row = 1; row <= kGridMax; ++row) {
       if (!write[TileIndex(col, row)]) continue;

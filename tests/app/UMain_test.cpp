@@ -469,6 +469,7 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
                 "\r\n[3\\Integers]\r\nCols=5\r\n[4\\Integers]\r\nCols=7\r\n");
   std::filesystem::create_directories(folder.Path() + "settings");
   WriteText(folder.Path() + "settings/tessara4.dat", "tiles of window 4");
+  WriteText(folder.Path() + "settings/tessara4.utf8", "names of window 4");
   std::vector<std::string> errors;
   const MessageHandler previous = SetErrorHandler([&](const std::string& t) { errors.push_back(t); });
   platform.failing_view = 4;
@@ -500,6 +501,7 @@ TEST_F(MainFormTest, OneWindowThatFailsNeverStopsTheStartOfTheOthers) {
   EXPECT_EQ(form->TessaraCount, 3);
   EXPECT_EQ(Written().IntegerValue("tsCount"), 3);
   EXPECT_EQ(ReadText(folder.Path() + "settings/tessara2.dat"), "tiles of window 4");
+  EXPECT_EQ(ReadText(folder.Path() + "settings/tessara2.utf8"), "names of window 4");
   EXPECT_FALSE(std::filesystem::exists(folder.Path() + "settings/tessara2_0.bmp")) << "no layers of the deleted one";
   auto next = Start();
   EXPECT_EQ(next->Tessara(2)->Cols, 7);

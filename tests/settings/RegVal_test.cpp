@@ -13,6 +13,7 @@
 #include "settings/inifile.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
+#include "testutil.h"
 
 namespace tessara {
 namespace {
@@ -267,6 +268,49 @@ TEST_F(RegValTest, AtomicWriteReplacesAndCleansUp) {
   EXPECT_FALSE(CreateFolder((dir_ / "sub").string()));
   EXPECT_TRUE(DeleteFileAt(path_));
   EXPECT_FALSE(FileExists(path_));
+}
+
+TEST_F(RegValTest, ValuesStayInTheLegacyCodePageWithTheirFullFormBeside) {
+  testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  TRegVal s = Store();
+  s.Set_Strings({"Picture="});
+  // An earlier build's file: read in full, written back unchanged.
+  const std::string earlier = "[Booleans]\r\nSound=1\r\nTray=0\r\n[Integers]\r\nColor=7368816\r\nSize=48\r\n"
+                              "[Strings]\r\nPicture=C:\\Caf\xE9.bmp\r\n";
+  Write(earlier);
+  s.ReadSettings();
+  EXPECT_EQ(s.StringValue("Picture"), "C:\\Café.bmp");
+  s.WriteSettings();
+  EXPECT_EQ(Read(), earlier);
+  s.StoreString("Picture", "C:\\Ελλάδα.bmp");
+  s.WriteSettings();
+  EXPECT_NE(Read().find("Picture=C:\\??????.bmp\r\nPicture.utf8=C:\\??????.bmp\tC:\\Ελλάδα.bmp\r\n"), std::string::npos);
+  s.ReadSettings();
+  EXPECT_EQ(s.StringValue("Picture"), "C:\\Ελλάδα.bmp");
+  // An earlier build changed the value: its text wins, and the full form goes at the next write.
+  Write(Read().replace(Read().find("??????"), 6, "new"));
+  s.ReadSettings();
+  s.WriteSettings();
+  EXPECT_EQ(s.StringValue("Picture") + Read().substr(Read().find("Picture")), "C:\\new.bmpPicture=C:\\new.bmp\r\n");
+}
+
+TEST_F(RegValTest, FilesWithAByteOrderMarkAreReadAndWrittenInTheirEncoding) {
+  testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  for (const auto encode : {+[](std::string t) { return "\xEF\xBB\xBF" + t; },
+                            +[](std::string t) { return "\xFF\xFE" + Utf16FromUtf8(t, false); },
+                            +[](std::string t) { return "\xFE\xFF" + Utf16FromUtf8(t, true); }}) {
+    Write(encode("[Integers]\r\nSize=7\r\n[Strings]\r\nPicture=C:\\Ελλάδα.bmp\r\n"));
+    TRegVal s = Store();
+    s.Set_Strings({"Picture="});
+    s.ReadSettings();
+    EXPECT_EQ(s.StringValue("Picture") + std::to_string(s.IntegerValue("Size")), "C:\\Ελλάδα.bmp7");
+    s.StoreInteger("Size", 9);
+    s.WriteSettings();
+    EXPECT_EQ(Read(), encode("[Integers]\r\nSize=9\r\nColor=7368816\r\n[Strings]\r\nPicture=C:\\Ελλάδα.bmp\r\n"
+                             "[Booleans]\r\nSound=1\r\nTray=0\r\n"));
+  }
 }
 
 }  // namespace

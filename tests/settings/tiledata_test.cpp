@@ -243,7 +243,8 @@ TEST(TileDataFormat, RoundTripOfRandomTiles) {
            static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng() % 27));
     }
     TileGrid back;
-    for (const auto& t : DecodeTileData(EncodeTileData(m))) back.Tile(t.Col, t.Row).AssignFields(t.Tile);
+    std::string beside, bytes = EncodeTileData(m, &beside);
+    for (const auto& t : DecodeTileData(bytes, beside)) back.Tile(t.Col, t.Row).AssignFields(t.Tile);
     for (int col = 1; col <= kGridMax; ++col)
       for (int row = 1; row <= kGridMax; ++row) {
         const TTileRecord& a = m.Tile(col, row);
@@ -258,6 +259,50 @@ TEST(TileDataFormat, RoundTripOfRandomTiles) {
         EXPECT_EQ(b.Drive, a.Drive);
       }
   }
+}
+
+std::string Times(int n, const std::string& text) { return n > 0 ? text + Times(n - 1, text) : ""; }
+
+TEST(TileFileBoundary, RecordsHoldTheLegacyFormAndTheNamesFileTheRest) {
+  const tessara::testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  const struct { std::string file, description, fileBytes, descriptionBytes; bool beside; } rows[] = {
+      {"C:\\Tools\\a.exe", "Tool", "C:\\Tools\\a.exe", "Tool", false},
+      {"C:\\Café\\menü.exe", "Über", "C:\\Caf\xE9\\men\xFC.exe", "\xDC" "ber", false},
+      {"C:\\Ελλάδα.exe", "Ελλάδα", "C:\\??????.exe", "??????", true},
+      {"C:\\文档\\报告.txt", "报告", "C:\\??\\??.txt", "??", true},
+      {"C:\\x.exe", "😀 fun\t%", "C:\\x.exe", "? fun\t%", true},
+      {Times(255, "à"), Times(40, "é"), std::string(255, '\xE0'), std::string(40, '\xE9'), false},
+      {"C:\\x.exe", Times(41, "é"), "C:\\x.exe", std::string(40, '\xE9'), true},  // longer than its field
+  };
+  for (const auto& r : rows) {
+    TileGrid grid;
+    Fill(grid.Tile(2, 3), r.file, r.description, "", "", 0, 0, 0);
+    std::string beside, bytes = EncodeTileData(grid, &beside);
+    ExpectText(bytes, rec::kFilename, 256, r.fileBytes);
+    ExpectText(bytes, rec::kDescription, 41, r.descriptionBytes);
+    EXPECT_EQ(!beside.empty(), r.beside);
+    EXPECT_EQ(DecodeTileData(bytes, beside).at(0).Tile.Filename + "|" + DecodeTileData(bytes, beside).at(0).Tile.Description,
+              r.file + "|" + r.description);
+    // A cell an earlier build changed keeps that build's text, in the field it changed only.
+    bytes.replace(rec::kFilename, 9, "\x08" "C:\\y.exe");
+    EXPECT_EQ(DecodeTileData(bytes, beside).at(0).Tile.Filename + DecodeTileData(bytes, beside).at(0).Tile.Description,
+              "C:\\y.exe" + r.description);
+  }
+}
+
+TEST(TileFileBoundary, AnEarlierBuildsFileComesBackByteForByte) {
+  TileGrid earlier;  // written with its texts' bytes as they are
+  Fill(earlier.Tile(1, 1), "C:\\Caf\xE9\\a.exe", std::string(40, '\xFC'), "C:\\Caf\xE9", "C:\\i\xF1.dll", 3, 0, 0);
+  Fill(earlier.Tile(4, 2), "EXPLORER.EXE C:\\", "Drive C:", "", "", 0, 2, 3);
+  const std::string bytes = EncodeTileData(earlier);
+  tessara::testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  TileGrid grid;
+  for (const auto& t : DecodeTileData(bytes)) grid.Tile(t.Col, t.Row).AssignFields(t.Tile);
+  EXPECT_EQ(grid.Tile(1, 1).Description, Times(40, "ü")) << "forty characters of eighty bytes";
+  std::string beside;
+  EXPECT_EQ(EncodeTileData(grid, &beside) + beside, bytes);
 }
 
 TEST(TileDataFileNames, UseTheFoldersOwnSeparatorAndPlainDecimals) {
@@ -469,7 +514,8 @@ TEST(LeftoverTemporaryFiles, AreRemovedAtStartAndNothingElse) {
       {"tessara3.dat.tmp7", true, true}, {"tessara16_64_64.ico.tmp1", true, true}, {"tessara2_0.bmp.tmp9", true, true},
       {"tessara2_2.bmp.tmp4294967295", true, true}, {"tessara2_3.bmp.tmp9", true, false},
       {"tswin.ini.tmp5", true, false}, {"tessara0.dat.tmp7", true, false}, {"tessara3_0_1.ico.tmp7", true, false},
-      {"tessara3_1.ico.tmp7", true, false}, {"tessara3.dat.tmp12345678901", true, false}, {"tessara3.dat", true, false}};
+      {"tessara3_1.ico.tmp7", true, false}, {"tessara3.dat.tmp12345678901", true, false}, {"tessara3.dat", true, false},
+      {"tessara3.utf8.tmp7", true, true}, {"tessara3.utf8x.tmp7", true, false}};
   tessara::testing::TempFolder folder;
   const std::string settings = folder.Path() + "settings/";
   std::filesystem::create_directories(settings + "sub");

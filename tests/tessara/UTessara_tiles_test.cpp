@@ -102,8 +102,8 @@ TEST_F(TileMakingTest, DropOnAnEmptyCellMakesATileByTheFileKind) {
   const std::string longDescription = "A Shortcut Description Of More Than Forty Characters";
   view->shortcuts["C:\\Links\\Tool.lnk"] = {"C:\\Tools\\tool.exe", "C:\\Work\\", longDescription, "C:\\icons.dll", 2};
   view->shortcuts["C:\\Links\\calc.LNK"] = {"C:\\Tools\\CALC.EXE", "", "", "", 1};
-  // A character across the description's last byte is left out whole.
-  const std::string accented = std::string(39, 'x') + "\xC3\xA9";
+  // Forty characters are kept whatever their bytes; the forty-first is left out whole.
+  const std::string accented = std::string(39, 'x') + "\xC3\xA9" + "y";
   view->shortcuts["C:\\Links\\Accent.lnk"] = {"C:\\Tools\\CALC.EXE", "C:\\", accented, "", 1, ""};
   view->associations["C:\\Data\\notes.txt"] = "C:\\Win\\notepad.exe";
   Extractable("C:\\Win\\notepad.exe", 1);
@@ -125,7 +125,7 @@ TEST_F(TileMakingTest, DropOnAnEmptyCellMakesATileByTheFileKind) {
       {"C:\\Pics\\photo.BMP", "C:\\Pics\\photo.BMP", "", "", kLibrary, 1},
       {"C:\\Links\\Tool.lnk", "C:\\Tools\\tool.exe", longDescription.substr(0, 40), "C:\\Work\\", "C:\\icons.dll", 3},
       {"C:\\Links\\calc.LNK", "C:\\Tools\\CALC.EXE", "Calc", "C:\\Tools\\", "C:\\Tools\\CALC.EXE", 1},
-      {"C:\\Links\\Accent.lnk", "C:\\Tools\\CALC.EXE", accented.substr(0, 39), "C:\\", "C:\\Tools\\CALC.EXE", 1},
+      {"C:\\Links\\Accent.lnk", "C:\\Tools\\CALC.EXE", accented.substr(0, 41), "C:\\", "C:\\Tools\\CALC.EXE", 1},
       // Not resolvable: the tile is the shortcut file itself.
       {"C:\\Links\\Broken.lnk", "C:\\Links\\Broken.lnk", "Broken", "C:\\Links\\", "C:\\Links\\Broken.lnk", 1},
   };
@@ -296,7 +296,7 @@ TEST_F(TileMakingTest, PropertiesOkStoresTheIconChoiceAndKeepsTheDrive) {
   };
   const int compositions = view->paints;
   form->cmPropertiesClick();
-  EXPECT_EQ(lib.Description, std::string(39, 'd')) << "cut before the character that does not fit";
+  EXPECT_EQ(lib.Description, std::string(39, 'd') + "\xE2\x82\xAC") << "forty characters, whatever their bytes";
   EXPECT_EQ(std::tie(lib.LibIcon, lib.IconFile, lib.IconIndex), std::make_tuple(3, std::string(), 0));
   EXPECT_EQ(lib.Drive, 3) << "a drive tile stays one";
   EXPECT_GT(view->paints, compositions);

@@ -262,6 +262,23 @@ TEST_F(ChangesTest, UnreadableTileFileIsKeptAndReportedOnce) {
   EXPECT_TRUE(errors.size() == 1 && errors[0].find(tiles) != std::string::npos) << errors.size();
 }
 
+TEST_F(ChangesTest, FullTextsComeBackAndOutliveAnUnreadableNamesFile) {
+  const testing::Latin1Codec codec;
+  const ScopedFileCodec scoped(codec);
+  FakeTessaraView* view;
+  auto form = StartedWindow(&view);
+  form->Tile(3, 2).Description = "Ελλάδα";
+  form->SaveTessara();
+  EXPECT_EQ(Start(&view)->Tile(3, 2).Description, "Ελλάδα");
+  form->Tile(3, 2).Description = "Greece";
+  form->SaveTessara();
+  EXPECT_FALSE(fs::exists(folder.Path() + "settings/tessara2.utf8")) << "present only while some text needs it";
+  const std::string tiles = folder.Path() + "settings/tessara2.dat", kept = ReadText(tiles);
+  testing::MakeUnreadable(folder.Path() + "settings/tessara2.utf8");
+  Start(&view)->cmBlackFrameClick();
+  EXPECT_TRUE(ReadText(tiles) == kept && errors.size() == 1 && errors[0].find("tessara2.utf8") != std::string::npos);
+}
+
 TEST_F(ChangesTest, DamagedTileFileIsKeptAsideBeforeTheFirstSaveWritesOverIt) {
   FakeTessaraView* view;
   StartedWindow(&view);

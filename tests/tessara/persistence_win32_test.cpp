@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/globals.h"
+#include "base/legacytext_win32.h"
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
 #include "shell/error.h"
@@ -109,6 +110,52 @@ TEST_F(PersistenceWin32Test, WindowComesBackFromItsFilesPixelForPixel) {
   loaded->ComposeLayers();
   for (int m = 0; m < 3; ++m)
     EXPECT_EQ(0, std::memcmp(loaded->Layers()[m].Bits(), saved->Layers()[m].Bits(), saved->Layers()[m].ByteSize()));
+}
+
+TEST(LegacyCodePageWin32, Windows1252KeepsWhatItCanHoldAndGivesShortNamesForTheRest) {
+  const fs::path folder = fs::temp_directory_path() / ("tessara_cp_" + std::to_string(GetCurrentProcessId()));
+  const fs::path chinese = folder / L"\u62A5\u544A\u6587\u6863.txt";
+  fs::create_directories(folder);
+  std::ofstream(chinese) << "x";
+  std::wstring shortName(MAX_PATH, L'\0');
+  shortName.resize(GetShortPathNameW(chinese.c_str(), shortName.data(), MAX_PATH));
+  const auto codec = MakeLegacyCodec(1252);
+  const struct { std::string text; bool name; std::string bytes; bool lossless; } rows[] = {
+      {"C:\\Café\\menü.exe", true, "C:\\Caf\xE9\\men\xFC.exe", true},
+      {"5 €", false, "5 \x80", true},  // the code page's own euro sign
+      {reinterpret_cast<const char*>(chinese.u8string().c_str()), true, fs::path(shortName).string(), false},
+      {"报告", false, "??", false},  // no such file, no nearer characters
+      {"x😀", false, "x??", false},
+  };
+  for (const auto& r : rows) {
+    const LegacyForm form = codec->ToLegacy(r.text, r.name);
+    EXPECT_EQ(std::tie(form.Bytes, form.Lossless), std::tie(r.bytes, r.lossless)) << r.text;
+    EXPECT_EQ(codec->ToProgram(form.Bytes) == r.text, r.lossless) << r.text;
+  }
+  fs::remove_all(folder);
+}
+
+TEST_F(PersistenceWin32Test, AnEarlierBuildsLatin1NamesComeBackUnchangedThroughCodePage1252) {
+  SavedWindow();
+  // Tiles and settings as an earlier build writes them: plain and Latin-1 texts in 1252.
+  TileGrid earlier;
+  earlier.Tile(1, 1).Filename = "C:\\windows\\notepad.exe";
+  earlier.Tile(3, 1).Filename = "C:\\Caf\xE9\\men\xFC.exe";
+  earlier.Tile(3, 1).Description = "Men\xFC \xC0 la carte";
+  earlier.Tile(1, 1).LibIcon = earlier.Tile(3, 1).LibIcon = 2;
+  const std::string tiles = (ScopedFileCodec(SameCodePage()), EncodeTileData(earlier));  // bytes as they are
+  std::ofstream(folder_ / "settings" / "tessara3.dat", std::ios::binary) << tiles;
+  std::string ini = ReadFile(folder_ / "tswin.ini");
+  std::ofstream(folder_ / "tswin.ini", std::ios::binary) << ini.replace(ini.find("LetterFontName="), 15, "LetterFontName=Caf\xE9 Sans");
+  const auto codec = MakeLegacyCodec(1252);
+  const ScopedFileCodec scoped(*codec);
+  auto loaded = MakeForm();
+  loaded->LoadTessara(3);
+  loaded->FormShow();
+  EXPECT_EQ(loaded->Tile(3, 1).Description + ", " + loaded->LetterFont.Face, "Menü À la carte, Café Sans");
+  loaded->SaveTessara();
+  EXPECT_EQ(ReadFile(folder_ / "settings" / "tessara3.dat"), tiles);
+  EXPECT_EQ(ReadFile(folder_ / "tswin.ini"), ini);
 }
 
 TEST_F(PersistenceWin32Test, DeletedIconIsExtractedAgainAndWrittenAtTheNextSave) {
