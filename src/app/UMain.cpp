@@ -314,7 +314,7 @@ void TfrmMain::SaveAll() {
   if (Starting) return;
   for (int i = 1; i <= TessaraCount; ++i) {
     TfrmTessara* form = tessaras_[i].get();
-    if (form && form->SaveOnExit) WindowWritten(form, SaveAtExit(form, [form] { form->SaveTessara(); }));
+    if (form && form->Files().SaveOnExit()) WindowWritten(form, SaveAtExit(form, [form] { form->SaveTessara(); }));
   }
   SaveAtExit(this, [this] { SaveMainKeys(); });
 }
@@ -432,7 +432,7 @@ void TfrmMain::FormDestroy() {
 }
 
 void TfrmMain::DeleteTessara(TfrmTessara* form) {
-  const int number = form->Tag;
+  const int number = form->Number();
   const int last = TessaraCount;
   auto removed = RemoveTessara(form);
   if (!removed) return;
@@ -505,7 +505,7 @@ void TfrmMain::ReleaseClosed() {
 }
 
 std::unique_ptr<TfrmTessara> TfrmMain::RemoveTessara(TfrmTessara* form) {
-  const int k = form->Tag;
+  const int k = form->Number();
   const int n = TessaraCount;
   if (k < 1 || k > n || tessaras_[k].get() != form) return nullptr;
   std::unique_ptr<TfrmTessara> removed = std::move(tessaras_[k]);

@@ -14,7 +14,6 @@
 #include "dialogs/UTSProperties.h"
 #include "render/bitmap24.h"
 #include "render/effects.h"
-#include "settings/RegVal.h"
 #include "tessara/composer.h"
 #include "tessara/hint.h"
 #include "tessara/icons.h"
@@ -23,9 +22,11 @@
 #include "tessara/host.h"
 #include "tessara/menu.h"
 #include "tessara/model.h"
+#include "tessara/placement.h"
 #include "tessara/pointer.h"
 #include "tessara/tilefields.h"
 #include "tessara/view.h"
+#include "tessara/windowfiles.h"
 
 namespace tessara {
 
@@ -57,12 +58,12 @@ class TfrmTessara : public TessaraModel {
   TfrmTessara(const TfrmTessara&) = delete;
   TfrmTessara& operator=(const TfrmTessara&) = delete;
 
-  // The window number 1..16; also the settings section of ini.
-  int Tag = 0;
+  // The window number 1..16; also its settings section.
+  int Number() const { return files_.Number(); }
+  WindowFiles& Files() { return files_; }
+  const WindowFiles& Files() const { return files_; }
   // Run-time state.
   LitCell Lit;
-  bool SaveOnExit = true;
-  TRegVal ini;
   // The layers as they are in memory; Layer(m) reads one still in its cache file first.
   const std::array<Bitmap24, 3>& Layers() const { return composer_.Layers(); }
   Bitmap24& Layer(int m) { return composer_.Layer(m); }
@@ -91,13 +92,9 @@ class TfrmTessara : public TessaraModel {
   // Writes every file of the window that can be written; throws one Error naming each file
   // that could not be.
   void SaveTessara();
-  void LoadTiles();
-  void SaveTiles();
   void FormDestroy();
   // `repeat`: the key was already down (the keyboard's auto-repeat).
   void FormKeyDown(int key, unsigned shift, bool repeat = false);
-  // True for a window made by "New Tessara": it never takes up cached layers.
-  bool Fresh = false;
 
   // Composition and tiles.
   void ComposeLayers() { composer_.Compose(); }
@@ -195,15 +192,9 @@ class TfrmTessara : public TessaraModel {
   // The window reached a monitor of another DPI (or that monitor's scale changed): it takes
   // the system's suggested place and recomposes once at the new scale.
   void FormDpiChanged(int dpi, int left, int top);
-  // Positions written by a build that declared no DPI awareness are converted once, at load.
-  void ConvertUnawarePosition();
 
-  // Changes that survive a crash (UTessara_changes.cpp). After a change the user makes to
-  // this window, its settings section (marking its layer caches stale), its tile data file
-  // and the icon cache files that changed are written at once; the layer caches wait for the
-  // full save. Returns true when everything was written; nothing is written while starting
-  // or by a deleted window. A failure is reported by RunChangeSave and the change stays in
-  // memory for the next save.
+  // Changes that survive a crash: see WindowFiles::SaveChange. The host hears of each one
+  // that reached the files.
   bool SaveChange();
 
   ITessaraView& View() { return *view_; }
@@ -224,10 +215,11 @@ class TfrmTessara : public TessaraModel {
 
   ITessaraHost* host_;
   std::unique_ptr<ITessaraView> view_;
-  std::string program_folder_;
   FloatingHint hint_{*this, *view_};
-  TileIcons icons_{*this, *view_, *view_, program_folder_};
-  Composer composer_{*this, *view_, *view_, icons_, hint_, program_folder_, [this] { return CaptureHeld(); }};
+  // Before the roles that take the program folder from it.
+  WindowFiles files_;
+  TileIcons icons_{*this, *view_, *view_, files_.Folder()};
+  Composer composer_{*this, *view_, *view_, icons_, hint_, files_.Folder(), [this] { return CaptureHeld(); }};
   Pointer pointer_{*this, *view_, *view_, *view_, Lit,
                    [this](CellLook look, int col, int row) { DrawCell(static_cast<int>(look), col, row); },
                    {[this] { return host_ && host_->SnapToEdges(); }, [this] { return host_ ? host_->SnapDistance() : 0; }}};
@@ -236,22 +228,8 @@ class TfrmTessara : public TessaraModel {
                    if (LayersReady()) DrawCell(static_cast<int>(look), col, row);
                  }};
   bool compose_at_show_ = false;
-  // Sets the stale mark of this window's section in the file, when it is clear there.
-  void MarkLayersStaleOnDisk();
-
-  // Window properties: the keys of the hint and the drive letter font.
-  void ReadPropertyKeys();
-  void StorePropertyKeys();
-
-  // The number whose tile file was there but could not be read at load (held by another
-  // program, offline, absurdly large); 0 when the tiles were read. That file is kept as it
-  // is, following the window to a new number, and this window writes no tiles, so they come
-  // back at a later start; its layers show no tiles and are never cached.
-  int tiles_unread_at_ = 0;
-  void ReportUnreadTiles(const std::string& file);
-
-  // Change-saves: the settings of the section as they are now.
-  void StoreSettings();
+  // Placement keeps nothing of its own: made where it is used.
+  Placement Place() { return {*this, *view_, *view_}; }
 
   std::shared_ptr<bool> life_ = std::make_shared<bool>(true);
 };
@@ -261,26 +239,5 @@ inline bool StillHere(const std::weak_ptr<const bool>& life) {
   const auto alive = life.lock();
   return alive && *alive;
 }
-
-// The Booleans key of a window's section that says its layer cache files may be older than its
-// tiles or settings; set by a change-save, cleared by the full save once the layers are written.
-inline constexpr const char* kLayersStaleKey = "LayersStale";
-// The Booleans key that marks a section written by a DPI-aware build: its positions are
-// device pixels. A section without it has its position converted once at load.
-inline constexpr const char* kDpiAwareKey = "DpiAware";
-// The Integers key holding the DPI at which the layer cache files were composed.
-inline constexpr const char* kLayersDpiKey = "LayersDpi";
-
-// Runs one change-save of `owner` (a window, or the program's own keys). An error is shown
-// when nothing else is failing; then every failure stays quiet until each owner that failed
-// has saved again (the exit's save still reports every failure); true when it succeeded.
-bool RunChangeSave(const void* owner, const std::function<void()>& save);
-// An owner that is gone (a deleted window) no longer keeps the others quiet.
-void ForgetChangeSaves(const void* owner);
-
-// The window keys of "tswin.ini" in their order, with the defaults of a saved window.
-TRegVal::Lines TessaraBooleanKeys();
-TRegVal::Lines TessaraIntegerKeys();
-TRegVal::Lines TessaraStringKeys();
 
 }  // namespace tessara

@@ -50,7 +50,7 @@ void TfrmTessara::cmDeleteClick() {
   for (int col = 1; col <= kGridMax; ++col)
     for (int row = 1; row <= kGridMax; ++row)
       if (TTileRecord* tile = Find(col, row)) tile->Icon.reset();
-  SaveOnExit = false;
+  files_.SetSaveOnExit(false);
   view_->Hide();
   // The control panel renumbers and destroys this window once its message has returned.
   if (host_) host_->DeleteTessara(this);

@@ -1,5 +1,4 @@
-// TfrmTessara: the window properties dialog, its Apply, the floating hint and the keys of
-// the hint and the drive letter font.
+// TfrmTessara: the window properties dialog, its Apply and the floating hint.
 #include <utility>
 
 #include "tessara/UTessara.h"
@@ -90,26 +89,5 @@ void TfrmTessara::HintOver(int col, int row, int screenX, int screenY) {
 }
 
 void TfrmTessara::HintHide() { hint_.Hide(); }
-
-void TfrmTessara::ReadPropertyKeys() {
-  FloatHint = ini.BooleanValue("FloatHint");
-  HintColor = ini.IntegerValue("HintColor") & 0xFFFFFF;
-  HintTextColor = ini.IntegerValue("HintTextColor") & 0xFFFFFF;
-  LetterFont.Face = ini.StringValue("LetterFontName");
-  LetterFont.Height = ini.IntegerValue("LetterFontHeight");
-  LetterFont.Weight = ini.IntegerValue("LetterFontWeight");
-  LetterFont.Italic = ini.BooleanValue("LetterFontItalic");
-  view_->SetLetterFont(LetterFont);
-}
-
-void TfrmTessara::StorePropertyKeys() {
-  ini.StoreBoolean("FloatHint", FloatHint);
-  ini.StoreInteger("HintColor", HintColor);
-  ini.StoreInteger("HintTextColor", HintTextColor);
-  ini.StoreString("LetterFontName", LetterFont.Face);
-  ini.StoreInteger("LetterFontHeight", LetterFont.Height);
-  ini.StoreInteger("LetterFontWeight", LetterFont.Weight);
-  ini.StoreBoolean("LetterFontItalic", LetterFont.Italic);
-}
 
 }  // namespace tessara

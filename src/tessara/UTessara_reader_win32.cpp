@@ -30,7 +30,7 @@ HMODULE Oleacc() {
 
 ReaderState ReaderStateOf(const TfrmTessara& form) {
   ReaderState state;
-  state.Number = form.Tag;
+  state.Number = form.Number();
   state.Focus = {form.Focus().Col(), form.Focus().Row()};
   state.Active = form.Focus().Focused();
   if (form.Pointing().Pressing()) state.Pressed = {form.Lit.SelCol(), form.Lit.SelRow()};

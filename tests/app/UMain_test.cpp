@@ -202,8 +202,8 @@ TEST_F(MainFormTest, StoredCountIsLimitedToSixteenNumberedWindows) {
   ASSERT_EQ(platform.views.size(), 16u);
   for (int i = 1; i <= 16; ++i) {
     ASSERT_NE(form->Tessara(i), nullptr);
-    EXPECT_EQ(form->Tessara(i)->Tag, i);
-    EXPECT_EQ(form->Tessara(i)->ini.IniSection, std::to_string(i));
+    EXPECT_EQ(form->Tessara(i)->Number(), i);
+    EXPECT_EQ(form->Tessara(i)->Files().Ini().IniSection, std::to_string(i));
     EXPECT_TRUE(platform.views[i - 1]->shown);
   }
   form->btnNewClick();
@@ -231,8 +231,8 @@ TEST_F(MainFormTest, NewTessaraTakesTheNextNumberUpToSixteen) {
   ASSERT_EQ(form->TessaraCount, 16);
   TfrmTessara* added = form->Tessara(16);
   ASSERT_NE(added, nullptr);
-  EXPECT_EQ(added->Tag, 16);
-  EXPECT_EQ(added->ini.IniSection, "16");
+  EXPECT_EQ(added->Number(), 16);
+  EXPECT_EQ(added->Files().Ini().IniSection, "16");
   const FakeTessaraView* v = platform.views.back();
   EXPECT_TRUE(v->shown);
   EXPECT_EQ(v->width, 76);
@@ -400,14 +400,14 @@ TEST_F(MainFormTest, RemovingAWindowGivesItsNumberToTheLastOne) {
   EXPECT_EQ(removed.get(), second);
   EXPECT_EQ(form->TessaraCount, 2);
   EXPECT_EQ(form->Tessara(2), third);
-  EXPECT_EQ(third->Tag, 2);
-  EXPECT_EQ(third->ini.IniSection, "2");
+  EXPECT_EQ(third->Number(), 2);
+  EXPECT_EQ(third->Files().Ini().IniSection, "2");
   EXPECT_EQ(form->Tessara(3), nullptr);
 
   auto last = form->RemoveTessara(third);
   EXPECT_EQ(last.get(), third);
   EXPECT_EQ(form->TessaraCount, 1);
-  EXPECT_EQ(form->Tessara(1)->Tag, 1);
+  EXPECT_EQ(form->Tessara(1)->Number(), 1);
   EXPECT_EQ(form->RemoveTessara(third), nullptr) << "a window no longer listed is refused";
 }
 
@@ -425,8 +425,8 @@ TEST_F(MainFormTest, DeletingWindowTwoOfThreeRenumbersTheLastAndSavesNothingOfIt
   second->cmDeleteClick();
   EXPECT_EQ(form->TessaraCount, 2);
   EXPECT_EQ(form->Tessara(2), third);
-  EXPECT_EQ(third->Tag, 2);
-  EXPECT_EQ(third->ini.IniSection, "2");
+  EXPECT_EQ(third->Number(), 2);
+  EXPECT_EQ(third->Files().Ini().IniSection, "2");
   EXPECT_EQ(platform.release_posts, 1) << "destroyed only after its own handler returned";
   form->ReleaseClosed();
   EXPECT_FALSE(std::filesystem::exists(folder.Path() + "settings/tessara3.dat"));

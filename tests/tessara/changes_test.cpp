@@ -166,7 +166,7 @@ TEST_F(ChangesTest, EachChangeWritesItsSectionItsTileFileAndOnlyTheIconsThatChan
       {"a window move under way", [](F f, V) { Drag(f, 2, 2, 2, 2, 15, false); }, {}},
       {"a change while starting", [](F f, V) { Starting = true; f.cmBlackFrameClick(); Starting = false; }, {}},
       // Deleted: its number may be another window's by now.
-      {"a change of a deleted window", [](F f, V) { f.SaveOnExit = false; f.cmTintClick(); }, {}},
+      {"a change of a deleted window", [](F f, V) { f.Files().SetSaveOnExit(false); f.cmTintClick(); }, {}},
       {"a cancelled tile dialog",
        [](F f, V v) {
          v.dialog_answer = [](TfrmProperties&, testing::FakePropertiesView&) { return false; };

@@ -286,10 +286,10 @@ TEST_F(PersistenceTest, F4KeysCreateAndDeleteOnlyWithTheRightModifiers) {
   view->answer_yes = false;
   form->FormKeyDown(kKeyF4, ssCtrl | ssShift);
   EXPECT_EQ(view->questions, 1);
-  EXPECT_TRUE(form->SaveOnExit) << "a No changes nothing";
+  EXPECT_TRUE(form->Files().SaveOnExit()) << "a No changes nothing";
   view->answer_yes = true;
   form->FormKeyDown(kKeyF4, ssCtrl);
-  EXPECT_FALSE(form->SaveOnExit);
+  EXPECT_FALSE(form->Files().SaveOnExit());
   EXPECT_EQ(view->hides, 1);
 }
 

@@ -200,12 +200,12 @@ TEST_F(PersistenceWin32Test, DeleteAsksFirstAndANoChangesNothing) {
     form->cmDeleteClick();
     EXPECT_EQ(no.Text(), "Are you sure you want to delete this tessara and all its contents?");
   }
-  EXPECT_TRUE(form->SaveOnExit);
+  EXPECT_TRUE(form->Files().SaveOnExit());
   {
     MessageBoxWatcher yes(IDYES);
     form->cmDeleteClick();
   }
-  EXPECT_FALSE(form->SaveOnExit);
+  EXPECT_FALSE(form->Files().SaveOnExit());
   EXPECT_FALSE(IsWindowVisible(static_cast<TessaraWindow&>(form->View()).Handle()));
   EXPECT_FALSE(form->Tile(1, 1).Icon) << "the icons are released";
 }

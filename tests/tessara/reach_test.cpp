@@ -82,8 +82,9 @@ TEST(OnScreenTest, LoadedWindowOffEveryScreenIsShownInReachComposedAfreshAndSave
   Starting = false;
   form->SaveTessara();
   Starting = true;
-  form->ini.ReadSettings();
-  EXPECT_EQ(std::make_pair(form->ini.IntegerValue("Left"), form->ini.IntegerValue("Top")), std::make_pair(3000, 3000));
+  TRegVal& ini = form->Files().Ini();
+  ini.ReadSettings();
+  EXPECT_EQ(std::make_pair(ini.IntegerValue("Left"), ini.IntegerValue("Top")), std::make_pair(3000, 3000));
 }
 
 TEST(OnScreenTest, DisplayChangeRechecksAShownWindowButNotOneBeingDragged) {

@@ -47,7 +47,7 @@ class ReachWin32Test : public ::testing::Test {
     form_->Rows = 2;
     form_->TileWidth = form_->TileHeight = 40;
     form_->BackType = 0;
-    form_->Fresh = true;
+    form_->Files().MarkFresh();
     form_->View().SetBounds(left, top, form_->CalcWidth(), form_->CalcHeight());
     form_->FormShow();
     Pump(50);

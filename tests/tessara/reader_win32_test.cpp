@@ -29,7 +29,7 @@ class ReaderWin32Test : public testing::Win32Test {
     form_ = std::make_unique<TfrmTessara>(
         nullptr, std::make_unique<TessaraWindow>(GetModuleHandleA(nullptr), nullptr), alTools::ProgramFolder());
     form_->FormCreate();
-    form_->Tag = 3;
+    form_->Files().SetNumber(3);
     form_->Cols = 3;
     form_->Rows = 1;
     form_->TileWidth = form_->TileHeight = 40;
