@@ -59,7 +59,8 @@ class WindowFiles {
   // False once the window is deleted: its number may belong to another window by now.
   bool SaveOnExit() const { return save_on_exit_; }
   void SetSaveOnExit(bool save) { save_on_exit_ = save; }
-  // The tile file was there but could not be read at load (see tiles_unread_at_).
+  // The tile file was there but could not be read at load: no save writes tiles, and the
+  // layers, which show none, are never cached.
   bool TilesUnread() const { return tiles_unread_at_ != 0; }
 
   // Reads the section into the model's settings.
