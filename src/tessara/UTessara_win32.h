@@ -108,6 +108,8 @@ class TessaraWindow final : public ITessaraView {
   RECT ahead_rect_{};
   void BuildMenu();
   void OnPaint();
+  // The system's icon at a position of a file, as the tile shows it, not yet made an image.
+  std::unique_ptr<Win32TileIcon> ExtractSystemIcon(const std::string& file, int index);
 
   HINSTANCE instance_;
   HWND owner_;
