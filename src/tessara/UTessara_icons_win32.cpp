@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "render/icofile.h"
-#include "render/iconbitmap_win32.h"
 #include "settings/atomicfile.h"
 #include "settings/tiledata.h"
 #include "shell/alTools.h"
@@ -81,10 +80,10 @@ HICON Win32TileIcon::Get() const {
   return s.icon.Get();
 }
 
-const IconBitmap& Win32TileIcon::Image(int size) const {
+const IconBitmap& Win32TileIcon::Image(int size, IconImager& imager) const {
   State& s = *state_;
   if (s.imageSize != size) {
-    s.image = IconBitmapFromIcon(Get(), size);
+    s.image = imager.Make(Get(), size);
     s.imageSize = size;
     // The image is what is drawn from now on; the bytes keep what the handle held.
     if (!s.image.Empty() && !s.bytes.empty()) s.icon.Reset();
@@ -169,7 +168,7 @@ std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file
   auto icon = ExtractSystemIcon(file, index);
   // Made into the image it is drawn as while it is extracted: once per icon, however many
   // tiles and layers show it.
-  if (icon) icon->Image(ScaleLength(32, dpi_));
+  if (icon) icon->Image(ScaleLength(32, dpi_), imager_);
   return icon;
 }
 

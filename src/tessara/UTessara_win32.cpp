@@ -178,7 +178,7 @@ void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y
   const int size = ScaleLength(32, dpi_);
   // The program's own image, blended into the layer's pixels: no device context and no
   // flush per draw. Whatever GDI drew into the layer before was flushed where it was drawn.
-  if (const IconBitmap& image = own->Image(size); !image.Empty()) return DrawIconBitmap(layer, x, y, image);
+  if (const IconBitmap& image = own->Image(size, imager_); !image.Empty()) return DrawIconBitmap(layer, x, y, image);
   if (!own->Get()) return;
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "render/iconbitmap.h"
+#include "render/iconbitmap_win32.h"
 #include "shell/handles_win32.h"
 #include "tessara/view.h"
 
@@ -38,9 +38,9 @@ class Win32TileIcon final : public TileIcon {
   bool Usable() const override { return !state_->image.Empty() || Get() != nullptr; }
   // The icon; nullptr when the bytes hold no icon Windows can read.
   HICON Get() const;
-  // The icon as it is drawn at size x size, made on the first call for that size; empty
-  // when there is no icon or the system cannot draw it into an image.
-  const IconBitmap& Image(int size) const;
+  // The icon as it is drawn at size x size, made by `imager` on the first call for that
+  // size; empty when there is no icon or the system cannot draw it into an image.
+  const IconBitmap& Image(int size, IconImager& imager) const;
 
  private:
   struct State {
