@@ -64,9 +64,10 @@ int main(int argc, char** argv) {
 
   std::vector<IconBitmap> images;
   std::vector<double> making;
+  tessara::IconImager imager;  // as a window keeps one
   for (const auto& icon : icons) {
     const double start = Now();
-    images.push_back(tessara::IconBitmapFromIcon(icon.Get(), kSize));
+    images.push_back(imager.Make(icon.Get(), kSize));
     making.push_back(Now() - start);
   }
   int alpha = 0;

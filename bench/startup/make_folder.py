@@ -2,9 +2,11 @@
 """Fills a program folder for the start-up benchmark: sixteen windows of 8 x 8 tiles in
 three looks (plain colour, tiled picture, transparent), every tile pointing at a real file
 of the Wine prefix. Also writes floor-geometry.txt: "L,T,W,H" of each window, one line,
-for the floor program.
+for the floor program. With --own-icons every tile shows an icon of its own instead, as a
+user's tiles do: 1,024 distinct icon files (32-bit with alpha, and one in four 24-bit with a
+mask) in the folder's "icons" folder.
 
-usage: make_folder.py PROGRAM_FOLDER WINEPREFIX
+usage: make_folder.py [--own-icons] PROGRAM_FOLDER WINEPREFIX
 """
 import os
 import struct
@@ -40,13 +42,47 @@ def bmp24(width, height):
     return header + info + pixels
 
 
+def ico32(n):
+    """A 32 x 32 icon file unlike any other n: a gradient, a disc whose place and colour follow
+    n, and either a soft alpha edge or (n % 4 == 3) 24-bit colour with a mask."""
+    size = 32
+    alpha = n % 4 != 3
+    cx, cy = 8 + n % 17, 8 + (n // 17) % 17
+    xor_rows, and_rows = [], []
+    for y in range(size - 1, -1, -1):  # bottom row first
+        row = bytearray()
+        mask_bits = 0
+        for x in range(size):
+            d2 = (x - cx) ** 2 + (y - cy) ** 2
+            inside = d2 <= 100
+            b, g, r = (n * 37 + x * 5) & 0xFF, (n * 11 + y * 7) & 0xFF, (n * 3 + (x ^ y) * 4) & 0xFF
+            if alpha:
+                a = 255 if d2 <= 64 else (max(0, 255 - (d2 - 64) * 7) if d2 <= 100 else 0)
+                row += bytes((b, g, r, a))
+            else:
+                row += bytes((b, g, r) if inside else (0, 0, 0))
+            mask_bits = (mask_bits << 1) | (0 if inside else 1)
+        row += b"\0" * ((-len(row)) % 4)
+        xor_rows.append(bytes(row))
+        and_rows.append(mask_bits.to_bytes(4, "big"))
+    pixels = b"".join(xor_rows) + b"".join(and_rows)
+    bits = 32 if alpha else 24
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0, len(pixels), 0, 0, 0, 0)
+    image = header + pixels
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", size, size, 0, 0, 1, bits, len(image), 22) + image
+
+
 def windows_path(unix_path):
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
 
 def main():
-    folder, prefix = sys.argv[1], sys.argv[2]
+    args = sys.argv[1:]
+    own_icons = "--own-icons" in args
+    folder, prefix = [a for a in args if a != "--own-icons"]
     os.makedirs(os.path.join(folder, "settings"), exist_ok=True)
+    if own_icons:
+        os.makedirs(os.path.join(folder, "icons"), exist_ok=True)
     system32 = os.path.join(prefix, "drive_c", "windows", "system32")
     names = sorted(n for n in os.listdir(system32) if n.lower().endswith((".exe", ".dll")))
     targets = ["C:\\windows\\notepad.exe"] + ["C:\\windows\\system32\\" + n for n in names]
@@ -90,8 +126,14 @@ def main():
                 base = target.rsplit("\\", 1)[1]
                 lib_icon = 1 + (t % 4) if t % 16 == 0 else 0
                 drive = 3 if t % 29 == 0 else 0
+                icon_file = target
+                if own_icons:
+                    icon = os.path.join(folder, "icons", "icon%04d.ico" % t)
+                    with open(icon, "wb") as f:
+                        f.write(ico32(t))
+                    icon_file, lib_icon = windows_path(icon), 0
                 records.append(tile_record(col, row, target, base.rsplit(".", 1)[0], "C:\\windows",
-                                           target, 1, lib_icon, drive))
+                                           icon_file, 1, lib_icon, drive))
         with open(os.path.join(folder, "settings", "tessara%d.dat" % n), "wb") as f:
             f.write(b"".join(records))
 

@@ -101,6 +101,29 @@ IconBitmap IconBitmap::FromDrawnOver(const Bitmap24& overBlack, const Bitmap24& 
   return icon;
 }
 
+std::optional<IconBitmap::Kind> IconBitmap::KindShownBy(const Bitmap24& overBlack, const Bitmap24& overWhite) {
+  if (overBlack.Width() != overWhite.Width() || overBlack.Height() != overWhite.Height()) return std::nullopt;
+  bool alphaAlone = false, formatTells = false;
+  const std::size_t n = 3 * static_cast<std::size_t>(overBlack.Width());
+  for (int y = 0; y < overBlack.Height(); ++y) {
+    const u8* black = overBlack.Row(y);
+    const u8* white = overWhite.Row(y);
+    for (std::size_t i = 0; i < n; ++i) {
+      const u8 b = black[i], w = white[i];
+      if (w < b) return Kind::Mask;
+      // Kept whole or painted over: both forms give the same byte.
+      if (w == b || (b == 0 && w == 255)) continue;
+      if (w == static_cast<u8>(~b))
+        formatTells = true;
+      else
+        alphaAlone = true;
+    }
+  }
+  if (alphaAlone) return Kind::Alpha;
+  if (formatTells) return std::nullopt;
+  return Kind::Mask;
+}
+
 void DrawIconBitmap(Bitmap24& layer, int x, int y, const IconBitmap& icon) {
   if (icon.Empty() || layer.Empty()) return;
   // In 64 bits: a far position must not wrap into the layer.

@@ -9,6 +9,7 @@
 // So an icon is kept as two planes of bytes laid out like a layer's row (blue, green, red per
 // pixel), which the blend walks byte by byte.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "render/bitmap24.h"
@@ -25,6 +26,13 @@ class IconBitmap {
   // white: over black every byte shows `paint`, over white it shows what keep makes of 255.
   // Both pictures must be width x height; gives an empty icon otherwise.
   static IconBitmap FromDrawnOver(const Bitmap24& overBlack, const Bitmap24& overWhite, Kind kind);
+
+  // The kind the two pictures prove, where they do. A mask only ever keeps a whole byte or
+  // none (the byte over white is the one over black, or its complement) and alpha only adds
+  // to the background, so a byte that fits one form alone decides; where both forms draw
+  // every byte alike either serves (Mask). nullopt when they would draw it differently and
+  // only the icon's own format can tell.
+  static std::optional<Kind> KindShownBy(const Bitmap24& overBlack, const Bitmap24& overWhite);
 
   int Width() const { return width_; }
   int Height() const { return height_; }

@@ -1,6 +1,7 @@
 #include "render/iconbitmap_win32.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "render/drawbmps.h"
@@ -39,24 +40,31 @@ IconBitmap::Kind KindOf(HICON icon) {
 
 bool DrawOver(HDC dc, HICON icon, int size, Bitmap24& canvas) {
   ScopedSelect select(dc, static_cast<HBITMAP>(canvas.Handle()));
-  const bool drawn = select.Ok() && DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-  GdiFlush();
-  return drawn;
+  return select.Ok() && DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace
 
-IconBitmap IconBitmapFromIcon(HICON icon, int size) {
+IconBitmap IconBitmapFromIcon(HICON icon, int size) { return IconImager().Make(icon, size); }
+
+IconBitmap IconImager::Make(HICON icon, int size) {
   if (!icon || size < 1 || size > 256) return {};
+  if (!dc_) dc_.Reset(CreateCompatibleDC(nullptr));
+  if (black_.Width() != size || black_.Height() != size) {
+    black_.Resize(size, size);
+    white_.Resize(size, size);
+  }
+  if (!dc_ || !black_.Handle() || !white_.Handle()) return {};
   // Drawn once over black and once over white, by the system itself, so the image holds its
   // stretching and its colour conversions as they are, whatever the icon's format.
-  Bitmap24 black(size, size);
-  Bitmap24 white(size, size);
-  if (!black.Handle() || !white.Handle()) return {};
-  FillBitmap(white, Rgb{255, 255, 255});
-  UniqueDC dc(CreateCompatibleDC(nullptr));
-  if (!dc || !DrawOver(dc.Get(), icon, size, black) || !DrawOver(dc.Get(), icon, size, white)) return {};
-  return IconBitmap::FromDrawnOver(black, white, KindOf(icon));
+  FillBitmap(black_, Rgb{0, 0, 0});
+  FillBitmap(white_, Rgb{255, 255, 255});
+  const bool drawn = DrawOver(dc_.Get(), icon, size, black_) && DrawOver(dc_.Get(), icon, size, white_);
+  GdiFlush();
+  if (!drawn) return {};
+  // The pictures mostly tell the kind themselves; the icon's bits are read only when not.
+  const std::optional<IconBitmap::Kind> shown = IconBitmap::KindShownBy(black_, white_);
+  return IconBitmap::FromDrawnOver(black_, white_, shown ? *shown : KindOf(icon));
 }
 
 }  // namespace tessara

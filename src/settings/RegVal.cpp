@@ -1,6 +1,7 @@
 #include "settings/RegVal.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -57,6 +58,56 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Mark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
+enum class Encoding { Legacy, Utf8, Utf16, Utf16BigEndian };
+
+// A settings file as read: its lines and the encoding it keeps.
+struct ParsedIni {
+  IniFile file;
+  Encoding encoding = Encoding::Legacy;
+};
+
+std::size_t parses = 0;
+
+// Every window's settings lie in one file: it is read and parsed once, and every later
+// store of the process shares that while the file on disk keeps its size and time of
+// writing. A write of ours drops it; a file written moments ago is read every time.
+std::map<std::string, std::pair<FileStamp, std::shared_ptr<const ParsedIni>>>& ParsedFiles() {
+  static std::map<std::string, std::pair<FileStamp, std::shared_ptr<const ParsedIni>>> files;
+  return files;
+}
+
+std::shared_ptr<const ParsedIni> ParsedFile(const std::string& path, bool forWriting) {
+  auto& files = ParsedFiles();
+  // Taken before the read: a file changed meanwhile shows another stamp next time.
+  const std::optional<FileStamp> stamp = SettledStampOf(path);
+  const auto at = files.find(path);
+  if (stamp && at != files.end() && at->second.first == *stamp) return at->second.second;
+  if (at != files.end()) files.erase(at);
+  auto parsed = std::make_shared<ParsedIni>();
+  std::string bytes;
+  switch (ReadFileUpTo(path, TRegVal::kMaxFileSize, bytes)) {
+    case FileRead::Ok:
+      ++parses;
+      if (bytes.starts_with(kUtf16Mark) || bytes.starts_with(kUtf16BigEndianMark)) {
+        parsed->encoding = bytes.starts_with(kUtf16Mark) ? Encoding::Utf16 : Encoding::Utf16BigEndian;
+        parsed->file.Parse(Utf8FromUtf16(std::string_view(bytes).substr(2), parsed->encoding == Encoding::Utf16BigEndian));
+      } else {
+        if (bytes.starts_with(kUtf8Mark)) parsed->encoding = Encoding::Utf8;
+        parsed->file.Parse(bytes);
+      }
+      if (stamp) files[path] = {*stamp, parsed};
+      break;
+    case FileRead::Missing:
+    case FileRead::TooLarge:  // nothing in it could be ours
+      break;
+    case FileRead::Failed:
+      // Writing over a file we could not read would lose everything else in it.
+      if (forWriting) throw Error("Unable to write to " + path);
+      break;
+  }
+  return parsed;
+}
+
 // INI mode: the whole file is read once and, for a write, replaced once, so other windows'
 // sections and the user's own lines survive and a failed write leaves the old file intact.
 // A file an editor saved with a byte-order mark keeps its encoding; any other is in the
@@ -64,63 +115,45 @@ constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 class IniStore : public settings::SettingsStore {
  public:
   IniStore(std::string path, std::string prefix, bool forWriting)
-      : path_(std::move(path)), prefix_(std::move(prefix)), codec_(FileCodec()) {
-    std::string bytes;
-    switch (ReadFileUpTo(path_, TRegVal::kMaxFileSize, bytes)) {
-      case FileRead::Ok:
-        if (bytes.starts_with(kUtf16Mark) || bytes.starts_with(kUtf16BigEndianMark)) {
-          encoding_ = bytes.starts_with(kUtf16Mark) ? Encoding::Utf16 : Encoding::Utf16BigEndian;
-          file_.Parse(Utf8FromUtf16(std::string_view(bytes).substr(2), encoding_ == Encoding::Utf16BigEndian));
-        } else {
-          if (bytes.starts_with(kUtf8Mark)) encoding_ = Encoding::Utf8;
-          file_.Parse(bytes);
-        }
-        break;
-      case FileRead::Missing:
-      case FileRead::TooLarge:  // nothing in it could be ours
-        break;
-      case FileRead::Failed:
-        // Writing over a file we could not read would lose everything else in it.
-        if (forWriting) throw Error("Unable to write to " + path_);
-        break;
-    }
-  }
+      : path_(std::move(path)), prefix_(std::move(prefix)), codec_(FileCodec()), read_(ParsedFile(path_, forWriting)) {}
   std::optional<std::string> Read(const std::string& group, const std::string& name) override {
-    const std::optional<std::string> stored = file_.Get(prefix_ + group, name);
+    const IniFile& file = edited_ ? *edited_ : read_->file;
+    const std::optional<std::string> stored = file.Get(prefix_ + group, name);
     if (!stored) return stored;
-    std::string text = encoding_ == Encoding::Legacy ? codec_.ToProgram(*stored) : *stored;
+    std::string text = read_->encoding == Encoding::Legacy ? codec_.ToProgram(*stored) : *stored;
     std::string legacy, full;
-    if (const auto beside = file_.Get(prefix_ + group, name + std::string(kFullFormSuffix)))
+    if (const auto beside = file.Get(prefix_ + group, name + std::string(kFullFormSuffix)))
       if (ParseBesideText(*beside, legacy, full) && legacy == text) return full;
     return text;
   }
   void Write(const std::string& group, const std::string& name, const std::string& value) override {
     const std::string section = prefix_ + group, fullKey = name + std::string(kFullFormSuffix);
-    changed_ = true;
-    if (encoding_ == Encoding::Legacy) {
+    // The shared lines stay as read: the changes go to this store's own copy.
+    if (!edited_) edited_ = read_->file;
+    IniFile& file = *edited_;
+    if (read_->encoding == Encoding::Legacy) {
       const LegacyForm legacy = codec_.ToLegacy(value, true);
-      file_.Set(section, name, legacy.Bytes);
-      if (!legacy.Lossless) return file_.Set(section, fullKey, BesideText(codec_.ToProgram(legacy.Bytes), value));
+      file.Set(section, name, legacy.Bytes);
+      if (!legacy.Lossless) return file.Set(section, fullKey, BesideText(codec_.ToProgram(legacy.Bytes), value));
     } else {
-      file_.Set(section, name, value);
+      file.Set(section, name, value);
     }
-    file_.Remove(section, fullKey);
+    file.Remove(section, fullKey);
   }
   void Commit() override {
-    if (!changed_) return;
-    std::string bytes = file_.Serialize();
-    if (encoding_ == Encoding::Utf16) bytes = std::string(kUtf16Mark) + Utf16FromUtf8(bytes, false);
-    if (encoding_ == Encoding::Utf16BigEndian) bytes = std::string(kUtf16BigEndianMark) + Utf16FromUtf8(bytes, true);
+    if (!edited_) return;
+    std::string bytes = edited_->Serialize();
+    if (read_->encoding == Encoding::Utf16) bytes = std::string(kUtf16Mark) + Utf16FromUtf8(bytes, false);
+    if (read_->encoding == Encoding::Utf16BigEndian) bytes = std::string(kUtf16BigEndianMark) + Utf16FromUtf8(bytes, true);
+    ParsedFiles().erase(path_);
     if (!WriteFileAtomic(path_, bytes)) throw Error("Unable to write to " + path_);
   }
 
  private:
-  enum class Encoding { Legacy, Utf8, Utf16, Utf16BigEndian };
   std::string path_, prefix_;
   const LegacyCodec& codec_;
-  IniFile file_;
-  Encoding encoding_ = Encoding::Legacy;
-  bool changed_ = false;
+  std::shared_ptr<const ParsedIni> read_;
+  std::optional<IniFile> edited_;
 };
 
 std::unique_ptr<settings::SettingsStore> OpenStore(const TRegVal& store, bool forWriting) {
@@ -130,6 +163,8 @@ std::unique_ptr<settings::SettingsStore> OpenStore(const TRegVal& store, bool fo
 }
 
 }  // namespace
+
+std::size_t TRegVal::IniFileParses() { return parses; }
 
 std::string TRegVal::FilePath() const {
   return UseStartUpDir ? alTools::ProgramFolder() + IniFileName : IniFileName;

@@ -48,6 +48,10 @@ class TRegVal {
   void StoreInteger(const std::string& name, int value);
   void StoreString(const std::string& name, const std::string& value);
 
+  // How many times this process has read and parsed an INI file; a file unchanged on disk
+  // since it was last read is not read again.
+  static std::size_t IniFileParses();
+
   // Where the INI file lies: ProgramFolder + IniFileName, or IniFileName as given.
   std::string FilePath() const;
 

@@ -3,6 +3,8 @@
 // file beside the target, flushed to disk, and only then replace the target, so a crash,
 // a full disk or a read-only folder never leaves a truncated or half-written file.
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,17 @@ enum class FileRead { Ok, Missing, TooLarge, Failed };
 // Reads a whole file of at most maxBytes bytes; a larger one is never read into memory and
 // `bytes` is left untouched unless the result is Ok.
 FileRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& bytes);
+
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t written = 0;  // the last write, in the platform's finest unit
+  bool operator==(const FileStamp&) const = default;
+};
+// The file's stamp once its last write lies a few seconds back; nullopt for a file written
+// since (a next write in the same tick of the file system's clock, of the same size, would
+// bear the same stamp), a missing one, a folder or a file that cannot be asked.
+std::optional<FileStamp> SettledStampOf(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -89,6 +90,16 @@ FileRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string
   if (in.bad()) return FileRead::Failed;
   bytes = std::move(content);
   return FileRead::Ok;
+}
+
+std::optional<FileStamp> SettledStampOf(const std::string& path) {
+  struct stat st {};
+  timespec now{};
+  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || ::clock_gettime(CLOCK_REALTIME, &now) != 0 ||
+      now.tv_sec - st.st_mtim.tv_sec < 3)
+    return std::nullopt;
+  return FileStamp{static_cast<std::uint64_t>(st.st_size),
+                   static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 bool FileExists(const std::string& path) {

@@ -109,6 +109,20 @@ FileRead ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string
   return result;
 }
 
+std::optional<FileStamp> SettledStampOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  const auto ticks = [](const FILETIME& t) {  // 100 ns each
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  };
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  if (ticks(now) - ticks(data.ftLastWriteTime) < 30000000) return std::nullopt;
+  return FileStamp{(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, ticks(data.ftLastWriteTime)};
+}
+
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

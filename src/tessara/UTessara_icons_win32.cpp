@@ -56,36 +56,43 @@ HICON IconFromIcoBytes(const std::string& bytes) {
 }
 
 std::unique_ptr<Win32TileIcon> Win32TileIcon::FromCacheFile(const std::string& path) {
-  std::unique_ptr<Win32TileIcon> icon(new Win32TileIcon());
-  icon->path_ = path;
-  icon->read_ = false;
-  return icon;
+  auto state = std::make_shared<State>();
+  state->path = path;
+  state->read = false;
+  return std::unique_ptr<Win32TileIcon>(new Win32TileIcon(std::move(state)));
 }
 
 const std::string& Win32TileIcon::Bytes() const {
-  if (!read_) {
-    read_ = true;
-    if (!ReadWholeFile(path_, bytes_) || !IsValidIconFile(bytes_)) bytes_.clear();
+  State& s = *state_;
+  if (!s.read) {
+    s.read = true;
+    if (!ReadWholeFile(s.path, s.bytes) || !IsValidIconFile(s.bytes)) s.bytes.clear();
   }
-  return bytes_;
+  return s.bytes;
 }
 
 HICON Win32TileIcon::Get() const {
-  if (!icon_ && !tried_ && !Bytes().empty()) {
-    tried_ = true;
-    if (HICON made = IconFromIcoBytes(bytes_)) icon_ = std::make_shared<UniqueIcon>(made);
+  State& s = *state_;
+  if (!s.icon && !s.unreadable && !Bytes().empty()) {
+    s.icon.Reset(IconFromIcoBytes(s.bytes));
+    s.unreadable = !s.icon;
   }
-  return icon_ ? icon_->Get() : nullptr;
+  return s.icon.Get();
+}
+
+const IconBitmap& Win32TileIcon::Image(int size, IconImager& imager) const {
+  State& s = *state_;
+  if (s.imageSize != size) {
+    s.image = imager.Make(Get(), size);
+    s.imageSize = size;
+    // The image is what is drawn from now on; the bytes keep what the handle held.
+    if (!s.image.Empty() && !s.bytes.empty()) s.icon.Reset();
+  }
+  return s.image;
 }
 
 std::unique_ptr<Win32TileIcon> Win32TileIcon::Share() const {
-  std::unique_ptr<Win32TileIcon> other(new Win32TileIcon());
-  Get();
-  other->icon_ = icon_;
-  other->tried_ = tried_;
-  other->read_ = read_;
-  other->bytes_ = bytes_;
-  other->path_ = path_;
+  std::unique_ptr<Win32TileIcon> other(new Win32TileIcon(state_));
   other->source_ = source_;
   other->index_ = index_;
   return other;
@@ -93,7 +100,7 @@ std::unique_ptr<Win32TileIcon> Win32TileIcon::Share() const {
 
 std::string Win32TileIcon::FileBytes() const {
   // Bytes taken from a file are already the file.
-  if (!Bytes().empty()) return bytes_;
+  if (!Bytes().empty()) return state_->bytes;
   // The cache keeps the 32-px image, whatever size is shown.
   UniqueIcon small(source_.empty() ? nullptr : ExtractIconOfSize(source_, index_, 32));
   const HICON encoded = small ? small.Get() : Get();
@@ -137,7 +144,7 @@ std::string Win32TileIcon::FileBytes() const {
   return EncodeIcon({entry});
 }
 
-std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
+std::unique_ptr<Win32TileIcon> TessaraWindow::ExtractSystemIcon(const std::string& file, int index) {
   // A negative index asks for a count or a resource id, never for the icon at a position.
   if (index < 0 || file.empty()) return nullptr;
   // A shortcut holds no icons of its own: the shell finds the one it shows (an app's, one named
@@ -155,6 +162,14 @@ std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file
   HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
   if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
   return std::make_unique<Win32TileIcon>(icon);
+}
+
+std::unique_ptr<TileIcon> TessaraWindow::ExtractTileIcon(const std::string& file, int index) {
+  auto icon = ExtractSystemIcon(file, index);
+  // Made into the image it is drawn as while it is extracted: once per icon, however many
+  // tiles and layers show it.
+  if (icon) icon->Image(ScaleLength(32, dpi_), imager_);
+  return icon;
 }
 
 std::unique_ptr<TileIcon> TessaraWindow::ShareIcon(const TileIcon& icon) {

@@ -172,12 +172,16 @@ void TessaraWindow::LoadPicture(const std::string& path, Bitmap24& picture) { Lo
 
 void TessaraWindow::DrawIcon(Bitmap24& layer, const TileIcon& icon, int x, int y) {
   const auto* own = dynamic_cast<const Win32TileIcon*>(&icon);
-  if (!own || !own->Get()) return;
+  if (!own) return;
+  // The size of the scale: an icon extracted in it, or a cached 32-px image whose file is
+  // out of reach.
+  const int size = ScaleLength(32, dpi_);
+  // The program's own image, blended into the layer's pixels: no device context and no
+  // flush per draw. Whatever GDI drew into the layer before was flushed where it was drawn.
+  if (const IconBitmap& image = own->Image(size, imager_); !image.Empty()) return DrawIconBitmap(layer, x, y, image);
+  if (!own->Get()) return;
   {
     ScopedSelect select(mem_dc_.Get(), static_cast<HBITMAP>(layer.Handle()));
-    // The size of the scale: an icon extracted in it, or a cached 32-px image whose file is
-    // out of reach.
-    const int size = ScaleLength(32, dpi_);
     if (select.Ok()) DrawIconEx(mem_dc_.Get(), x, y, own->Get(), size, size, 0, nullptr, DI_NORMAL);
   }
   GdiFlush();

@@ -108,6 +108,8 @@ class TessaraWindow final : public ITessaraView {
   RECT ahead_rect_{};
   void BuildMenu();
   void OnPaint();
+  // The system's icon at a position of a file, as the tile shows it, not yet made an image.
+  std::unique_ptr<Win32TileIcon> ExtractSystemIcon(const std::string& file, int index);
 
   HINSTANCE instance_;
   HWND owner_;
@@ -117,6 +119,8 @@ class TessaraWindow final : public ITessaraView {
   COLORREF color_ = 0x707070;
   // Layers are selected into this one DC to be drawn on or copied from, one at a time.
   UniqueDC mem_dc_;
+  // Makes the tiles' icons into the images they are drawn from.
+  IconImager imager_;
   UniqueFont font_;
   UniqueMenu menu_;
   // Check marks by item, kept while the menu is not built yet.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -310,6 +312,42 @@ TEST_F(RegValTest, FilesWithAByteOrderMarkAreReadAndWrittenInTheirEncoding) {
     s.WriteSettings();
     EXPECT_EQ(Read(), encode("[Integers]\r\nSize=9\r\nColor=7368816\r\n[Strings]\r\nPicture=C:\\Ελλάδα.bmp\r\n"
                              "[Booleans]\r\nSound=1\r\nTray=0\r\n"));
+  }
+}
+
+TEST_F(RegValTest, WindowsStartingTogetherReadTheFileOnceWhileItIsUnchanged) {
+  const auto file = [](int add) {
+    std::string t;
+    for (int n = 1; n <= 16; ++n) t += "[" + std::to_string(n) + "\\Integers]\r\nSize=" + std::to_string(add + n) + "\r\n";
+    return "\xFF\xFE" + Utf16FromUtf8(t, false);
+  };
+  const auto backdate = [&] { fs::last_write_time(path_, fs::file_time_type::clock::now() - std::chrono::hours(1)); };
+  // What happens on disk once the eighth window has read its section; a file of an earlier
+  // session was last written an hour ago, one written just now may change again unseen.
+  const struct Case {
+    const char* change;
+    std::function<void()> act;
+    std::size_t parses;
+    int added;  // to the sizes the later windows read
+  } cases[] = {
+      {"none", [] {}, 1, 0},
+      {"another program's edit", [&] { Write(file(100)); backdate(); }, 2, 100},
+      {"our own write", [&] { TRegVal w = Store("8"); w.ReadSettings(); w.WriteSettings(); backdate(); }, 2, 0},
+      {"an edit just now", [&] { Write(file(100)); }, 1 + 8, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.change);
+    Write(file(0));
+    backdate();
+    const std::size_t before = TRegVal::IniFileParses();
+    for (int n = 1; n <= 16; ++n) {
+      TRegVal s = Store(std::to_string(n));
+      s.ReadSettings();
+      EXPECT_EQ(s.IntegerValue("Size"), n + (n > 8 ? c.added : 0)) << n;
+      if (n == 8) c.act();
+    }
+    EXPECT_EQ(TRegVal::IniFileParses() - before, c.parses);
+    EXPECT_TRUE(Read().starts_with("\xFF\xFE"));
   }
 }
 

@@ -597,6 +597,8 @@ TEST_F(TessaraWin32Test, CaptureNeverWaitsForAnotherThreadsWindowBelow) {
 
 std::string LibraryPath() { return ::alTools::ProgramFolder() + "TESSARA.DLL"; }
 
+std::size_t LiveGdiObjects();
+
 // Draws an icon on a gray square and returns the pixels.
 Bitmap24 Drawn(TessaraWindow& window, const TileIcon& icon) {
   Bitmap24 image(40, 40);
@@ -691,10 +693,13 @@ TEST_F(TessaraWin32Test, IconFileBytesDrawLikeTheIcon) {
     const std::string bytes = icon->FileBytes();
     ASSERT_GE(bytes.size(), 22u);
     EXPECT_EQ(bytes.substr(0, 6), std::string("\0\0\1\0\1\0", 6));
-    // Made lazily from the bytes, the icon draws the same pixels and gives the bytes back.
+    // Made lazily from the bytes, the icon draws the same pixels and gives the bytes back;
+    // once it is an image, its handle goes back (the bytes hold what it held).
+    const std::size_t held = LiveGdiObjects();
     auto again = window.IconFromFileBytes(bytes);
     ASSERT_TRUE(again);
     EXPECT_TRUE(SamePixels(Drawn(window, *icon), Drawn(window, *again))) << index;
+    EXPECT_EQ(LiveGdiObjects(), held) << index;
     EXPECT_EQ(again->FileBytes(), bytes);
   }
   // The icon's transparent parts leave the background alone.
