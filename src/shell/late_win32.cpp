@@ -72,10 +72,9 @@ void LeaveComApartment() {
 
 void UseCommonControls() {
   static const bool registered = [] {
-    // By its bare name: the program's manifest sends it to version 6 in the side-by-side store,
-    // and the search is already limited to the system folder.
+    // The program's manifest sends the name to version 6 in the side-by-side store.
     using Init = decltype(&::InitCommonControlsEx);
-    const auto init = LibraryFunction<Init>(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx");
+    const auto init = LibraryFunction<Init>(LoadSystemLibrary(L"comctl32.dll"), "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     return init && init(&controls);
   }();
