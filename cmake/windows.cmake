@@ -11,7 +11,12 @@ add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURC
                     "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
-set(WIN32_SYSTEM_LIBS shell32 ole32 oleaut32 uuid comctl32 gdi32 user32 advapi32 windowscodecs)
+# Only what a start from the caches calls is imported. The shell, COM, OLE automation, the
+# common controls and the imaging component are loaded at their first use
+# (src/shell/late_win32.cpp): each would be loaded, with all it imports, before WinMain.
+set(WIN32_SYSTEM_LIBS gdi32 user32 advapi32 uuid)
+# For the tests, which call some of them directly.
+set(WIN32_LATE_LIBS shell32 ole32 oleaut32 comctl32)
 
 add_library(tessara_core STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
 target_include_directories(tessara_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -50,8 +55,8 @@ if(WIN32_TESTS AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   add_dependencies(twelve_icons tessara_icons)
   add_executable(tessara_win32_tests ${WIN32_TESTS} ${TESSARA_APP_RESOURCES})
   target_include_directories(tessara_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(tessara_win32_tests PRIVATE tessara_core gtest gtest_main gmock)
-  add_dependencies(tessara_win32_tests TESSARA launch_probe reader_probe twelve_icons)
+  target_link_libraries(tessara_win32_tests PRIVATE tessara_core ${WIN32_LATE_LIBS} gtest gtest_main gmock)
+  add_dependencies(tessara_win32_tests tessara TESSARA launch_probe reader_probe twelve_icons)
   # A tiny program the launch tests start and that reports where and how it was started; in
   # UTF-8 under the program's manifest, so that no name reaches it cut to a legacy code page.
   add_executable(launch_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/tessara/launch_probe.cpp ${TESSARA_APP_RESOURCES})

@@ -8,6 +8,7 @@
 #include "../../res/resource.h"
 #include "shell/composing_win32.h"
 #include "shell/dpi_win32.h"
+#include "shell/late_win32.h"
 #include "shell/modal_win32.h"
 
 namespace tessara {
@@ -70,7 +71,7 @@ void MainWindow::AddTrayIcon() {
   lstrcpynA(data.szTip, "Tessara 2", sizeof data.szTip);
   // An icon the taskbar still holds (it announces itself again when its scale changes) only
   // takes the new image.
-  tray_added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+  tray_added_ = late::Shell_NotifyIconA(NIM_ADD, &data) != FALSE || late::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 void MainWindow::RemoveTrayIcon() {
@@ -80,7 +81,7 @@ void MainWindow::RemoveTrayIcon() {
   data.cbSize = sizeof data;
   data.hWnd = hwnd_;
   data.uID = 1;
-  Shell_NotifyIconA(NIM_DELETE, &data);
+  late::Shell_NotifyIconA(NIM_DELETE, &data);
   tray_added_ = false;
 }
 

@@ -17,6 +17,7 @@
 #include "shell/dwm_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/shortcut_win32.h"
 #include "shell/systemlibrary_win32.h"
@@ -156,6 +157,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Create() {
+  CreateBeforePanel();
+  CompletePanel();
+}
+
+void MainWindow::CreateBeforePanel() {
   RegisterClasses(instance_);
   app_window_.Reset(CreateWindowExA(0, kApplicationClass, "Tessara", WS_POPUP, 0, 0, 0, 0,
                                     nullptr, nullptr, instance_, nullptr));
@@ -173,15 +179,23 @@ void MainWindow::Create() {
   SetPanelWindow(hwnd_);
   SetPropA(hwnd_, kFolderKeyProperty,
            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(ProgramFolderKey(program_folder_))));
+  // Sized for the scale the panel's monitor has, though its controls come later.
+  ApplyScale(DpiOfWindow(hwnd_));
+
+  form_ = std::make_unique<TfrmMain>(*this, *this);
+  form_->FormCreate();
+  form_started_ = true;
+}
+
+void MainWindow::CompletePanel() {
+  if (panel_completed_) return;
+  panel_completed_ = true;
   CreateControls();
   ShowTrayIcon();
   // Without the notices (no such library) windows capture as they always did.
   using Register = BOOL(WINAPI*)(HWND, DWORD);
   if (const auto notify = SessionNoticeFunction<Register>("WTSRegisterSessionNotification"))
     session_notices_ = notify(hwnd_, NOTIFY_FOR_THIS_SESSION) != FALSE;
-
-  form_ = std::make_unique<TfrmMain>(*this, *this);
-  form_->FormCreate();
 }
 
 void MainWindow::CreateControls() {
@@ -217,6 +231,7 @@ void MainWindow::ApplyScale(int dpi) {
 
 void MainWindow::CreateHints() {
   if (tooltip_) return;
+  UseCommonControls();
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
                              nullptr, instance_, nullptr);
@@ -234,6 +249,9 @@ void MainWindow::CreateHints() {
 }
 
 void MainWindow::ShowFirst() {
+  if (shown_first_ || !form_started_) return;
+  shown_first_ = true;
+  CompletePanel();
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
   form_->FormShow();
@@ -420,9 +438,12 @@ void MainWindow::DrawButton(const DRAWITEMSTRUCT& item) {
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == taskbar_created_ && taskbar_created_ != 0) {
-    // The shell restarted: our icon went with the old taskbar.
-    tray_added_ = false;
-    ShowTrayIcon();
+    // The shell restarted: our icon went with the old taskbar. (Before the panel is complete
+    // there is none yet.)
+    if (panel_completed_) {
+      tray_added_ = false;
+      ShowTrayIcon();
+    }
     return 0;
   }
   switch (msg) {
@@ -475,6 +496,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (form_) form_->ReleaseClosed();
       return 0;
     case WM_APP_SHOWPANEL:
+      // A second start while this one waits for its tessaras' paint: the panel comes now.
+      ShowFirst();
       if (form_) form_->cmControlPanelClick();
       return 0;
     case WM_CLOSE:

@@ -49,9 +49,16 @@ class MainWindow final : public IMainView, public IMainPlatform {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the windows and runs the form's start-up.
+  // Creates the panel's window and runs the form's start-up, which makes and shows the
+  // tessaras; then completes the panel.
   void Create();
-  // The first showing of the control panel.
+  // The same but for completing the panel: the program's own start leaves that to ShowFirst,
+  // once the tessaras have painted. A second start finds the panel's window from now on.
+  void CreateBeforePanel();
+  // The panel's controls, its tray icon and the session notices; once.
+  void CompletePanel();
+  // The first showing of the control panel, completed; once, and not before the form's
+  // start-up has ended.
   void ShowFirst();
   // Pumps messages until the control panel has closed.
   int Run();
@@ -136,6 +143,9 @@ class MainWindow final : public IMainView, public IMainPlatform {
   bool session_notices_ = false;
   bool session_away_ = false;
   bool shut_down_ = false;
+  bool form_started_ = false;
+  bool panel_completed_ = false;
+  bool shown_first_ = false;
   // From the exit's start on, its two saves share a few seconds of retries in all.
   std::optional<ReplaceRetryBudget> exit_retries_;
   UINT taskbar_created_ = 0;

@@ -1,7 +1,6 @@
-// Program entry: one control panel per program folder, COM in a single-threaded apartment.
+// Program entry: one control panel per program folder; the tessaras first, the panel once
+// they have painted.
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 
 #include <cstdio>
 #include <exception>
@@ -14,6 +13,7 @@
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "shell/systemlibrary_win32.h"
 #include "shell/window_win32.h"
 
@@ -48,9 +48,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   // Where the manifest is not read (or its V2 awareness refused), settled before any window.
   tessara::DeclareDpiAwareness();
   const tessara::StartupProbe probe(commandLine);
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  // COM comes with the first function that needs it, which a start from the caches never calls.
+  const tessara::ComApartmentUntilExit com;
   tessara::InstallMessageBoxes();
   tessara::SetApplicationTitle("Tessara");
 
@@ -59,7 +58,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const std::wstring folderProblem = tessara::ProgramFolderProblem(tessara::ProgramPathWide());
   if (!folderProblem.empty()) {
     tessara::MessageBoxWithTitle(folderProblem, MB_OK | MB_ICONERROR);
-    if (SUCCEEDED(com)) CoUninitialize();
     return 1;
   }
 
@@ -71,7 +69,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   HANDLE mutex = CreateMutexA(nullptr, TRUE, mutex_name);
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && !WaitForOrShowRunningInstance(mutex, key)) {
     CloseHandle(mutex);
-    if (SUCCEEDED(com)) CoUninitialize();
     return 0;
   }
 
@@ -81,14 +78,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   int code = 0;
   try {
     tessara::MainWindow main(instance, folder);
-    main.Create();
-    main.ShowFirst();
+    main.CreateBeforePanel();
     if (probe.RedrawRequested()) {
+      main.ShowFirst();  // a redraw as the user asks for it: with the start over
       tessara::TfrmMain& form = main.Form();
       for (int slot = 1; slot <= form.TessaraCount; ++slot)
         if (tessara::TfrmTessara* t = form.Tessara(slot)) t->RunCommand(tessara::MenuId::Redraw1);
     }
+    // The panel, its tray icon and the libraries they load wait until the last tessara has
+    // painted; the probe measures up to there.
+    tessara::PumpUntilPainted();
     probe.FinishIfRequested();
+    main.ShowFirst();
     code = main.Run();
     main.Shutdown();
   } catch (const std::exception& e) {
@@ -99,6 +100,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ReleaseMutex(mutex);
     CloseHandle(mutex);
   }
-  if (SUCCEEDED(com)) CoUninitialize();
   return code;
 }

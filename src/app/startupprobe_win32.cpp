@@ -62,7 +62,10 @@ void PumpUntilPainted() {
   MSG msg;
   for (;;) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) return;
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));  // left for the message loop
+        return;
+      }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }

@@ -28,7 +28,8 @@ class StartupProbe {
 // Milliseconds from this process's creation to now.
 double MillisecondsSinceProcessStart();
 
-// Dispatches messages until no window of this thread has a paint pending.
+// Dispatches messages until no window of this thread has a paint pending, or until a quit
+// message, which it leaves in the queue.
 void PumpUntilPainted();
 
 }  // namespace tessara

@@ -11,6 +11,7 @@
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/window_win32.h"
 
@@ -284,14 +285,14 @@ void PropertiesWindow::DrawItem(const DRAWITEMSTRUCT& item) {
 int PropertiesWindow::IconCount(const std::string& file) {
   if (file.empty()) return 0;
   // Asked for index -1, the shell returns the number of icons in place of an icon.
-  const auto count = reinterpret_cast<UINT_PTR>(ExtractIconA(instance_, file.c_str(), static_cast<UINT>(-1)));
+  const auto count = reinterpret_cast<UINT_PTR>(late::ExtractIconA(instance_, file.c_str(), static_cast<UINT>(-1)));
   return count > 0xFFFF ? 0xFFFF : static_cast<int>(count);
 }
 
 void PropertiesWindow::AddIconItem(const std::string& file, int index) {
   // On a scaled monitor the file's own image of the scaled size.
   const bool shellSize = dpi_ == kBaseDpi && GetSystemMetrics(SM_CXICON) == kIconSize;
-  HICON icon = shellSize ? ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index))
+  HICON icon = shellSize ? late::ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index))
                          : ExtractIconOfSize(file, index, Scaled(kIconSize));
   if (icon == reinterpret_cast<HICON>(1)) icon = nullptr;
   icons_.emplace_back(icon);

@@ -15,6 +15,7 @@
 #include "shell/dpi_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "shell/modal_win32.h"
 #include "shell/window_win32.h"
 
@@ -196,6 +197,7 @@ void TSPropertiesWindow::CreateControls() {
     si.nPos = si.nMin;
     SetScrollInfo(Item(BarId(static_cast<TSBar>(i), 2)), SB_CTL, &si, FALSE);
   }
+  UseCommonControls();
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
   if (tooltip_) {

@@ -5,6 +5,7 @@
 
 #include "shell/alTools.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 
 namespace alTools {
 
@@ -35,8 +36,8 @@ std::string StartupFolder() {
   // "Shell Folders" key is only a copy kept for old programs and may be missing or stale.
   PWSTR wide = nullptr;
   std::string folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Startup, 0, nullptr, &wide))) folder = tessara::ToAnsiFileName(wide).Name;
-  CoTaskMemFree(wide);
+  if (SUCCEEDED(tessara::late::SHGetKnownFolderPath(FOLDERID_Startup, 0, nullptr, &wide))) folder = tessara::ToAnsiFileName(wide).Name;
+  tessara::late::CoTaskMemFree(wide);
   return WithTrailingBackslash(folder);
 }
 

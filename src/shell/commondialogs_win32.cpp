@@ -1,5 +1,6 @@
 #include "shell/commondialogs_win32.h"
 
+#include "shell/late_win32.h"
 #include "shell/systemlibrary_win32.h"
 
 namespace tessara {
@@ -14,6 +15,8 @@ template <typename Arg>
 BOOL Call(const char* name, Arg* arg) {
   using Fn = BOOL(WINAPI*)(Arg*);
   const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(CommonDialogProc(name)));
+  // The dialogs use COM: the thread joins an apartment, as the shell's functions do.
+  EnterComApartment();
   return fn ? fn(arg) : FALSE;
 }
 

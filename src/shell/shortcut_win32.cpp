@@ -1,3 +1,4 @@
+#include "shell/late_win32.h"
 #include "shell/shortcut_win32.h"
 
 #include <shellapi.h>
@@ -35,7 +36,7 @@ bool FitsPath(wchar_t (&buf)[kTextLength]) {
 }
 
 HRESULT CreateLink(ComPtr<IShellLinkW>& link) {
-  return CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+  return late::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                           link.PutVoid());
 }
 
@@ -81,8 +82,8 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
   PIDLIST_ABSOLUTE ids = nullptr;
   if (SUCCEEDED(link->GetIDList(&ids)) && ids) {
     wchar_t path[MAX_PATH];
-    info.IdListOnly = !SHGetPathFromIDListW(ids, path);
-    CoTaskMemFree(ids);
+    info.IdListOnly = !late::SHGetPathFromIDListW(ids, path);
+    late::CoTaskMemFree(ids);
   }
 
   // Each output is taken only from its own successful call; a failure does not stop the rest.
@@ -129,7 +130,7 @@ ShortcutInfo ResolveShortcut(HWND owner, const std::string& file) {
 
 HICON ShellFileIcon(const std::string& file) {
   SHFILEINFOW shown{};
-  if (!SHGetFileInfoW(WideFromAnsi(file).c_str(), 0, &shown, sizeof shown, SHGFI_ICON | SHGFI_LARGEICON))
+  if (!late::SHGetFileInfoW(WideFromAnsi(file).c_str(), 0, &shown, sizeof shown, SHGFI_ICON | SHGFI_LARGEICON))
     return nullptr;
   return shown.hIcon;
 }

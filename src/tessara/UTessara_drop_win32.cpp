@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_win32.h"
@@ -15,25 +16,25 @@ DroppedFile TessaraWindow::TakeDrop(std::uintptr_t drop) {
   HDROP handle = reinterpret_cast<HDROP>(drop);
   DroppedFile dropped;
   POINT point{};
-  DragQueryPoint(handle, &point);
+  late::DragQueryPoint(handle, &point);
   dropped.X = point.x;
   dropped.Y = point.y;
   // Only the first file counts; its name is read whole, in UTF-16, and then made to fit.
-  if (DragQueryFileW(handle, 0xFFFFFFFF, nullptr, 0) > 0) {
-    const UINT length = DragQueryFileW(handle, 0, nullptr, 0);
+  if (late::DragQueryFileW(handle, 0xFFFFFFFF, nullptr, 0) > 0) {
+    const UINT length = late::DragQueryFileW(handle, 0, nullptr, 0);
     std::wstring wide(length + 1, L'\0');
-    wide.resize(DragQueryFileW(handle, 0, wide.data(), length + 1));
+    wide.resize(late::DragQueryFileW(handle, 0, wide.data(), length + 1));
     AnsiFileName name = ToAnsiFileName(wide);
     dropped.Name = std::move(name.Name);
     dropped.Problem = std::move(name.Problem);
   }
-  DragFinish(handle);
+  late::DragFinish(handle);
   return dropped;
 }
 
 void TessaraWindow::AcceptDrops() {
   accepts_drops_ = true;
-  if (hwnd_) DragAcceptFiles(hwnd_, TRUE);
+  if (hwnd_) late::DragAcceptFiles(hwnd_, TRUE);
 }
 
 ShortcutFields TessaraWindow::ResolveShortcut(const std::string& file) {

@@ -13,6 +13,7 @@
 #include "shell/alTools.h"
 #include "shell/dpi_win32.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "shell/shortcut_win32.h"
 
 namespace tessara {
@@ -159,7 +160,7 @@ std::unique_ptr<Win32TileIcon> TessaraWindow::ExtractSystemIcon(const std::strin
     HICON scaled = ExtractIconOfSize(file, index, ScaleLength(32, dpi_));
     return scaled ? std::make_unique<Win32TileIcon>(scaled, file, index) : nullptr;
   }
-  HICON icon = ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
+  HICON icon = late::ExtractIconA(instance_, file.c_str(), static_cast<UINT>(index));
   if (!icon || icon == reinterpret_cast<HICON>(1)) return nullptr;
   return std::make_unique<Win32TileIcon>(icon);
 }
@@ -191,7 +192,7 @@ std::string TessaraWindow::FindAssociatedProgram(const std::string& file) {
   if (file.empty()) return {};
   // The shell's answer in UTF-16: the program's own name may lie outside a legacy code page.
   wchar_t result[MAX_PATH] = {};
-  const auto code = reinterpret_cast<INT_PTR>(FindExecutableW(WideFromAnsi(file).c_str(), L"", result));
+  const auto code = reinterpret_cast<INT_PTR>(late::FindExecutableW(WideFromAnsi(file).c_str(), L"", result));
   return code > 32 ? ToAnsiFileName(result).Name : std::string();
 }
 

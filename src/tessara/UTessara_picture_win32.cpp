@@ -14,7 +14,7 @@
 #include "shell/comptr_win32.h"
 #include "shell/error.h"
 #include "shell/handles_win32.h"
-#include "shell/systemlibrary_win32.h"
+#include "shell/late_win32.h"
 
 namespace tessara {
 
@@ -22,20 +22,6 @@ namespace {
 
 // Enough for the file header, any info header and the bit masks after a short one.
 constexpr DWORD kBitmapHead = 170;
-
-// COM for one call, whatever the thread has set up already.
-class ComScope {
- public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT result_;
-};
 
 // A picture refused for its size is never handed to another decoder.
 [[noreturn]] void RefuseSize(const std::string& path) {
@@ -70,7 +56,7 @@ std::wstring Wide(const std::string& text) {
 // Raster pictures: the first frame, premultiplied, laid over white.
 bool LoadWithWic(const std::string& path, Bitmap24& picture) {
   ComPtr<IWICImagingFactory> factory;
-  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+  if (FAILED(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                               reinterpret_cast<void**>(factory.Put()))))
     return false;
   const std::wstring wide = Wide(path);
@@ -118,17 +104,12 @@ bool LoadWithOle(const std::string& path, Bitmap24& picture) {
   std::copy(bytes.begin(), bytes.end(), static_cast<char*>(at));
   GlobalUnlock(memory);
   ComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
+  if (FAILED(late::CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
     GlobalFree(memory);
     return false;
   }
-  // The OLE automation library is loaded only for a metafile background: linked, it would
-  // be loaded at every start of the program.
-  using LoadPictureFn = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
-  static const HMODULE oleaut = LoadSystemLibrary(L"oleaut32.dll");
-  static const auto load = LibraryFunction<LoadPictureFn>(oleaut, "OleLoadPicture");
   ComPtr<IPicture> ole;
-  if (!load || FAILED(load(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+  if (FAILED(late::OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
                            reinterpret_cast<void**>(ole.Put()))))
     return false;
   OLE_XSIZE_HIMETRIC hmWidth = 0;
@@ -166,7 +147,6 @@ void LoadPictureFile(const std::string& path, Bitmap24& picture) {
     picture.Clear();
     throw Error("Cannot load the picture " + path);
   }
-  ComScope com;
   if (LoadWithWic(path, picture) || LoadWithOle(path, picture)) return;
   picture.Clear();
   throw Error("Cannot load the picture " + path);

@@ -8,6 +8,7 @@
 #include "../../res/resource.h"
 #include "shell/composing_win32.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/launch.h"
 
@@ -124,13 +125,13 @@ bool TessaraWindow::StartShell(const LaunchRequest& request, std::string& reason
   info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   info.nShow = SW_SHOWNORMAL;
   SetLastError(ERROR_SUCCESS);
-  if (ShellExecuteExW(&info)) return true;
+  if (late::ShellExecuteExW(&info)) return true;
   DWORD error = StartError(info);
   if (error == ERROR_NO_ASSOCIATION) {
     // A type no program is set for: the shell's own choice of one, as in a folder window.
     info.lpVerb = L"openas";
     SetLastError(ERROR_SUCCESS);
-    if (ShellExecuteExW(&info)) return true;
+    if (late::ShellExecuteExW(&info)) return true;
     if (GetLastError() == ERROR_CANCELLED) error = ERROR_CANCELLED;
   }
   reason = error == ERROR_CANCELLED ? std::string() : SystemMessage(error);

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "shell/filenames_win32.h"
-#include "shell/systemlibrary_win32.h"
+#include "shell/late_win32.h"
 #include "tessara/UTessara_win32.h"
 #include "tessara/reader.h"
 
@@ -21,12 +21,6 @@ namespace {
 // Posted to the window by a reader's default action: the tile starts once the reader's call
 // has returned, so a failure's message box never holds the reader.
 constexpr UINT kOpenForReader = WM_APP + 10;
-
-// Loaded when a reader first asks: a start that no reader watches never pays for it.
-HMODULE Oleacc() {
-  static const HMODULE library = LoadSystemLibrary(L"oleacc.dll");
-  return library;
-}
 
 ReaderState ReaderStateOf(const TfrmTessara& form) {
   ReaderState state;
@@ -40,7 +34,7 @@ ReaderState ReaderStateOf(const TfrmTessara& form) {
 HRESULT Text(const std::string& text, BSTR* out) {
   if (text.empty()) return S_FALSE;
   const std::wstring wide = WideFromAnsi(text);
-  *out = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  *out = late::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -54,7 +48,7 @@ HRESULT Child(int child, VARIANT* out) {
 
 VARIANT Self() {
   VARIANT self;
-  VariantInit(&self);
+  late::VariantInit(&self);
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
   return self;
@@ -127,11 +121,8 @@ class TileAccessible final : public IAccessible {
     if (!parent) return E_POINTER;
     *parent = nullptr;
     return Ask(Self(), [&](HWND hwnd, const TileReader&, int) {
-      using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-      const auto fromWindow = LibraryFunction<FromWindow>(Oleacc(), "AccessibleObjectFromWindow");
-      return fromWindow ? fromWindow(hwnd, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
-                                     reinterpret_cast<void**>(parent))
-                        : E_FAIL;
+      return late::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+                                              reinterpret_cast<void**>(parent));
     });
   }
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
@@ -173,7 +164,7 @@ class TileAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!role) return E_POINTER;
-    VariantInit(role);
+    late::VariantInit(role);
     return Ask(child, [&](HWND, const TileReader& reader, int id) {
       role->vt = VT_I4;
       role->lVal = reader.Role(id) == ReaderRole::List ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM;
@@ -182,7 +173,7 @@ class TileAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     if (!state) return E_POINTER;
-    VariantInit(state);
+    late::VariantInit(state);
     return Ask(child, [&](HWND hwnd, const TileReader& reader, int id) {
       state->vt = VT_I4;
       state->lVal = StatesOf(reader.States(id)) | (IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE);
@@ -191,12 +182,12 @@ class TileAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
     if (!focus) return E_POINTER;
-    VariantInit(focus);
+    late::VariantInit(focus);
     return Ask(Self(), [&](HWND, const TileReader& reader, int) { return Child(reader.FocusChild(), focus); });
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
     if (!selection) return E_POINTER;
-    VariantInit(selection);
+    late::VariantInit(selection);
     // Only the focus cell's tile is ever selected.
     return Ask(Self(), [&](HWND, const TileReader& reader, int) {
       const int focus = reader.FocusChild();
@@ -224,7 +215,7 @@ class TileAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
     if (!end) return E_POINTER;
-    VariantInit(end);
+    late::VariantInit(end);
     return Ask(start, [&](HWND, const TileReader& reader, int id) {
       ReaderStep step{};
       if (!StepOf(direction, step)) return E_INVALIDARG;
@@ -233,7 +224,7 @@ class TileAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
     if (!hit) return E_POINTER;
-    VariantInit(hit);
+    late::VariantInit(hit);
     return Ask(Self(), [&](HWND hwnd, const TileReader& reader, int) {
       POINT at{x, y};
       RECT client{};
@@ -289,11 +280,10 @@ bool TessaraWindow::HandleReaderMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&
     case WM_GETOBJECT: {
       // Only the client area is ours; the frame and the other kinds are the system's.
       if (static_cast<LONG>(static_cast<DWORD>(lp)) != OBJID_CLIENT || !form_) return false;
-      using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-      const auto fromObject = LibraryFunction<FromObject>(Oleacc(), "LresultFromObject");
-      auto* object = fromObject ? new (std::nothrow) TileAccessible(reader_link_.For(this)) : nullptr;
+      // Loaded when a reader first asks: a start that no reader watches never pays for it.
+      auto* object = new (std::nothrow) TileAccessible(reader_link_.For(this));
       if (!object) return false;
-      result = fromObject(IID_IAccessible, wp, object);
+      result = late::LresultFromObject(IID_IAccessible, wp, object);
       object->Release();
       return true;
     }

@@ -18,6 +18,7 @@
 #include "shell/dwm_win32.h"
 #include "shell/error.h"
 #include "shell/filenames_win32.h"
+#include "shell/late_win32.h"
 #include "shell/shortcut_win32.h"
 #include "shell/window_win32.h"
 #include "tessara/UTessara_picture_win32.h"
@@ -59,7 +60,7 @@ HWND TessaraWindow::Handle() {
   DisableTransitions(hwnd_);
   // No keyboard cues until the keyboard is used: a pointer user never sees the focus cell.
   SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
-  if (accepts_drops_) DragAcceptFiles(hwnd_, TRUE);
+  if (accepts_drops_) late::DragAcceptFiles(hwnd_, TRUE);
   return hwnd_;
 }
 
@@ -279,7 +280,7 @@ LRESULT TessaraWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES:
       // A window that waits for a dialog takes no drop either.
       if (!IsWindowEnabled(hwnd_))
-        DragFinish(reinterpret_cast<HDROP>(wp));
+        late::DragFinish(reinterpret_cast<HDROP>(wp));
       else if (form_)
         form_->WMDropFiles(static_cast<std::uintptr_t>(wp));
       return 0;
