@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "render/icofile.h"
@@ -39,7 +40,47 @@ bool ReadTopDown32(HDC dc, HBITMAP bitmap, int width, int height, std::vector<st
          height;
 }
 
+// Larger icon files are left to the shell, which maps them instead of reading them.
+constexpr std::size_t kIcoFileCap = std::size_t{4} << 20;
+
+// A name with its drive or share, so reading it finds the file the shell's search finds.
+bool IsFullIcoName(const std::string& file) {
+  const bool rooted = file.size() > 3 && (file[1] == ':' || (file[0] == '\\' && file[1] == '\\'));
+  return rooted && lstrcmpiA(file.c_str() + file.size() - 4, ".ico") == 0;
+}
+
 }  // namespace
+
+HICON IconFromIcoFile(const std::string& file, int size) {
+  std::string bytes;
+  if (!IsFullIcoName(file) || ReadFileUpTo(file, kIcoFileCap, bytes) != FileRead::Ok) return nullptr;
+  auto field = [&](std::size_t at, std::size_t width) {
+    std::uint32_t v = 0;
+    for (std::size_t k = width; k-- > 0;) v = (v << 8) | static_cast<unsigned char>(bytes[at + k]);
+    return v;
+  };
+  if (bytes.size() < 6 || field(0, 2) != 0 || field(2, 2) != 1) return nullptr;
+  const std::size_t count = field(4, 2);
+  if (count == 0 || bytes.size() < 6 + 16 * count) return nullptr;
+  // The directory as a resource holds it (14-byte entries ending in an id, here position + 1),
+  // so that the system itself picks the entry for the size. With one image there is nothing to
+  // pick, and asking would cost a query of the display per file.
+  std::vector<BYTE> directory(6 + 14 * count);
+  std::memcpy(directory.data(), bytes.data(), 6);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::memcpy(&directory[6 + 14 * i], &bytes[6 + 16 * i], 12);
+    directory[6 + 14 * i + 12] = static_cast<BYTE>((i + 1) & 0xFF);
+    directory[6 + 14 * i + 13] = static_cast<BYTE>((i + 1) >> 8);
+  }
+  const int id = count == 1 ? 1 : LookupIconIdFromDirectoryEx(directory.data(), TRUE, size, size, LR_DEFAULTCOLOR);
+  if (id < 1 || static_cast<std::size_t>(id) > count) return nullptr;
+  const std::size_t entry = 6 + 16 * static_cast<std::size_t>(id - 1);
+  const std::uint32_t length = field(entry + 8, 4);
+  const std::uint32_t offset = field(entry + 12, 4);
+  if (length == 0 || offset > bytes.size() || length > bytes.size() - offset) return nullptr;
+  std::vector<BYTE> image(bytes.begin() + offset, bytes.begin() + offset + length);
+  return CreateIconFromResourceEx(image.data(), length, TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
+}
 
 HICON IconFromIcoBytes(const std::string& bytes) {
   // Directory header (6 bytes), then 16-byte entries: the first one's size and offset.
@@ -156,7 +197,14 @@ std::unique_ptr<Win32TileIcon> TessaraWindow::ExtractSystemIcon(const std::strin
   }
   // The shell's extraction gives the size of the system's scale, which may not be the window's;
   // only at 32 px is its icon also the one for the icon cache.
-  if (dpi_ != kBaseDpi || GetSystemMetrics(SM_CXICON) != 32) {
+  const bool scaling = dpi_ != kBaseDpi || GetSystemMetrics(SM_CXICON) != 32;
+  // An icon file's only icon is made here as the shell makes it, without the shell's costly
+  // mapping of each file; anything it cannot read goes the shell's way.
+  if (index == 0) {
+    if (HICON direct = IconFromIcoFile(file, ScaleLength(32, dpi_)))
+      return scaling ? std::make_unique<Win32TileIcon>(direct, file, index) : std::make_unique<Win32TileIcon>(direct);
+  }
+  if (scaling) {
     HICON scaled = ExtractIconOfSize(file, index, ScaleLength(32, dpi_));
     return scaled ? std::make_unique<Win32TileIcon>(scaled, file, index) : nullptr;
   }

@@ -61,6 +61,11 @@ class Win32TileIcon final : public TileIcon {
   int index_ = 0;
 };
 
+// The icon of an .ico file named with its drive or share, as the shell's extraction at size x
+// size makes it (the image the system picks for that size); nullptr for another name, a file
+// above a few megabytes, one unreadable or not an icon file.
+HICON IconFromIcoFile(const std::string& file, int size);
+
 // The first image of an icon file as an HICON, or nullptr.
 HICON IconFromIcoBytes(const std::string& bytes);
 

@@ -1,14 +1,19 @@
 // The program's own icon blend against DrawIconEx with DI_NORMAL on the same 24-bit layer.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "render/iconbitmap_win32.h"
+#include "shell/dpi_win32.h"
 #include "shell/handles_win32.h"
+#include "tessara/tileicon_win32.h"
 
 namespace tessara {
 namespace {
@@ -20,7 +25,7 @@ std::uint32_t Hash(int x, int y) { return static_cast<std::uint32_t>(x * 73 + y 
 // and AND mask, both bottom row first. 32-bit pixels carry alpha (0, 255 and partial in
 // columns); the others set their mask on every third diagonal under a non-black colour, so
 // inverting pixels are drawn too.
-UniqueIcon MakeIcon(int bpp, int size) {
+std::vector<BYTE> IconResource(int bpp, int size) {
   const int colourStride = (size * bpp + 31) / 32 * 4;
   const int maskStride = (size + 31) / 32 * 4;
   const int colours = bpp <= 8 ? 1 << bpp : 0;
@@ -50,6 +55,11 @@ UniqueIcon MakeIcon(int bpp, int size) {
       }
       if (masked) maskBits[(size - 1 - y) * maskStride + x / 8] |= static_cast<BYTE>(0x80 >> x % 8);
     }
+  return data;
+}
+
+UniqueIcon MakeIcon(int bpp, int size) {
+  std::vector<BYTE> data = IconResource(bpp, size);
   return UniqueIcon(CreateIconFromResourceEx(data.data(), static_cast<DWORD>(data.size()), TRUE, 0x00030000, size,
                                              size, LR_DEFAULTCOLOR));
 }
@@ -95,6 +105,51 @@ TEST(IconBitmap, BlendGivesTheBytesOfDrawIconExForEveryIconKindAndScale) {
             << int{system.Bits()[differ]};
       }
     }
+}
+
+// .ico files of one image of each kind and of several sizes in different orders, read directly
+// and through the shell, at the system's 32 px and at 150 %: the same image is picked and
+// made at the same size, so both draw the same pixels over the same noise.
+TEST(IconBitmap, IcoFileReadDirectlyDrawsAsTheShellExtractsIt) {
+  struct Image {
+    int bpp, size;
+  };
+  const std::vector<std::vector<Image>> files = {
+      {{32, 32}}, {{24, 32}}, {{8, 32}}, {{4, 32}}, {{1, 32}}, {{32, 48}}, {{8, 16}},
+      {{32, 16}, {32, 32}, {32, 48}}, {{24, 48}, {8, 16}, {32, 32}}, {{4, 16}, {1, 48}, {24, 32}},
+      {{4, 32}, {32, 32}}, {{32, 32}, {4, 32}}, {{1, 16}, {1, 48}}};
+  char temp[MAX_PATH];
+  const std::string path = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "direct.ico";
+  UniqueDC dc(CreateCompatibleDC(nullptr));
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    std::string directory{0, 0, 1, 0, static_cast<char>(files[f].size()), 0}, images;
+    for (const Image& image : files[f]) {
+      const std::vector<BYTE> data = IconResource(image.bpp, image.size);
+      // Width, height, colour count, reserved; planes, bits; bytes; offset.
+      const std::uint32_t side = static_cast<std::uint32_t>(image.size), bits = static_cast<std::uint32_t>(image.bpp);
+      const std::uint32_t entry[] = {side | side << 8 | (bits < 8 ? 1u << bits : 0u) << 16, 1 | bits << 16,
+                                     static_cast<std::uint32_t>(data.size()),
+                                     static_cast<std::uint32_t>(6 + 16 * files[f].size() + images.size())};
+      directory.append(reinterpret_cast<const char*>(entry), sizeof entry);
+      images.append(data.begin(), data.end());
+    }
+    std::ofstream(path, std::ios::binary) << directory << images;
+    for (int size : {32, 48}) {
+      const UniqueIcon direct(IconFromIcoFile(path, size));
+      const UniqueIcon shell(size == 32 ? ExtractIconA(nullptr, path.c_str(), 0) : ExtractIconOfSize(path, 0, size));
+      ASSERT_TRUE(direct && shell) << "file " << f << " at " << size;
+      Bitmap24 fromShell(64, 64), fromFile(64, 64);
+      for (auto [canvas, icon] : {std::pair{&fromShell, shell.Get()}, std::pair{&fromFile, direct.Get()}}) {
+        FillNoise(*canvas);
+        ScopedSelect select(dc.Get(), static_cast<HBITMAP>(canvas->Handle()));
+        ASSERT_TRUE(DrawIconEx(dc.Get(), 3, 5, icon, 0, 0, 0, nullptr, DI_NORMAL));
+      }
+      GdiFlush();
+      EXPECT_EQ(std::memcmp(fromShell.Bits(), fromFile.Bits(), fromShell.ByteSize()), 0) << "file " << f << " at " << size;
+    }
+  }
+  EXPECT_EQ(IconFromIcoFile(path.substr(0, path.size() - 4) + "-missing.ico", 32), nullptr);
+  DeleteFileA(path.c_str());
 }
 
 }  // namespace
