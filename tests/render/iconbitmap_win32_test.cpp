@@ -121,6 +121,7 @@ TEST(IconBitmap, IcoFileReadDirectlyDrawsAsTheShellExtractsIt) {
   char temp[MAX_PATH];
   const std::string path = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "direct.ico";
   UniqueDC dc(CreateCompatibleDC(nullptr));
+  std::string last;
   for (std::size_t f = 0; f < files.size(); ++f) {
     std::string directory{0, 0, 1, 0, static_cast<char>(files[f].size()), 0}, images;
     for (const Image& image : files[f]) {
@@ -133,7 +134,8 @@ TEST(IconBitmap, IcoFileReadDirectlyDrawsAsTheShellExtractsIt) {
       directory.append(reinterpret_cast<const char*>(entry), sizeof entry);
       images.append(data.begin(), data.end());
     }
-    std::ofstream(path, std::ios::binary) << directory << images;
+    last = directory + images;
+    std::ofstream(path, std::ios::binary) << last;
     for (int size : {32, 48}) {
       const UniqueIcon direct(IconFromIcoFile(path, size));
       const UniqueIcon shell(size == 32 ? ExtractIconA(nullptr, path.c_str(), 0) : ExtractIconOfSize(path, 0, size));
@@ -148,8 +150,16 @@ TEST(IconBitmap, IcoFileReadDirectlyDrawsAsTheShellExtractsIt) {
       EXPECT_EQ(std::memcmp(fromShell.Bits(), fromFile.Bits(), fromShell.ByteSize()), 0) << "file " << f << " at " << size;
     }
   }
+  // A file cut inside the image picked (the last file's 48-px one), a missing one and one of
+  // another name are left to the shell.
+  std::ofstream(path, std::ios::binary) << last.substr(0, last.size() - 1);
+  EXPECT_EQ(IconFromIcoFile(path, 48), nullptr);
   EXPECT_EQ(IconFromIcoFile(path.substr(0, path.size() - 4) + "-missing.ico", 32), nullptr);
+  const std::string other = path.substr(0, path.size() - 4) + ".icon";
+  std::ofstream(other, std::ios::binary) << last;
+  EXPECT_EQ(IconFromIcoFile(other, 48), nullptr);
   DeleteFileA(path.c_str());
+  DeleteFileA(other.c_str());
 }
 
 }  // namespace
