@@ -109,17 +109,11 @@ void TfrmTessara::SaveTessara() {
   if (Starting) return;
   // Every file that can be written is: one that fails is reported with the others at the end.
   std::vector<std::string> failed;
-  const auto attempt = [&failed](const std::function<void()>& save) {
-    try {
-      save();
-    } catch (const Error& e) {
-      failed.emplace_back(e.what());
-    }
-  };
   // Layers without the tiles of the file left unread are no picture of the window: none
   // is written, and the mark the files write keeps the next start from trusting older ones.
-  if (!files_.TilesUnread()) attempt([this] { composer_.SaveCaches([this] { files_.MarkLayersStaleOnDisk(); }); });
-  for (std::string& error : files_.Save(composer_.Saved())) failed.push_back(std::move(error));
+  if (!files_.TilesUnread())
+    AttemptSave(failed, [this] { composer_.SaveCaches([this] { files_.MarkLayersStaleOnDisk(); }); });
+  files_.Save(composer_.Saved(), failed);
   if (failed.empty()) return;
   std::string text = failed.front();
   for (std::size_t i = 1; i < failed.size(); ++i) text += "\n" + failed[i];

@@ -172,23 +172,22 @@ void WindowFiles::ReportUnreadTiles(const std::string& file) {
             ". The file is left as it is; tiles changed in this tessara are not saved until it can be read at a later start.");
 }
 
-std::vector<std::string> WindowFiles::Save(bool layersSaved) {
-  std::vector<std::string> failed;
-  const auto attempt = [&failed](const std::function<void()>& save) {
-    try {
-      save();
-    } catch (const Error& e) {
-      failed.emplace_back(e.what());
-    }
-  };
-  attempt([this] { SaveTiles(); });
+void AttemptSave(std::vector<std::string>& failed, const std::function<void()>& save) {
+  try {
+    save();
+  } catch (const Error& e) {
+    failed.emplace_back(e.what());
+  }
+}
+
+void WindowFiles::Save(bool layersSaved, std::vector<std::string>& failed) {
+  AttemptSave(failed, [this] { SaveTiles(); });
   StoreSettings();
   // Written last: until the layers and tiles are whole on disk, the mark of an earlier
   // change-save stays. Layers not written now (none composed, stand-ins) stay marked.
   ini_.StoreBoolean(kLayersStaleKey, !layersSaved);
   if (layersSaved) ini_.StoreInteger(kLayersDpiKey, model_.Dpi);
-  attempt([this] { ini_.WriteSettings(); });
-  return failed;
+  AttemptSave(failed, [this] { ini_.WriteSettings(); });
 }
 
 void WindowFiles::MarkLayersStaleOnDisk() {

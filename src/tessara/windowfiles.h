@@ -33,6 +33,10 @@ bool RunChangeSave(const void* owner, const std::function<void()>& save);
 // An owner that is gone (a deleted window) no longer keeps the others quiet.
 void ForgetChangeSaves(const void* owner);
 
+// Runs one save of a full save; its Error is added to `failed`, so the files after it are
+// still written and every failure is reported together.
+void AttemptSave(std::vector<std::string>& failed, const std::function<void()>& save);
+
 class WindowFiles {
  public:
   // Extracts the icon of a tile afresh, for an icon whose bytes can no longer be had.
@@ -73,8 +77,8 @@ class WindowFiles {
 
   // The tiles, the icon files that changed and the section, which records whether the layer
   // cache files are whole (`layersSaved`) and at what scale. Every file that can be written
-  // is; the errors of those that could not be, in order.
-  std::vector<std::string> Save(bool layersSaved);
+  // is; the errors of those that could not be are added to `failed`, in order.
+  void Save(bool layersSaved, std::vector<std::string>& failed);
   // Sets the stale mark of this window's section in the file, when it is clear there.
   void MarkLayersStaleOnDisk();
   // After a change the user makes to this window, its settings section (marking its layer
